@@ -1,0 +1,62 @@
+#pragma once
+// Reader of meter archives: ".bia" raw files and ".zep" files on flash cards, which share one
+// layout: "tess", a header block of key=value lines with a check word, then records of
+// L, 'T', kind, data and a check word, all numbers least significant byte first.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zep {
+
+// One record as it stands in the file: L (2 bytes), 'T', kind, L - 4 data bytes, check word.
+struct MeterRecord {
+    std::span<const std::uint8_t> bytes;  // L + 2 bytes
+
+    std::uint16_t Length() const { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
+    std::uint8_t Kind() const { return bytes[3]; }
+    std::span<const std::uint8_t> Data() const { return bytes.subspan(4, Length() - 4u); }
+};
+
+class RawArchiveReader {
+public:
+    RawArchiveReader() = default;
+
+    // True when the file header and the header block are valid; the reader then stands at the
+    // first record.
+    bool Open(const std::filesystem::path& path);
+    // The header text up to its NUL; empty without a loaded header.
+    std::string GetHeaderText() const;
+    // The concatenated values of every occurrence of the key followed by "=".
+    std::string GetValue(std::string_view key) const;
+    // The next valid record, or nullopt at the end of the file or at the first damaged record.
+    // The record stays valid until the next ReadRecord, Open or destruction.
+    std::optional<MeterRecord> ReadRecord();
+    // Position x 100 / length; 0 without a loaded header.
+    int GetProgress() const;
+
+    // Where and why the last ReadRecord stopped, for the inspection tool.
+    enum class StopReason { None, EndOfFile, ZeroLength, ShortLength, Truncated, NoT, BadCheck };
+    StopReason LastStop() const { return m_lastStop; }
+    std::uint64_t Position() const { return m_position; }
+    std::uint64_t FileLength() const { return m_fileLength; }
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::size_t ReadBytes(std::uint8_t* into, std::size_t count);
+
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::vector<std::uint8_t> m_header;  // 8 file-header bytes then the N header-block bytes
+    std::vector<std::uint8_t> m_record;
+    std::uint64_t m_position = 0;
+    std::uint64_t m_fileLength = 0;
+    StopReason m_lastStop = StopReason::None;
+};
+
+}  // namespace zep

@@ -1,0 +1,42 @@
+#pragma once
+// CRC-16/ARC (reflected polynomial 0xA001, no final inversion) and byte-order helpers shared by
+// the device protocols, the raw archive files and the card database.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace zep {
+
+std::uint16_t Crc16(std::span<const std::uint8_t> data, std::uint16_t initial = 0);
+std::uint16_t Crc16(const void* data, std::size_t length, std::uint16_t initial = 0);
+
+// Writes the count bytes of source in reverse order to destination; the two may overlap.
+void ReverseBytes(void* destination, const void* source, std::size_t count);
+std::uint16_t Swap16(std::uint16_t value);
+
+// Numbers of the device protocols, assembled archives and card databases are big-endian;
+// those of meter archives little-endian.
+inline std::uint16_t ReadBe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+inline std::uint16_t ReadLe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t ReadBe32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           p[3];
+}
+inline std::uint32_t ReadLe32(const std::uint8_t* p) {
+    return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) |
+           p[0];
+}
+inline void WriteBe16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 8);
+    p[1] = static_cast<std::uint8_t>(v);
+}
+inline void WriteLe16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+}  // namespace zep

@@ -1,0 +1,42 @@
+#pragma once
+// A reader and writer of INI text with the behaviour the profile functions of the original
+// platform give: section and key names compared without regard to letter case, values
+// trimmed, and a write that changes only the line it must, keeping every other line (comments,
+// other sections and keys, their order) as it was. CR LF and LF files read alike.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zep {
+
+class IniDocument {
+public:
+    IniDocument() = default;
+    explicit IniDocument(std::string_view text);
+
+    // Reads a file; a missing or unreadable file gives an empty document.
+    static IniDocument Load(const std::filesystem::path& file);
+    // Writes the document; false when the file cannot be written.
+    bool Save(const std::filesystem::path& file) const;
+
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    // Replaces the value in place, or adds the key at the end of its section, or adds the
+    // section at the end of the document.
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+
+    std::string Text() const;
+
+private:
+    // Index of the section's header line, or nullopt.
+    std::optional<std::size_t> FindSection(std::string_view section) const;
+    // Index one past the section's last line.
+    std::size_t SectionEnd(std::size_t header) const;
+    std::optional<std::size_t> FindKey(std::size_t header, std::string_view key) const;
+
+    std::vector<std::string> m_lines;
+    bool m_crlf = false;
+};
+
+}  // namespace zep

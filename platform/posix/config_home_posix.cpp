@@ -1,0 +1,23 @@
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/config_home.h"
+
+namespace zep {
+
+std::filesystem::path ConfigHome() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        return xdg;
+    }
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return std::filesystem::path(home) / ".config";
+    }
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) {
+        return std::filesystem::path(entry->pw_dir) / ".config";
+    }
+    return ".config";
+}
+
+}  // namespace zep

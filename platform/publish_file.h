@@ -1,0 +1,74 @@
+#pragma once
+// Output files are written under a temporary name that no reader looks for, flushed to disk,
+// and only then published under their final name. Publishing fails when the name exists, which
+// gives the callers' attempt rules (next attempt number, or next second) their meaning.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace zep {
+
+enum class PublishResult { Published, NameTaken, Failed };
+
+class PendingFile {
+public:
+    // Creates the temporary file in the folder of the final names. nullopt when the folder is
+    // missing or not writable.
+    static std::optional<PendingFile> Create(const std::filesystem::path& folder);
+
+    PendingFile(PendingFile&& other) noexcept;
+    PendingFile& operator=(PendingFile&& other) noexcept;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    // Removes the temporary file unless it was published.
+    ~PendingFile();
+
+    // Appends bytes; returns how many were written (fewer on a full disk or an error).
+    std::size_t Write(std::span<const std::uint8_t> bytes);
+    std::size_t Write(std::string_view text);
+
+    // Flushes the content to disk (once) and links it under the final path. NameTaken leaves
+    // the temporary in place for another attempt; Published removes the temporary name.
+    PublishResult Publish(const std::filesystem::path& finalPath);
+
+    const std::filesystem::path& TemporaryPath() const { return m_tempPath; }
+    // errno of the last failure.
+    int LastError() const { return m_lastError; }
+
+private:
+    PendingFile(int fd, std::filesystem::path tempPath);
+    void Discard();
+
+    int m_fd = -1;
+    std::filesystem::path m_tempPath;
+    bool m_flushed = false;
+    bool m_published = false;
+    int m_lastError = 0;
+};
+
+// Tries nameFor(0), nameFor(1), ... until one is free. nullopt when publishing fails for any
+// other reason than a taken name, or after maxAttempts taken names.
+std::optional<std::filesystem::path> PublishNumbered(
+    PendingFile& file, const std::function<std::filesystem::path(int attempt)>& nameFor,
+    int maxAttempts = 100000);
+
+// Publishes as folder + "/" + local time stamp + extension, waiting for the next second while
+// the name of this second is taken. nullopt on any other failure.
+std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
+                                                        const std::filesystem::path& folder,
+                                                        const std::string& extension,
+                                                        Clock& clock);
+
+// Moves a finished file to the first free numbered name. Within one file system this is a
+// hard link plus removal of the old name; across file systems the content is copied, flushed
+// and published, and only then is the source removed. nullopt leaves the source where it was.
+std::optional<std::filesystem::path> MoveNumbered(
+    const std::filesystem::path& source,
+    const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts = 100000);
+
+}  // namespace zep

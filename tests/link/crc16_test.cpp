@@ -1,0 +1,55 @@
+#include "link/crc16.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zep {
+namespace {
+
+std::uint16_t BitwiseCrc(const std::vector<std::uint8_t>& data, std::uint16_t crc) {
+    for (auto byte : data) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : (crc >> 1);
+        }
+    }
+    return crc;
+}
+
+TEST(Crc16, KnownCheckValueAndEmptyInput) {
+    const std::string check = "123456789";
+    EXPECT_EQ(Crc16(check.data(), check.size()), 0xBB3D);  // CRC-16/ARC check value
+    EXPECT_EQ(Crc16(nullptr, 0, 0x1234), 0x1234);
+}
+
+TEST(Crc16, TableVersionAgreesWithBitwiseForAllLengthsAndChaining) {
+    std::mt19937 random(7);
+    for (std::size_t length = 0; length < 70; ++length) {
+        std::vector<std::uint8_t> data(length);
+        for (auto& b : data) b = static_cast<std::uint8_t>(random());
+        const auto initial = static_cast<std::uint16_t>(random());
+        ASSERT_EQ(Crc16(data, initial), BitwiseCrc(data, initial)) << "length " << length;
+        // Chaining over two halves equals one pass.
+        const std::size_t half = length / 2;
+        const auto first = Crc16(std::span(data).first(half), initial);
+        EXPECT_EQ(Crc16(std::span(data).subspan(half), first), BitwiseCrc(data, initial));
+    }
+}
+
+TEST(ReverseBytes, ReversesInPlaceAndBetweenBuffers) {
+    std::uint8_t bytes[] = {1, 2, 3, 4, 5};
+    ReverseBytes(bytes, bytes, 5);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5), (std::vector<std::uint8_t>{5, 4, 3, 2, 1}));
+    std::uint8_t out[2];
+    const std::uint8_t in[2] = {0xAB, 0xCD};
+    ReverseBytes(out, in, 2);
+    EXPECT_EQ(out[0], 0xCD);
+    EXPECT_EQ(out[1], 0xAB);
+    EXPECT_EQ(Swap16(0x1234), 0x3412);
+}
+
+}  // namespace
+}  // namespace zep
