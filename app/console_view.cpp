@@ -1,0 +1,67 @@
+#include "app/console_view.h"
+
+#include <algorithm>
+#include <array>
+
+#include "app/log_text.h"
+
+namespace zep {
+
+namespace {
+
+// ANSI colours closest to the colour table of the panes. Black (1 and 16) is the terminal's
+// own text colour, which stays readable on dark and light terminals alike.
+constexpr std::array<int, 17> kAnsiText = {97, 39, 34, 32, 91, 31, 35, 33, 93,
+                                           92, 36, 96, 94, 95, 90, 37, 39};
+constexpr int kAnsiBackgroundOffset = 10;
+
+std::string AnsiColours(const LogSegment& segment) {
+    std::string sequence = "\x1b[0";
+    if (segment.textColour >= 0 && segment.textColour < static_cast<int>(kAnsiText.size())) {
+        sequence += ';' + std::to_string(kAnsiText[segment.textColour]);
+    }
+    if (segment.background && *segment.background >= 0 &&
+        *segment.background < static_cast<int>(kAnsiText.size())) {
+        sequence += ';' + std::to_string(kAnsiText[*segment.background] + kAnsiBackgroundOffset);
+    }
+    return sequence + 'm';
+}
+
+}  // namespace
+
+std::string FormatConsoleLine(Pane pane, std::string_view line, bool ansiColours) {
+    std::string text = pane == Pane::Lower ? kLowerPaneMark : "";
+    if (!ansiColours) {
+        return text + StripColourCodes(line);
+    }
+    bool coloured = false;
+    for (const auto& segment : SplitLogLine(line)) {
+        text += AnsiColours(segment);
+        text += segment.text;
+        coloured = true;
+    }
+    if (coloured) {
+        text += "\x1b[0m";
+    }
+    return text;
+}
+
+ConsoleView::ConsoleView(std::ostream& out, std::ostream& errors, bool ansiColours)
+    : m_out(out), m_errors(errors), m_ansiColours(ansiColours) {}
+
+void ConsoleView::AddLine(Pane pane, const std::string& line) {
+    std::lock_guard guard(m_mutex);
+    m_out << FormatConsoleLine(pane, line, m_ansiColours) << '\n' << std::flush;
+}
+
+void ConsoleView::FillPortSelector(const std::vector<int>& ports, int selectedPort) {
+    const bool listed = std::find(ports.begin(), ports.end(), selectedPort) != ports.end();
+    m_controls.port = listed ? selectedPort : 0;
+}
+
+void ConsoleView::ShowError(const std::string& text) {
+    std::lock_guard guard(m_mutex);
+    m_errors << text << '\n' << std::flush;
+}
+
+}  // namespace zep
