@@ -18,7 +18,8 @@ public:
 
     // Reads a file; a missing or unreadable file gives an empty document.
     static IniDocument Load(const std::filesystem::path& file);
-    // Writes the document; false when the file cannot be written.
+    // Replaces the file with the document as a whole; false (and the old file kept) when it
+    // cannot be written.
     bool Save(const std::filesystem::path& file) const;
 
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;

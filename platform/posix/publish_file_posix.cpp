@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -51,7 +52,9 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
     return *this;
 }
 
-PendingFile::~PendingFile() { Discard(); }
+PendingFile::~PendingFile() {
+    Discard();
+}
 
 void PendingFile::Discard() {
     if (m_fd >= 0) {
@@ -110,6 +113,28 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
+PublishResult PendingFile::Replace(const fs::path& finalPath) {
+    if (m_fd < 0 || m_published) {
+        return PublishResult::Failed;
+    }
+    if (!m_flushed) {
+        if (fsync(m_fd) != 0) {
+            m_lastError = errno;
+            return PublishResult::Failed;
+        }
+        m_flushed = true;
+    }
+    if (rename(m_tempPath.c_str(), finalPath.c_str()) != 0) {
+        m_lastError = errno;
+        return PublishResult::Failed;
+    }
+    m_published = true;
+    close(m_fd);
+    m_fd = -1;
+    m_tempPath.clear();
+    return PublishResult::Published;
+}
+
 std::optional<fs::path> PublishNumbered(PendingFile& file,
                                         const std::function<fs::path(int)>& nameFor,
                                         int maxAttempts) {
@@ -132,7 +157,8 @@ std::optional<fs::path> PublishTimeStamped(PendingFile& file, const fs::path& fo
     // A taken name means a file of this second exists: the next second's name will be free.
     // The bound only guards against a clock that never moves.
     for (int tries = 0; tries < 100000; ++tries) {
-        const fs::path name = folder / (FormatLocalTime(clock.Now(), kFileStampPattern) + extension);
+        const fs::path name =
+            folder / (FormatLocalTime(clock.Now(), kFileStampPattern) + extension);
         switch (file.Publish(name)) {
             case PublishResult::Published:
                 return name;
@@ -179,8 +205,7 @@ std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path&
 }  // namespace
 
 std::optional<fs::path> MoveNumbered(const fs::path& source,
-                                     const std::function<fs::path(int)>& nameFor,
-                                     int maxAttempts) {
+                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (link(source.c_str(), name.c_str()) == 0) {
