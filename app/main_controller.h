@@ -1,0 +1,147 @@
+#pragma once
+// The main window's controller, independent of any toolkit: it holds the settings, the open
+// port, the worker parameters and the poll state, runs the one-second poll that starts the
+// workers, turns the workers' messages into pane and bar updates, and carries out the guarded
+// exit and the closing steps. Everything here runs on one thread (the window's); workers reach
+// it only through the message queue, the conversion worker also through m_convertBusy.
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_view.h"
+#include "app/message_queue.h"
+#include "app/prompt_matcher.h"
+#include "app/subsystems.h"
+#include "app/worker/worker_lock.h"
+#include "app/worker/worker_params.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+
+namespace zep {
+
+struct ControllerSetup {
+    MainView& view;
+    Subsystems& subsystems;
+    DriveWatch& drives;
+    SerialPort& serial;
+    WorkerLock& lock;
+    Clock& clock;
+    std::filesystem::path iniPath;      // settings file
+    std::filesystem::path programFile;  // quoted into the autostart entry
+    std::filesystem::path configHome;   // autostart entry and the dispatch system's values
+    std::function<void(const std::filesystem::path&)> openHelp;
+};
+
+// The check boxes whose click the controller handles.
+enum class OptionBox {
+    RunMinimized,
+    ExpandActive,
+    DeleteAfter,
+    AutoStart,
+    Removable,
+    DeleteFlash,
+    Preview
+};
+
+enum class SystemCommand { Minimize, Restore };
+
+class MainController {
+  public:
+    explicit MainController(ControllerSetup setup);
+    ~MainController();
+    MainController(const MainController&) = delete;
+    MainController& operator=(const MainController&) = delete;
+
+    // Drivers, settings (which open the port), port list, drives, the tray if asked for, and
+    // the conversion worker. startMinimized: the program was started to run minimised.
+    void Initialise(bool startMinimized);
+
+    // One tick of the one-second poll.
+    void PollTick();
+    // Handles every posted message, oldest first.
+    void DeliverMessages();
+    MessageQueue& Messages() { return m_messages; }
+
+    void OnSystemCommand(SystemCommand command);
+    void RestoreFromTray();
+    void OnPortSelected();
+    void OnOptionClicked(OptionBox box);
+    void OnDriveButton(int k);
+    void OnHelp();
+
+    // Accepted only while no worker and no conversion pass is busy.
+    bool RequestExit();
+    // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
+    // port closed, conversion stopped, drivers unloaded.
+    void Close();
+
+    // State, for the front ends.
+    int Port() const { return m_port; }
+    const Options& CurrentOptions() const { return m_options; }
+    const std::string& Tooltip() const { return m_tooltip; }
+    bool InTray() const { return m_inTray; }
+    bool WorkerBusy() const { return m_workerBusy; }
+    bool SaveBin() const { return m_saveBin.load(); }
+    std::atomic<int>& ConvertBusy() { return m_convertBusy; }
+    const WorkerParams& Params() const { return m_params; }
+
+  private:
+    // Settings and data exchange.
+    void LoadSettings();
+    void SaveSettings();
+    bool ReadOptions();
+    void ListPorts();
+    // Port.
+    void OpenPort();
+    void ClosePort();
+    void SetTooltip(std::string tooltip);
+    // Tray.
+    void PostMinimize();
+    // Drives.
+    void RescanDrives();
+    void RefreshDriveButtons();
+    // Poll steps.
+    void EndFinishedWorker();
+    bool StartCardImportIfNew();
+    void PollPort();
+    void StartExchange(int slot);
+    void AddLine(const std::string& line);
+
+    MainView& m_view;
+    Subsystems& m_subsystems;
+    DriveWatch& m_drives;
+    SerialPort& m_serial;
+    WorkerLock& m_lock;
+    Clock& m_clock;
+    std::filesystem::path m_iniPath;
+    std::filesystem::path m_programFile;
+    std::filesystem::path m_configHome;
+    std::function<void(const std::filesystem::path&)> m_openHelp;
+
+    MessageQueue m_messages;
+
+    Options m_options;
+    int m_port = 0;            // the open port; 0 = none
+    int m_configuredPort = 0;  // the port the settings name, open or not
+    std::atomic<bool> m_saveBin{false};
+    std::atomic<int> m_convertBusy{0};
+    std::string m_tooltip;
+    bool m_inTray = false;
+    bool m_wasInTray = false;
+    bool m_workerBusy = false;
+    WorkerParams m_params;
+    std::optional<std::vector<SelectionKey>> m_selection;
+
+    // Poll state, kept for the whole run.
+    int m_tickCounter = 0;
+    bool m_inPoll = false;
+    bool m_zepServed = false;
+    PromptMatcher m_matcher;
+
+    bool m_closed = false;
+};
+
+}  // namespace zep

@@ -1,0 +1,169 @@
+// The one-second poll: when no worker runs it looks for a newly inserted card first, then for
+// a device prompt on the open port, and starts the matching worker.
+#include "app/main_controller.h"
+#include "platform/folder_access.h"
+#include "platform/time_base.h"
+
+namespace zep {
+
+namespace {
+
+constexpr int kRescanEveryTicks = 5;
+constexpr std::uint8_t kProbeByte = 0x3F;  // "?"
+constexpr int kClearToSend = 0x01;
+constexpr int kRateCode9600 = 12;
+constexpr int kMode8N1 = 3;
+constexpr int kNoFlowControl = 0;
+constexpr int kZepSlot = static_cast<int>(Exchange::Zep);
+
+}  // namespace
+
+void MainController::PollTick() {
+    if (m_closed) {
+        return;
+    }
+    ++m_tickCounter;
+    // A tick that arrives from a modal loop of the tick being handled only counts.
+    if (m_inPoll) {
+        return;
+    }
+    m_inPoll = true;
+    // The poll only tests the lock; a worker holds it for its whole run.
+    if (!m_lock.TryAcquire()) {
+        m_inPoll = false;
+        return;
+    }
+    m_lock.Release();
+
+    m_view.SetBarPosition(1, 0);
+    m_view.SetBarCaption(1, "");
+    EndFinishedWorker();
+    if (m_tickCounter >= kRescanEveryTicks) {
+        RescanDrives();
+        m_tickCounter = 0;
+    }
+    if (!StartCardImportIfNew()) {
+        PollPort();
+    }
+    if (m_workerBusy) {
+        m_wasInTray = m_inTray;
+        if (m_options.expandActive && m_inTray) {
+            RestoreFromTray();
+        }
+    }
+    m_inPoll = false;
+}
+
+void MainController::EndFinishedWorker() {
+    if (!m_workerBusy) {
+        return;
+    }
+    m_workerBusy = false;
+    m_selection.reset();
+    m_view.EnablePortSelector(true);
+    if (m_options.expandActive && m_wasInTray && !m_inTray) {
+        PostMinimize();
+    }
+}
+
+bool MainController::StartCardImportIfNew() {
+    const auto folder = m_drives.FindNewCardFolder();
+    if (!folder || !CanEnterFolder(*folder)) {
+        return false;
+    }
+    const bool wasInTray = m_inTray;
+    if (wasInTray) {
+        RestoreFromTray();
+    }
+    const auto selection =
+        m_options.preview ? m_view.ShowPreview(*folder) : std::vector<SelectionKey>{};
+    if (selection) {
+        m_selection = *selection;
+        m_workerBusy = true;
+        AddLine("");
+        AddLine("$03Получение данных со сменного накопителя...");
+        AddLine(*folder);
+        m_params.deleteData = m_options.deleteFlash;
+        m_params.folder = *folder;
+        m_params.selection = *m_selection;
+        m_subsystems.StartCardImport(m_params, m_messages);
+    }
+    if (wasInTray) {
+        PostMinimize();
+    }
+    return true;
+}
+
+void MainController::PollPort() {
+    if (m_port == 0) {
+        return;
+    }
+    const int slot = m_matcher.Match(m_serial, m_port, kDevicePrompts);
+    if (slot == PromptMatcher::kTooManyPrompts) {
+        m_view.ShowError("Слишком много сигнатур!");
+        return;
+    }
+    if (slot == PromptMatcher::kNoPrompt) {
+        // A negative status is an error, not a line state.
+        const int status = m_serial.PortLineStatus(m_port);
+        if (status < 0 || (status & kClearToSend) == 0) {
+            m_zepServed = false;
+        } else if (!m_zepServed) {
+            m_serial.PortWriteByte(m_port, kProbeByte);
+        }
+        return;
+    }
+    StartExchange(slot);
+}
+
+void MainController::StartExchange(int slot) {
+    m_workerBusy = true;
+    m_view.EnablePortSelector(false);
+    const auto now = m_clock.Now();
+    AddLine("");
+    AddLine("$03Сеанс связи начат " + FormatLocalTime(now, kLogStampPattern));
+    m_params.port = m_port;
+    m_params.deleteData = m_options.deleteAfter;
+    if (slot == kZepSlot) {
+        m_zepServed = true;
+    }
+    m_subsystems.StartExchange(static_cast<Exchange>(slot), m_params, m_serial, m_messages);
+}
+
+// --- Port -----------------------------------------------------------------------------------
+
+void MainController::OpenPort() {
+    if (m_port != 0) {
+        if (m_serial.PortOpen(m_port) != 0) {
+            AddLine("$04Ошибка открытия COM-порта.");
+        } else if (m_serial.PortSetLineParams(m_port, kRateCode9600, kMode8N1) != 0 ||
+                   m_serial.PortSetFlowControl(m_port, kNoFlowControl) != 0 ||
+                   m_serial.PortSetReadTimeouts(m_port, kNeverWait, 1) != 0) {
+            AddLine("$04Ошибка установки параметров COM-порта.");
+            // Not left open: the device would stay taken by a port nobody polls.
+            m_serial.PortClose(m_port);
+        } else {
+            AddLine("COM-порт открыт, ожидание сеанса связи с ZEP ...");
+            SetTooltip("ZEP Импорт (COM" + std::to_string(m_port) + ")");
+            return;
+        }
+    }
+    SetTooltip("ZEP Импорт (COM-порт не окрыт)");
+    m_port = 0;
+}
+
+void MainController::ClosePort() {
+    if (m_port != 0) {
+        m_serial.PortClose(m_port);
+    }
+    m_port = 0;
+}
+
+void MainController::SetTooltip(std::string tooltip) {
+    m_tooltip = std::move(tooltip);
+    if (m_inTray) {
+        m_view.UpdateTooltip(m_tooltip);
+    }
+}
+
+}  // namespace zep

@@ -1,0 +1,69 @@
+#pragma once
+// A controller wired to fakes, with its settings file and configuration folder in a fresh
+// temporary folder.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/main_controller.h"
+#include "tests/app/controller_fakes.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/temp_dir.h"
+
+namespace zep::test {
+
+class ControllerTest : public ::testing::Test {
+  protected:
+    std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
+    std::filesystem::path ConfigHome() const { return dir / "config"; }
+    std::filesystem::path Program() const { return dir / "zepimport"; }
+
+    void Start(const std::string& iniText = "", bool startMinimized = false) {
+        if (!iniText.empty()) {
+            WriteFileText(Ini(), iniText);
+        }
+        controller = std::make_unique<MainController>(ControllerSetup{
+            view, subsystems, drives, serial, lock, clock, Ini(), Program(), ConfigHome(),
+            [this](const std::filesystem::path& file) { helpOpened.push_back(file); }});
+        controller->Initialise(startMinimized);
+        controller->DeliverMessages();
+    }
+
+    // COM3 configured and listed among others.
+    void StartWithPort(const std::string& moreSettings = "") {
+        subsystems.portNumbers = std::vector<int>{5, 3, 1};
+        Start("[General]\n" + moreSettings + "[COM Port]\nm_port=3\n");
+    }
+
+    void Tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            controller->PollTick();
+            controller->DeliverMessages();
+        }
+    }
+
+    std::filesystem::path MakeCardFolder(const std::string& name = "card") {
+        const auto folder = dir / name / "Pexilor" / "Tessal";
+        std::filesystem::create_directories(folder);
+        return folder;
+    }
+
+    void TearDown() override {
+        if (lock.IsHeld()) {
+            lock.Release();
+        }
+    }
+
+    TempDir dir;
+    Events events;
+    WorkerLock lock;
+    FakeView view{events};
+    FakeSubsystems subsystems{events, lock};
+    FakeDrives drives{events};
+    FakeSerial serial{events};
+    FakeClock clock;
+    std::vector<std::filesystem::path> helpOpened;
+    std::unique_ptr<MainController> controller;
+};
+
+}  // namespace zep::test

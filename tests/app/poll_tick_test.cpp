@@ -1,0 +1,253 @@
+// The one-second poll: prompts, the "?" probe, cards before prompts, drive rescans and the
+// tray around a worker.
+#include <regex>
+
+#include "platform/time_base.h"
+#include "tests/app/controller_fixture.h"
+
+namespace zep::test {
+namespace {
+
+using PollTest = ControllerTest;
+
+TEST_F(PollTest, PromptSplitOverTwoTicksStartsTessalWithPortAndDeleteFlag) {
+    StartWithPort("m_deleteAfter=1\n");
+    serial.Receive("C");
+    serial.Receive("L");
+    Tick();
+    EXPECT_TRUE(subsystems.started.empty());
+    serial.Receive(">");
+    Tick();
+    ASSERT_EQ(subsystems.started.size(), 1u);
+    EXPECT_TRUE(Contains(events, "StartExchange Tessal"));
+    EXPECT_EQ(subsystems.started[0].port, 3);
+    EXPECT_EQ(subsystems.started[0].deleteData, 1);
+    EXPECT_TRUE(controller->WorkerBusy());
+    EXPECT_EQ(view.portSelectorEnabled, false);
+    const auto upper = view.Upper();
+    ASSERT_GE(upper.size(), 2u);
+    EXPECT_EQ(upper[upper.size() - 2], "");
+    EXPECT_EQ(upper.back(),
+              "$03Сеанс связи начат " + FormatLocalTime(clock.Now(), kLogStampPattern));
+    EXPECT_TRUE(std::regex_match(
+        upper.back(), std::regex(R"(\$03Сеанс связи начат \d\d:\d\d:\d\d \d\d\.\d\d\.\d{4})")));
+}
+
+TEST_F(PollTest, DoubledFirstByteDoesNotMatchButALaterPromptDoes) {
+    StartWithPort();
+    serial.Receive("CCL>");
+    Tick();
+    EXPECT_TRUE(subsystems.started.empty());
+    serial.Receive("KLV10>");
+    Tick();
+    EXPECT_TRUE(Contains(events, "StartExchange Kolvar"));
+}
+
+TEST_F(PollTest, ZepPromptAfterNoiseStartsZepAndLeavesTheRestUnread) {
+    StartWithPort();
+    serial.Receive("xxZEP>FILE=");
+    Tick();
+    EXPECT_TRUE(Contains(events, "StartExchange Zep"));
+    EXPECT_EQ(serial.Unread(), "FILE=");
+}
+
+TEST_F(PollTest, NoPortTouchesNoPort) {
+    subsystems.portNumbers = std::vector<int>{1, 2};
+    Start();  // first run: no port configured
+    serial.Receive("ZEP>");
+    serial.cts = true;
+    serial.calls = 0;
+    Tick(12);
+    EXPECT_EQ(serial.calls, 0);
+    EXPECT_EQ(serial.Unread(), "ZEP>");
+    EXPECT_TRUE(subsystems.started.empty());
+}
+
+TEST_F(PollTest, ProbeOncePerIdleTickWhileCtsIsHighAndNotAfterZepUntilCtsWasLow) {
+    StartWithPort();
+    serial.cts = true;
+    Tick(3);
+    EXPECT_EQ(serial.written, "???");
+
+    serial.written.clear();
+    serial.Receive("ZEP>");
+    Tick();   // starts the ZEP exchange
+    Tick(2);  // worker running: ticks only count
+    subsystems.FinishWorker();
+    Tick(3);  // adapter still plugged in, CTS high
+    EXPECT_EQ(serial.written, "");
+
+    serial.cts = false;
+    Tick();
+    serial.cts = true;
+    Tick();
+    EXPECT_EQ(serial.written, "?");
+}
+
+TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
+    StartWithPort("m_preview=0\nm_deleteFlash=1\nm_deleteAfter=0\n");
+    const auto card = MakeCardFolder();
+    drives.newFolders.push_back(card.string());
+    serial.Receive("ZEP>");
+    Tick();
+    EXPECT_TRUE(Contains(events, "StartCardImport"));
+    EXPECT_FALSE(Contains(events, "StartExchange Zep"));
+    EXPECT_EQ(serial.Unread(), "ZEP>");
+    ASSERT_EQ(subsystems.started.size(), 1u);
+    EXPECT_EQ(subsystems.started[0].folder, card.string());
+    EXPECT_EQ(subsystems.started[0].deleteData, 1);
+    EXPECT_TRUE(subsystems.started[0].selection.empty());
+    EXPECT_TRUE(view.previews.empty());
+    const auto upper = view.Upper();
+    ASSERT_GE(upper.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(upper.end() - 3, upper.end()),
+              (std::vector<std::string>{"", "$03Получение данных со сменного накопителя...",
+                                        card.string()}));
+
+    subsystems.FinishWorker();
+    Tick();
+    EXPECT_TRUE(Contains(events, "StartExchange Zep"));
+    EXPECT_EQ(subsystems.started.back().deleteData, 0);
+}
+
+TEST_F(PollTest, PreviewSelectionGoesToTheWorkerAndCancelStartsNothing) {
+    StartWithPort("m_preview=1\n");
+    const auto card = MakeCardFolder();
+    drives.newFolders.push_back(card.string());
+    view.previewAnswer = std::nullopt;
+    Tick();
+    EXPECT_EQ(view.previews, std::vector<std::string>{card.string()});
+    EXPECT_TRUE(subsystems.started.empty());
+    EXPECT_FALSE(controller->WorkerBusy());
+
+    drives.newFolders.push_back(card.string());
+    view.previewAnswer = std::vector<SelectionKey>{0x12340000u, 0xABCD0001u};
+    Tick();
+    ASSERT_EQ(subsystems.started.size(), 1u);
+    EXPECT_EQ(subsystems.started[0].selection,
+              (std::vector<SelectionKey>{0x12340000u, 0xABCD0001u}));
+}
+
+TEST_F(PollTest, TicksDuringThePreviewOnlyCount) {
+    StartWithPort("m_preview=1\n");
+    drives.newFolders.push_back(MakeCardFolder().string());
+    view.duringPreview = [this] { controller->PollTick(); };
+    events.clear();
+    Tick();
+    // One search, no nested one; the nested tick still counts toward the rescan.
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Find"), 1);
+    subsystems.FinishWorker();
+    events.clear();
+    Tick(3);  // ticks 3, 4, 5 since the start: the 5th rescans
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Rescan"), 1);
+}
+
+TEST_F(PollTest, CardFolderThatCannotBeEnteredLetsThePortBePolled) {
+    StartWithPort();
+    drives.newFolders.push_back((dir / "gone" / "Pexilor" / "Tessal").string());
+    serial.Receive("CL>");
+    Tick();
+    EXPECT_FALSE(Contains(events, "StartCardImport"));
+    EXPECT_TRUE(Contains(events, "StartExchange Tessal"));
+}
+
+TEST_F(PollTest, RescanEveryFifthIdleTickAndAtOnceAfterALongWorker) {
+    StartWithPort();
+    events.clear();
+    Tick(4);
+    EXPECT_FALSE(Contains(events, "Rescan"));
+    Tick();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Rescan"), 1);
+
+    serial.Receive("CL>");
+    Tick();  // starts the worker
+    events.clear();
+    Tick(10);
+    EXPECT_FALSE(Contains(events, "Rescan"));
+    EXPECT_FALSE(Contains(events, "Find"));
+    subsystems.FinishWorker();
+    Tick();
+    const auto rescan = IndexOf(events, "Rescan");
+    const auto find = IndexOf(events, "Find");
+    ASSERT_GE(rescan, 0);
+    ASSERT_GE(find, 0);
+    EXPECT_LT(rescan, find);
+}
+
+TEST_F(PollTest, IdleTickAfterAWorkerClearsBusyAndEnablesThePortSelector) {
+    StartWithPort();
+    serial.Receive("CL>");
+    Tick();
+    EXPECT_EQ(view.portSelectorEnabled, false);
+    Tick();
+    EXPECT_TRUE(controller->WorkerBusy());
+    subsystems.FinishWorker();
+    view.bars.clear();
+    Tick();
+    EXPECT_FALSE(controller->WorkerBusy());
+    EXPECT_EQ(view.portSelectorEnabled, true);
+    EXPECT_EQ(view.bars, (std::vector<std::string>{"position 1 0", "caption 1 "}));
+}
+
+TEST_F(PollTest, WindowInTrayIsShownForAnExchangeAndHiddenAgainAfterIt) {
+    StartWithPort("m_expandActive=1\n");
+    controller->OnSystemCommand(SystemCommand::Minimize);
+    ASSERT_TRUE(controller->InTray());
+    serial.Receive("ZEP>");
+    Tick();
+    EXPECT_FALSE(controller->InTray());
+    EXPECT_EQ(view.restores, 1);
+    EXPECT_TRUE(view.visible);
+    subsystems.FinishWorker();
+    Tick();
+    EXPECT_TRUE(controller->InTray());
+    EXPECT_FALSE(view.visible);
+    EXPECT_TRUE(view.trayIcon);
+}
+
+TEST_F(PollTest, WindowMinimisedByTheUserDuringTheWorkerStaysAsItIs) {
+    StartWithPort("m_expandActive=1\n");
+    controller->OnSystemCommand(SystemCommand::Minimize);
+    serial.Receive("ZEP>");
+    Tick();
+    controller->OnSystemCommand(SystemCommand::Minimize);
+    subsystems.FinishWorker();
+    events.clear();
+    Tick();
+    EXPECT_TRUE(controller->InTray());
+    EXPECT_FALSE(Contains(events, "TrayIcon on"));
+    EXPECT_FALSE(Contains(events, "TrayIcon off"));
+}
+
+TEST_F(PollTest, VisibleWindowStaysVisibleAfterAWorker) {
+    StartWithPort("m_expandActive=1\n");
+    serial.Receive("ZEP>");
+    Tick();
+    subsystems.FinishWorker();
+    Tick(2);
+    EXPECT_FALSE(controller->InTray());
+    EXPECT_TRUE(view.visible);
+}
+
+TEST_F(PollTest, WithoutExpandActiveTheWindowStaysInTheTray) {
+    StartWithPort("m_expandActive=0\n");
+    controller->OnSystemCommand(SystemCommand::Minimize);
+    serial.Receive("ZEP>");
+    Tick();
+    EXPECT_TRUE(controller->InTray());
+    EXPECT_EQ(view.restores, 0);
+}
+
+TEST_F(PollTest, CardFoundWhileInTrayShowsThePreviewAndReturnsToTheTray) {
+    StartWithPort("m_expandActive=1\nm_preview=1\n");
+    controller->OnSystemCommand(SystemCommand::Minimize);
+    drives.newFolders.push_back(MakeCardFolder().string());
+    view.previewAnswer = std::nullopt;  // even when cancelled
+    controller->PollTick();
+    EXPECT_FALSE(controller->InTray());  // restored for the preview
+    controller->DeliverMessages();
+    EXPECT_TRUE(controller->InTray());
+}
+
+}  // namespace
+}  // namespace zep::test
