@@ -225,7 +225,7 @@ void MainController::Close() {
     m_subsystems.TessalClose(m_serial, m_messages);
     ClosePort();
     // Drivers are used by the conversion, so it stops before they go.
-    m_subsystems.StopConversion();
+    m_subsystems.StopWorkers();
     m_subsystems.UnloadDrivers();
     DeliverMessages();
 }

@@ -75,7 +75,7 @@ class MainController {
     // Accepted only while no worker and no conversion pass is busy.
     bool RequestExit();
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
-    // port closed, conversion stopped, drivers unloaded.
+    // port closed, workers stopped, drivers unloaded.
     void Close();
 
     // State, for the front ends.

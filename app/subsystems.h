@@ -24,7 +24,9 @@ class Subsystems {
 
     virtual void StartConversion(WorkerReport& report, std::atomic<int>& convertBusy,
                                  const std::atomic<bool>& saveBin) = 0;
-    virtual void StopConversion() = 0;
+    // Stops the conversion and waits for the thread of the last exchange or card import, which
+    // has released the lock by then; afterwards no worker reports or calls a driver.
+    virtual void StopWorkers() = 0;
 
     // Each start runs the worker on its own thread with its own copy of the parameters, and
     // returns only once the worker holds the worker lock (or has already ended).

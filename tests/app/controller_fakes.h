@@ -216,7 +216,7 @@ class FakeSubsystems final : public Subsystems {
         convertBusy = &busy;
         saveBin = &keep;
     }
-    void StopConversion() override { m_events.push_back("StopConversion"); }
+    void StopWorkers() override { m_events.push_back("StopWorkers"); }
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort&,
                        WorkerReport& sink) override {
         static const char* const kNames[] = {"Tessal", "Kolvar", "Zep"};

@@ -161,7 +161,7 @@ TEST_F(MainControllerTest, ClosingRunsItsStepsInOrder) {
     std::filesystem::remove(Ini());
     events.clear();
     controller->Close();
-    const Events expected = {"TrayIcon off", "TessalClose", "PortClose 3", "StopConversion",
+    const Events expected = {"TrayIcon off", "TessalClose", "PortClose 3", "StopWorkers",
                              "UnloadDrivers"};
     EXPECT_EQ(events, expected);
     EXPECT_TRUE(savedBeforeTessalClose);
