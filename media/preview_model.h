@@ -39,7 +39,4 @@ std::string PreviewSummary(const CardFolderContents& contents);
 // "05.03.2007 09:07".
 std::string ReformatDate(std::string_view text);
 
-// The keys of the given rows, for the import worker's selection.
-std::vector<SelectionKey> SelectionKeysOf(const std::vector<PreviewRow>& rows);
-
 }  // namespace zep
