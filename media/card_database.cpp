@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "convert/assembled_archive.h"
 #include "link/crc16.h"
@@ -116,7 +115,7 @@ int CCardDatabase::Load(const std::filesystem::path& path, std::string_view sign
     }
     if (const int result = ReadRecords(file.get()); result != kCardLoaded) {
         m_entries.clear();
-        m_records.clear();
+        m_records = LargeBuffer();
         return result;
     }
     return kCardLoaded;
@@ -176,11 +175,11 @@ int CCardDatabase::ReadRecords(std::FILE* file) {
     if (std::fseek(file, static_cast<long>(first), SEEK_SET) != 0) {
         return kCardSeekFailed;
     }
-    try {
-        m_records.resize(m_fileLength - first);
-    } catch (const std::bad_alloc&) {
+    auto records = LargeBuffer::Allocate(m_fileLength - first);
+    if (!records) {
         return kCardReadFailed;
     }
+    m_records = std::move(*records);
     if (!ReadExactly(file, m_records.data(), m_records.size())) {
         return kCardReadFailed;
     }
@@ -195,7 +194,7 @@ std::span<const std::uint8_t> CCardDatabase::Extent(std::uint32_t i) const {
     if (i >= m_entries.size() || m_records.empty()) {
         return {};
     }
-    return std::span(m_records).subspan(m_entries[i].bufferOffset, m_entries[i].size);
+    return m_records.bytes().subspan(m_entries[i].bufferOffset, m_entries[i].size);
 }
 
 std::optional<CardRecord> CCardDatabase::Record(std::uint32_t i) const {
@@ -258,8 +257,7 @@ bool CCardDatabase::SaveFlags() {
 
 void CCardDatabase::Release() {
     m_entries.clear();
-    m_records.clear();
-    m_records.shrink_to_fit();
+    m_records = LargeBuffer();
     m_header.clear();
     m_fileLength = 0;
     m_modified = false;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/large_buffer.h"
+
 namespace zep {
 
 // Load results. Callers treat every non-zero code alike.
@@ -101,7 +103,7 @@ class CCardDatabase {
     std::vector<Entry> m_entries;
     // The extents of all records, which lie back to back from the first record offset to the
     // end of the file, read at once.
-    std::vector<std::uint8_t> m_records;
+    LargeBuffer m_records;
     bool m_modified = false;
 };
 

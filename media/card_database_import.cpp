@@ -165,9 +165,7 @@ void ChainAssembler::PublishAndMark() {
     }
     std::vector<std::uint32_t> published;
     for (auto& archive : m_finished) {
-        const auto name = PublishNumbered(archive.file, [&](int attempt) {
-            return RawOutputName(folder, archive.stamp, attempt, ".bin");
-        });
+        const auto name = PublishOutput(archive.file, archive.stamp, ".bin", m_context);
         if (!name) {
             m_report.LogUpper(kWriteErrorLine);
             continue;

@@ -42,7 +42,8 @@ std::vector<CardFile> ListCardFiles(const std::filesystem::path& folder) {
 
 int MediaImportWorker(const WorkerParams& params, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
-    const MediaImportContext context{params, env};
+    OutputNumbering numbering;
+    const MediaImportContext context{params, env, numbering};
     for (const CardFile& file : ListCardFiles(params.folder)) {
         if (context.SelectionInForce() &&
             !MatchesSelection(params.selection, CardFileKey(file.name), kFileKeyMask)) {

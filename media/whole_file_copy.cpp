@@ -46,9 +46,7 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     const std::string stamp = OutputStamp(context.env);
     auto output = PendingFile::Create(folder);
     const bool written = output && output->Write(*bytes) == bytes->size() &&
-                         PublishNumbered(*output, [&](int attempt) {
-                             return RawOutputName(folder, stamp, attempt, extension);
-                         }).has_value();
+                         PublishOutput(*output, stamp, extension, context).has_value();
     if (!written) {
         context.env.report.LogUpper(kWriteErrorLine);
         return;
