@@ -56,6 +56,7 @@ bool DeviceSim::Launch(std::unique_ptr<SimLine> line) {
     m_line = std::move(line);
     ChangeState([&] { m_slavePath = m_line->Path(); });
     m_stop = false;
+    m_finished = false;
     m_thread = std::thread([this] { Run(); });
     return true;
 }
@@ -78,8 +79,7 @@ std::string DeviceSim::SlavePath() const {
 }
 
 bool DeviceSim::Running() const {
-    std::lock_guard guard(m_mutex);
-    return m_thread.joinable() && !m_stop && !m_unplugged;
+    return m_thread.joinable() && !m_stop && !m_finished;
 }
 
 std::vector<std::string> DeviceSim::Commands() const {
@@ -159,6 +159,8 @@ void DeviceSim::Run() {
             HandleIdleAnnouncements();
         }
     }
+    m_finished = true;
+    ChangeState([] {});
 }
 
 void DeviceSim::HandleHostPresence(bool present) {

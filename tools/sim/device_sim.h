@@ -35,6 +35,7 @@ class DeviceSim {
 
     // The path the host opens.
     std::string SlavePath() const;
+    // True while the device thread serves the line (not after Stop, an unplug or a lost line).
     bool Running() const;
 
     // Commands received, in order: ZEP command bytes as one-character texts, Tessal and Kolvar
@@ -114,6 +115,7 @@ class DeviceSim {
     std::unique_ptr<SimLine> m_line;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{false};
 
     // Device thread only.
     bool m_hostPresent = false;
