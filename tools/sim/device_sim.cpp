@@ -26,6 +26,8 @@ void Garble(std::span<std::uint8_t> bytes) {
     }
 }
 
+constexpr int kUnplugDelayMs = 100;
+
 constexpr std::string_view kNoise = "\x07#~%noise%~#\x1b";
 
 }  // namespace
@@ -264,6 +266,8 @@ bool DeviceSim::Reply(std::span<const std::uint8_t> bytes, const std::optional<S
     }
     const bool sent = WritePaced(std::span<const std::uint8_t>(out.data(), length));
     if (fault && fault->kind == FaultKind::Unplug) {
+        // Closing at once would take the bytes just sent away from the host before it read them.
+        PauseMs(kUnplugDelayMs);
         Unplug();
         return false;
     }
