@@ -119,6 +119,7 @@ TEST(ZepAdapterSim, AnnouncesToEveryNewOpenerAndRepeatsWhenAskedTo) {
         EXPECT_EQ(host.ReadQuiet(150), "");
         EXPECT_EQ(adapter.Announcements(), open);
         host.Close();
+        ASSERT_TRUE(adapter.WaitFor([&] { return !adapter.HostConnected(); }, 2000));
     }
 
     SimOptions options = QuickOptions();

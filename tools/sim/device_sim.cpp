@@ -99,6 +99,11 @@ int DeviceSim::Announcements() const {
     return m_announcements;
 }
 
+bool DeviceSim::HostConnected() const {
+    std::lock_guard guard(m_mutex);
+    return m_hostConnected;
+}
+
 bool DeviceSim::Unplugged() const {
     std::lock_guard guard(m_mutex);
     return m_unplugged;
@@ -167,6 +172,7 @@ void DeviceSim::Run() {
 
 void DeviceSim::HandleHostPresence(bool present) {
     m_hostPresent = present;
+    ChangeState([&] { m_hostConnected = present; });
     if (present) {
         Event("the host opened the port");
         m_nextAnnounceMs = SteadyMs() + m_options.announceDelayMs;

@@ -42,6 +42,9 @@ class DeviceSim {
     // command lines without their line end, "?" for a probe.
     std::vector<std::string> Commands() const;
     int SessionsEnded() const;
+    // Whether the device has seen the host open the port (and not yet seen it close it). The line
+    // is looked at every 10 ms or so: a close and reopen in between goes unnoticed.
+    bool HostConnected() const;
     int Announcements() const;
     // True once an Unplug fault has closed the line.
     bool Unplugged() const;
@@ -133,6 +136,7 @@ class DeviceSim {
     int m_sessionsEnded = 0;
     int m_announcements = 0;
     bool m_unplugged = false;
+    bool m_hostConnected = false;
     int m_deviceSpeed = 9600;
 };
 
