@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "link/crc16.h"
+#include "platform/pseudo_terminal.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/line_host.h"
 #include "tools/sim/zep_adapter_sim.h"
@@ -235,6 +238,28 @@ TEST(ZepAdapterSim, PacingFollowsTheSpeedInForce) {
     SendSwitch(adapter, host);
     ASSERT_EQ(host.ReadUntil("\r\n"), "OK\r\n");
     EXPECT_NEAR(sleptFor(3), 166, 2);  // 57600 bit/s
+}
+
+TEST(ZepAdapterSim, ServesAGivenTtyAndSetsItsOwnSpeedThere) {
+    // The test holds the other end of a pseudo-terminal, as a host behind a real line would.
+    PseudoTerminal line;
+    ASSERT_TRUE(line.Open());
+    ZepAdapterSim adapter({{"A.zep", Pattern(5, 9)}}, QuickOptions());
+    ASSERT_TRUE(adapter.StartOn(line.SlavePath()));
+    auto hear = [&](std::size_t count) {
+        std::string heard;
+        std::array<std::uint8_t, 64> buffer{};
+        for (int round = 0; round < 100 && heard.size() < count; ++round) {
+            const int got = line.Read(buffer, 20);
+            heard.append(reinterpret_cast<const char*>(buffer.data()), std::max(got, 0));
+        }
+        return heard;
+    };
+    EXPECT_EQ(hear(4), "ZEP>");
+    const std::uint8_t command = '6';
+    ASSERT_EQ(line.Write(std::span(&command, 1), 100), 1);
+    EXPECT_EQ(hear(4), "OK\r\n");
+    EXPECT_EQ(line.LineSpeed(), 57600);
 }
 
 }  // namespace

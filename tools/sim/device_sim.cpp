@@ -28,6 +28,23 @@ void Garble(std::span<std::uint8_t> bytes) {
 
 constexpr int kUnplugDelayMs = 100;
 
+// Command text for a log line: control and non-ASCII bytes as \xNN.
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out.push_back(c);
+        } else {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out.push_back(kHex[byte >> 4]);
+            out.push_back(kHex[byte & 0x0F]);
+        }
+    }
+    return out;
+}
+
 constexpr std::string_view kNoise = "\x07#~%noise%~#\x1b";
 
 }  // namespace
@@ -209,6 +226,7 @@ void DeviceSim::Announce() {
 }
 
 void DeviceSim::ReceivedCommand(std::string command) {
+    Event("received \"" + Printable(command) + "\"");
     const bool opensSession = command != "?" && !m_inSession;
     ChangeState([&] { m_commands.push_back(std::move(command)); });
     if (opensSession) {
