@@ -14,7 +14,7 @@ using test::LineHost;
 SimOptions QuickOptions(std::vector<SimFault> faults = {}) {
     SimOptions options;
     options.announceDelayMs = 10;
-    options.settleMs = 20;
+    options.settleMs = 50;
     options.speedFollowMs = 1000;
     options.faults = std::move(faults);
     return options;
