@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <system_error>
 
 namespace zep::sim {
 
@@ -76,7 +77,12 @@ bool DeviceSim::Launch(std::unique_ptr<SimLine> line) {
     ChangeState([&] { m_slavePath = m_line->Path(); });
     m_stop = false;
     m_finished = false;
-    m_thread = std::thread([this] { Run(); });
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        m_line->Close();  // no thread to serve it: the device is as good as unplugged
+        return false;
+    }
     return true;
 }
 
