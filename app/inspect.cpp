@@ -44,7 +44,7 @@ bool InspectOne(const fs::path& file, std::ostream& out) {
             return inspector.inspect(file, content, out);
         }
     }
-    out << "  not a meter archive or assembled archive\n";
+    out << "  not a meter archive, assembled archive or card database\n";
     return false;
 }
 
@@ -52,8 +52,9 @@ bool InspectOne(const fs::path& file, std::ostream& out) {
 
 std::span<const FileInspector> FileInspectors() {
     static const FileInspector inspectors[] = {
-        MeterArchiveInspector(), AssembledArchiveInspector(),
-        // Card databases are inspected here once their reader exists.
+        // Card databases first: their signature is certain, while almost any file opens as
+        // an assembled archive.
+        MeterArchiveInspector(), CardDatabaseInspector(), AssembledArchiveInspector(),
     };
     return inspectors;
 }

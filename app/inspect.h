@@ -23,7 +23,7 @@ struct FileInspector {
                     std::ostream& out);
 };
 
-// The kinds known, tried in this order; card databases add their inspector to this list.
+// The kinds known, tried in this order.
 std::span<const FileInspector> FileInspectors();
 
 }  // namespace zep

@@ -8,6 +8,7 @@ namespace zep {
 
 FileInspector MeterArchiveInspector();
 FileInspector AssembledArchiveInspector();
+FileInspector CardDatabaseInspector();
 
 // The file name's extension in lower case, with its dot (".bia"), or "".
 std::string LowerExtension(const std::filesystem::path& file);

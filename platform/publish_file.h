@@ -32,6 +32,14 @@ class PendingFile {
     std::size_t Write(std::span<const std::uint8_t> bytes);
     std::size_t Write(std::string_view text);
 
+    // Ends writing: closes the descriptor and keeps the temporary name, so that a worker with
+    // thousands of outputs need not hold them all open. False when the content may not have
+    // been stored in full.
+    bool Finish();
+    // Tells the file that a FlushFileSystem made after its last write succeeded, so Publish
+    // need not flush it on its own.
+    void NoteFlushed() { m_flushed = true; }
+
     // Flushes the content to disk (once) and links it under the final path. NameTaken leaves
     // the temporary in place for another attempt; Published removes the temporary name.
     PublishResult Publish(const std::filesystem::path& finalPath);
@@ -53,6 +61,10 @@ class PendingFile {
     bool m_published = false;
     int m_lastError = 0;
 };
+
+// Flushes everything written so far on the file system that holds the folder, the names
+// published into it included: one call covers many finished files.
+bool FlushFileSystem(const std::filesystem::path& folder);
 
 // Tries nameFor(0), nameFor(1), ... until one is free. nullopt when publishing fails for any
 // other reason than a taken name, or after maxAttempts taken names.

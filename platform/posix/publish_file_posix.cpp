@@ -90,13 +90,53 @@ std::size_t PendingFile::Write(std::string_view text) {
     return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+bool PendingFile::Finish() {
+    if (m_fd < 0) {
+        return !m_tempPath.empty();
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0) {
+        m_lastError = errno;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+int FlushPath(const fs::path& path, int flags) {
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    const int result = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return result;
+}
+
+}  // namespace
+
+bool FlushFileSystem(const fs::path& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = syncfs(fd) == 0;
+    close(fd);
+    return ok;
+}
+
 PublishResult PendingFile::Publish(const fs::path& finalPath) {
-    if (m_fd < 0 || m_published) {
+    if (m_tempPath.empty() || m_published) {
         return PublishResult::Failed;
     }
     if (!m_flushed) {
-        if (fsync(m_fd) != 0) {
-            m_lastError = errno;
+        // A finished file has given up its descriptor; a fresh one flushes the same data.
+        const int error =
+            m_fd >= 0 ? (fsync(m_fd) == 0 ? 0 : errno) : FlushPath(m_tempPath, O_RDONLY);
+        if (error != 0) {
+            m_lastError = error;
             return PublishResult::Failed;
         }
         m_flushed = true;
@@ -106,8 +146,10 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
         return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
     }
     m_published = true;
-    close(m_fd);
-    m_fd = -1;
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
     unlink(m_tempPath.c_str());
     m_tempPath.clear();
     return PublishResult::Published;

@@ -9,6 +9,7 @@
 
 #include "tests/support/archive_builder.h"
 #include "tests/support/temp_dir.h"
+#include "tools/cardgen/card_builders.h"
 
 namespace zep {
 namespace {
@@ -131,7 +132,7 @@ TEST_F(Inspect, UnusableTitleAreasAreNamed) {
 
 TEST_F(Inspect, OtherFilesAndTheExitStatusOfAMixedRun) {
     EXPECT_EQ(Run("notes.txt", test::ToBytes("hello")), 1);
-    EXPECT_THAT(m_report, HasSubstr("not a meter archive or assembled archive"));
+    EXPECT_THAT(m_report, HasSubstr("not a meter archive, assembled archive or card database"));
     // The signature makes a meter archive whatever the name.
     EXPECT_EQ(Run("renamed.dat", Meter().Build()), 0);
     EXPECT_THAT(m_report, HasSubstr("meter archive"));
@@ -147,6 +148,34 @@ TEST_F(Inspect, OtherFilesAndTheExitStatusOfAMixedRun) {
     EXPECT_THAT(m_report, HasSubstr(alsoGood + "\n  assembled archive"));
     EXPECT_EQ(RunFiles({m_dir.path().string()}), 1);
     EXPECT_EQ(RunFiles({}), 1);
+}
+
+}  // namespace
+}  // namespace zep
+
+namespace zep {
+namespace {
+
+TEST(InspectCardDatabase, IsRecognisedBySignatureAndDescribedWithItsEntries) {
+    test::TempDir dir;
+    cardgen::CardRecordSpec first;
+    first.serial = "777001";
+    const auto database = cardgen::CardDatabaseBuilder()
+                              .AddArchive(first, {cardgen::PatternBytes(40, 1)})
+                              .Build();
+    test::WriteFileBytes(dir / "DATA", database);
+    std::ostringstream report;
+    EXPECT_EQ(RunInspect({(dir / "DATA").string()}, report), 0);
+    EXPECT_THAT(report.str(), testing::HasSubstr("card database"));
+    EXPECT_THAT(report.str(), testing::HasSubstr("777001"));
+
+    // Without the signature the same bytes are no card database.
+    auto unsigned_ = database;
+    unsigned_[64] = 'X';
+    test::WriteFileBytes(dir / "OTHER", unsigned_);
+    std::ostringstream other;
+    RunInspect({(dir / "OTHER").string()}, other);
+    EXPECT_THAT(other.str(), testing::Not(testing::HasSubstr("card database, ")));
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(PendingFile, UnpublishedTemporaryIsRemovedWithItsOwner) {
     EXPECT_TRUE(test::ListFiles(dir.path()).empty());
 }
 
-TEST(PendingFile, MissingOrReadOnlyFolderFails) {
+TEST(PendingFile, MissingFolderFails) {
     test::TempDir dir;
     EXPECT_FALSE(PendingFile::Create(dir / "missing").has_value());
 
@@ -83,7 +83,13 @@ TEST(PendingFile, MissingOrReadOnlyFolderFails) {
     EXPECT_EQ(pending.Publish(dir / "missing" / "a.imp"), PublishResult::Failed);
     EXPECT_EQ(PublishNumbered(pending, [&](int n) { return dir / "missing" / std::to_string(n); }),
               std::nullopt);
+    EXPECT_EQ(pending.Replace(dir / "missing" / "a.ini"), PublishResult::Failed);
+    // The temporary survives every failure, ready for another attempt.
+    EXPECT_TRUE(fs::exists(pending.TemporaryPath()));
+}
 
+TEST(PendingFile, ReadOnlyFolderFails) {
+    test::TempDir dir;
     const auto locked = dir / "locked";
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
