@@ -42,7 +42,8 @@ TEST(Crc16, TableVersionAgreesWithBitwiseForAllLengthsAndChaining) {
 TEST(ReverseBytes, ReversesInPlaceAndBetweenBuffers) {
     std::uint8_t bytes[] = {1, 2, 3, 4, 5};
     ReverseBytes(bytes, bytes, 5);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5), (std::vector<std::uint8_t>{5, 4, 3, 2, 1}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5),
+              (std::vector<std::uint8_t>{5, 4, 3, 2, 1}));
     std::uint8_t out[2];
     const std::uint8_t in[2] = {0xAB, 0xCD};
     ReverseBytes(out, in, 2);
