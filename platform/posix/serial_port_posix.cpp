@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/posix/termios_speed.h"
 #include "platform/serial_device_map.h"
 #include "platform/serial_port_factory.h"
 
@@ -27,39 +28,14 @@ namespace {
 // A write that makes no progress for this long gives up (a stalled line, a vanished device).
 constexpr int kWriteStallMs = 2000;
 
-struct SpeedEntry {
-    int bitsPerSecond;
-    speed_t code;
-};
-
-constexpr SpeedEntry kSpeeds[] = {
-    {50, B50},           {75, B75},           {110, B110},         {134, B134},
-    {150, B150},         {200, B200},         {300, B300},         {600, B600},
-    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
-    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
-    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
-    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
-    {3500000, B3500000}, {4000000, B4000000},
-};
-
 bool SpeedCode(int bitsPerSecond, speed_t& code) {
-    for (const auto& entry : kSpeeds) {
-        if (entry.bitsPerSecond == bitsPerSecond) {
-            code = entry.code;
-            return true;
-        }
-    }
-    return false;
+    code = posix::SpeedCode(bitsPerSecond);
+    return code != B0;
 }
 
 int SpeedValue(speed_t code) {
-    for (const auto& entry : kSpeeds) {
-        if (entry.code == code) {
-            return entry.bitsPerSecond;
-        }
-    }
-    return -1;
+    const int speed = posix::SpeedFromCode(code);
+    return speed > 0 ? speed : -1;
 }
 
 // The only rate code the system uses.
@@ -151,8 +127,7 @@ class PosixSerialPort final : public SerialPort {
             return -1;
         }
         termios raw = original;
-        cfmakeraw(&raw);
-        raw.c_cflag |= CLOCAL | CREAD;
+        posix::MakeRawLine(raw);
         // With O_NONBLOCK, VMIN 1 makes an empty line EAGAIN and a hung-up one end-of-file.
         raw.c_cc[VMIN] = 1;
         raw.c_cc[VTIME] = 0;
