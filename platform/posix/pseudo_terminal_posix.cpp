@@ -145,8 +145,18 @@ bool PseudoTerminal::SlaveOpen() const {
 }
 
 void PseudoTerminal::Discard() {
-    if (m_master >= 0) {
-        tcflush(m_master, TCIOFLUSH);
+    if (m_master < 0) {
+        return;
+    }
+    tcflush(m_master, TCIOFLUSH);
+    // What the device end wrote waits in the other side's input queue, which a flush on the
+    // master does not reach; and the kernel moves written bytes there from a work queue, so
+    // give them a moment to land, then flush that queue from the other side itself.
+    usleep(20000);
+    const int slave = open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave >= 0) {
+        tcflush(slave, TCIFLUSH);
+        close(slave);
     }
 }
 

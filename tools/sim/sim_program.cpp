@@ -42,31 +42,6 @@ std::string DeleteCommand(DeviceKind kind) {
     return {};
 }
 
-std::filesystem::path ComLink(int number) {
-    return ConfigHome() / "zepimport" / "ports" / ("COM" + std::to_string(number));
-}
-
-bool MakeComLink(const std::filesystem::path& link, const std::string& target) {
-    std::error_code error;
-    std::filesystem::create_directories(link.parent_path(), error);
-    const auto status = std::filesystem::symlink_status(link, error);
-    if (std::filesystem::is_symlink(status)) {
-        std::filesystem::remove(link, error);
-    } else if (std::filesystem::exists(status)) {
-        return false;  // not ours to replace
-    }
-    std::filesystem::create_symlink(target, link, error);
-    return !error;
-}
-
-void RemoveComLink(const std::filesystem::path& link, const std::string& target) {
-    std::error_code error;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, error)) &&
-        std::filesystem::read_symlink(link, error) == target) {
-        std::filesystem::remove(link, error);
-    }
-}
-
 const char* ProgramName(DeviceKind kind) {
     switch (kind) {
         case DeviceKind::Zep:
@@ -106,6 +81,39 @@ bool SetNumber(DeviceKind kind, const std::string& option, const std::string& va
 }
 
 }  // namespace
+
+std::filesystem::path ComLink(int number) {
+    return ConfigHome() / "zepimport" / "ports" / ("COM" + std::to_string(number));
+}
+
+bool MakeComLink(const std::filesystem::path& link, const std::string& target) {
+    std::error_code error;
+    std::filesystem::create_directories(link.parent_path(), error);
+    const auto status = std::filesystem::symlink_status(link, error);
+    if (std::filesystem::is_symlink(status)) {
+        std::filesystem::remove(link, error);
+    } else if (std::filesystem::exists(status)) {
+        return false;  // not ours to replace
+    }
+    std::filesystem::create_symlink(target, link, error);
+    return !error;
+}
+
+void RemoveComLink(const std::filesystem::path& link, const std::string& target) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, error)) &&
+        std::filesystem::read_symlink(link, error) == target) {
+        std::filesystem::remove(link, error);
+    }
+}
+
+void InstallStopRequest() {
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+}
+
+bool StopRequested() { return g_stopRequested != 0; }
+
 
 void PrintLine(const std::string& text) {
     static std::mutex mutex;
@@ -276,9 +284,8 @@ int RunDevice(DeviceSim& device, const ProgramSettings& settings) {
         }
         PrintLine(link->string() + " -> " + path);
     }
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-    while (!g_stopRequested && device.Running() &&
+    InstallStopRequest();
+    while (!StopRequested() && device.Running() &&
            (settings.sessions == 0 || device.SessionsEnded() < settings.sessions)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

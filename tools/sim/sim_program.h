@@ -2,6 +2,7 @@
 // The command line shared by zep-sim, tessal-sim and kolvar-sim: what to serve, where, with which
 // faults; the run until a signal or the asked number of sessions.
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,5 +52,17 @@ int RunDevice(DeviceSim& device, const ProgramSettings& settings);
 
 // A line on standard output with the time of day, from any thread.
 void PrintLine(const std::string& text);
+
+// $XDG_CONFIG_HOME/zepimport/ports/COM<number>, the link by which the program finds a port.
+std::filesystem::path ComLink(int number);
+// Points the link at the target; false when a file that is not a link stands there.
+bool MakeComLink(const std::filesystem::path& link, const std::string& target);
+// Removes the link only while it still points at the target (another tool may have taken it).
+void RemoveComLink(const std::filesystem::path& link, const std::string& target);
+
+// SIGINT and SIGTERM set a flag instead of ending the process, so the line can be closed and
+// the link removed.
+void InstallStopRequest();
+bool StopRequested();
 
 }  // namespace zep::sim
