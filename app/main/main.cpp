@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/inspect.h"
 #include "platform/program_path.h"
 
@@ -11,13 +12,17 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: zepimport [--program-dir DIR] --inspect FILE...\n"
-                 "       zepimport --version\n";
+                 "       zepimport [--program-dir DIR] --headless\n"
+                 "       zepimport --help | --version\n";
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = zep::RunCommandLine(argc, argv)) {
+        return *status;
+    }
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() >= 2 && args[0] == "--program-dir") {
         std::error_code error;

@@ -1,0 +1,113 @@
+// The one place where the controller meets the real subsystems.
+#include "app/worker_threads.h"
+
+#include "app/worker/worker_environment.h"
+#include "app/worker_thread.h"
+#include "link/exchanges.h"
+#include "media/drive_watcher.h"
+#include "media/media_import_worker.h"
+#include "platform/dispatch_values.h"
+#include "platform/serial_device_map.h"
+#include "platform/serial_port_factory.h"
+
+namespace zep {
+
+namespace {
+
+class DriveTableWatch final : public DriveWatch {
+  public:
+    void Rescan() override { RescanDrives(&m_table, kCardFolderName); }
+    void Clear() override { m_table.count = 0; }
+    std::optional<std::string> FindNewCardFolder() override {
+        return ::zep::FindNewCardFolder(m_table);
+    }
+    void Rearm(int k) override {
+        if (k >= 0 && k < m_table.count) {
+            m_table.entries[k].present = false;
+        }
+    }
+    std::vector<Drive> Drives() const override {
+        std::vector<Drive> drives;
+        for (int i = 0; i < m_table.count && i < RemovableDriveTable::kCapacity; ++i) {
+            drives.push_back({m_table.entries[i].root, m_table.entries[i].present});
+        }
+        return drives;
+    }
+
+  private:
+    RemovableDriveTable m_table;
+};
+
+class ThreadedSubsystems final : public Subsystems {
+  public:
+    ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder)
+        : m_lock(lock),
+          m_clock(clock),
+          m_programFolder(std::move(programFolder)),
+          m_values(DispatchValues::FromEnvironment()),
+          m_worker(lock) {}
+
+    void LoadDrivers(WorkerReport&) override {}
+    void UnloadDrivers() override {}
+
+    void StartConversion(WorkerReport&, std::atomic<int>&, const std::atomic<bool>&) override {}
+
+    void StopWorkers() override { m_worker.Join(); }
+
+    void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
+                       WorkerReport& report) override {
+        m_worker.Start([this, exchange, params, &serial, &report] {
+            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder};
+            switch (exchange) {
+                case Exchange::Tessal:
+                    TessalExchange(params, serial, env);
+                    break;
+                case Exchange::Kolvar:
+                    KolvarExchange(params, serial, env);
+                    break;
+                case Exchange::Zep:
+                    ZepExchange(params, serial, env);
+                    break;
+            }
+        });
+    }
+
+    void StartCardImport(const WorkerParams& params, WorkerReport& report) override {
+        m_worker.Start([this, params, &report] {
+            MediaImportWorker(params, WorkerEnvironment{report, m_clock, m_lock, m_programFolder});
+        });
+    }
+
+    void TessalClose(SerialPort& serial, WorkerReport& report) override {
+        ::zep::TessalClose(serial, report, m_clock);
+    }
+
+    std::optional<std::vector<int>> SerialPortNumbers() override {
+        std::vector<int> numbers;
+        for (const auto& device : ListSerialDevices()) {
+            numbers.push_back(device.number);
+        }
+        return numbers;
+    }
+
+  private:
+    WorkerLock& m_lock;
+    Clock& m_clock;
+    std::filesystem::path m_programFolder;
+    DispatchValues m_values;
+    // Declared last, so it is joined first: no worker outlives what it uses.
+    WorkerThread m_worker;
+};
+
+}  // namespace
+
+RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
+                          const std::filesystem::path& programFolder) {
+    RealParts parts;
+    parts.serial = CreateSerialPort();
+    parts.drives = std::make_unique<DriveTableWatch>();
+    parts.subsystems = std::make_unique<ThreadedSubsystems>(lock, clock, programFolder);
+    return parts;
+}
+
+}  // namespace zep

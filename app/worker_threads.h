@@ -1,0 +1,24 @@
+#pragma once
+// The real subsystems behind the controller: the serial port component, the drive table, and
+// the drivers, the conversion worker, the device exchanges and the card import, each worker on
+// its own thread.
+#include <filesystem>
+#include <memory>
+
+#include "app/subsystems.h"
+#include "app/worker/worker_lock.h"
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+
+namespace zep {
+
+struct RealParts {
+    std::unique_ptr<SerialPort> serial;
+    std::unique_ptr<DriveWatch> drives;
+    std::unique_ptr<Subsystems> subsystems;
+};
+
+RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
+                          const std::filesystem::path& programFolder);
+
+}  // namespace zep
