@@ -54,7 +54,9 @@ std::span<const FileInspector> FileInspectors() {
     static const FileInspector inspectors[] = {
         // Card databases first: their signature is certain, while almost any file opens as
         // an assembled archive.
-        MeterArchiveInspector(), CardDatabaseInspector(), AssembledArchiveInspector(),
+        MeterArchiveInspector(),
+        CardDatabaseInspector(),
+        AssembledArchiveInspector(),
     };
     return inspectors;
 }

@@ -160,9 +160,8 @@ TEST(InspectCardDatabase, IsRecognisedBySignatureAndDescribedWithItsEntries) {
     test::TempDir dir;
     cardgen::CardRecordSpec first;
     first.serial = "777001";
-    const auto database = cardgen::CardDatabaseBuilder()
-                              .AddArchive(first, {cardgen::PatternBytes(40, 1)})
-                              .Build();
+    const auto database =
+        cardgen::CardDatabaseBuilder().AddArchive(first, {cardgen::PatternBytes(40, 1)}).Build();
     test::WriteFileBytes(dir / "DATA", database);
     std::ostringstream report;
     EXPECT_EQ(RunInspect({(dir / "DATA").string()}, report), 0);

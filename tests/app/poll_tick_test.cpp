@@ -89,8 +89,11 @@ TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
     const auto card = MakeCardFolder();
     drives.newFolders.push_back(card.string());
     serial.Receive("ZEP>");
+    const auto workingFolder = std::filesystem::current_path();
     Tick();
     EXPECT_TRUE(Contains(events, "StartCardImport"));
+    // The card folder was only tested, not entered: the card stays free to be ejected.
+    EXPECT_EQ(std::filesystem::current_path(), workingFolder);
     EXPECT_FALSE(Contains(events, "StartExchange Zep"));
     EXPECT_EQ(serial.Unread(), "ZEP>");
     ASSERT_EQ(subsystems.started.size(), 1u);
