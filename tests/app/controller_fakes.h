@@ -1,6 +1,7 @@
 #pragma once
-// Fakes of what the controller drives: the window, the subsystems, the drive table and the
-// serial port. They share one event list, so tests can check the order of steps across them.
+// Fakes of what the controller drives: the window, the subsystems and the drive table. They
+// share one event list (the fixture adds the serial port's calls), so tests can check the
+// order of steps across them.
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -25,89 +26,19 @@ inline bool Contains(const Events& events, const std::string& event) {
     return std::find(events.begin(), events.end(), event) != events.end();
 }
 
+// The bytes still waiting on the port (read out, so they are gone afterwards).
+inline std::string Drain(SerialPort& serial, int port) {
+    std::string bytes;
+    for (int byte = serial.PortReadByte(port); byte >= 0; byte = serial.PortReadByte(port)) {
+        bytes += static_cast<char>(byte);
+    }
+    return bytes;
+}
+
 inline std::ptrdiff_t IndexOf(const Events& events, const std::string& event) {
     const auto found = std::find(events.begin(), events.end(), event);
     return found == events.end() ? -1 : found - events.begin();
 }
-
-class FakeSerial final : public SerialPort {
-  public:
-    explicit FakeSerial(Events& events) : m_events(events) {}
-
-    std::deque<std::uint8_t> input;
-    bool cts = false;
-    int openResult = 0;
-    int lineParamsResult = 0;
-    std::string written;
-    int calls = 0;  // every call of any operation
-    std::vector<int> openPorts;
-
-    void Receive(const std::string& bytes) {
-        input.insert(input.end(), bytes.begin(), bytes.end());
-    }
-    std::string Unread() const { return std::string(input.begin(), input.end()); }
-
-    int PortOpen(int port) override {
-        Note("PortOpen " + std::to_string(port));
-        if (openResult == 0) {
-            openPorts.push_back(port);
-        }
-        return openResult;
-    }
-    void PortClose(int port) override {
-        Note("PortClose " + std::to_string(port));
-        std::erase(openPorts, port);
-    }
-    int PortSetLineParams(int port, int rate, int mode) override {
-        Note("PortSetLineParams " + std::to_string(port) + " " + std::to_string(rate) + " " +
-             std::to_string(mode));
-        return lineParamsResult;
-    }
-    int PortSetFlowControl(int port, int mode) override {
-        Note("PortSetFlowControl " + std::to_string(port) + " " + std::to_string(mode));
-        return 0;
-    }
-    int PortGetSpeed(int) override { return Count(9600); }
-    int PortSetSpeed(int, int) override { return Count(0); }
-    int PortGetReadTimeouts(int, std::uint32_t&, std::uint32_t&) override { return Count(0); }
-    int PortSetReadTimeouts(int port, std::uint32_t total, std::uint32_t interval) override {
-        Note("PortSetReadTimeouts " + std::to_string(port) + " " + std::to_string(total) + " " +
-             std::to_string(interval));
-        return 0;
-    }
-    int PortReadByte(int) override {
-        ++calls;
-        if (input.empty()) {
-            return -1;
-        }
-        const int byte = input.front();
-        input.pop_front();
-        return byte;
-    }
-    int PortRead(int, std::span<std::uint8_t>) override { return Count(0); }
-    int PortWriteByte(int, std::uint8_t byte) override {
-        ++calls;
-        written += static_cast<char>(byte);
-        return 1;
-    }
-    int PortWrite(int, std::span<const std::uint8_t> bytes) override {
-        return Count(static_cast<int>(bytes.size()));
-    }
-    int PortFlush(int, int) override { return Count(0); }
-    int PortOutputPending(int) override { return Count(0); }
-    int PortLineStatus(int) override { return Count(cts ? 1 : 0); }
-
-  private:
-    void Note(const std::string& event) {
-        ++calls;
-        m_events.push_back(event);
-    }
-    int Count(int result) {
-        ++calls;
-        return result;
-    }
-    Events& m_events;
-};
 
 class FakeView final : public MainView {
   public:

@@ -8,12 +8,27 @@
 #include "app/main_controller.h"
 #include "tests/app/controller_fakes.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/fake_serial_port.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep::test {
 
 class ControllerTest : public ::testing::Test {
   protected:
+    using Op = FakeSerialPort::Op;
+
+    ControllerTest() {
+        serial.RequireOpen(true);
+        serial.SetCallObserver(
+            [this](FakeSerialPort&, const std::string& call) { events.push_back(call); });
+    }
+
+    // Reads, probes and line tests: what the poll does to a port.
+    int PollCalls() const {
+        return serial.CallCount(Op::ReadByte) + serial.CallCount(Op::LineStatus) +
+               serial.CallCount(Op::WriteByte);
+    }
+
     std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
     std::filesystem::path ConfigHome() const { return dir / "config"; }
     std::filesystem::path Program() const { return dir / "zepimport"; }
@@ -60,7 +75,7 @@ class ControllerTest : public ::testing::Test {
     FakeView view{events};
     FakeSubsystems subsystems{events, lock};
     FakeDrives drives{events};
-    FakeSerial serial{events};
+    FakeSerialPort serial;
     FakeClock clock;
     std::vector<std::filesystem::path> helpOpened;
     std::unique_ptr<MainController> controller;

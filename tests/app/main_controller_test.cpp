@@ -36,7 +36,7 @@ TEST_F(MainControllerTest, FirstRunHasTheDefaultsAndNoPort) {
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM-порт не окрыт)");
     EXPECT_EQ(view.listedPorts, (std::vector<int>{1, 2}));
     EXPECT_EQ(view.controls.port, 0);
-    EXPECT_EQ(serial.calls, 0);
+    EXPECT_TRUE(serial.Calls().empty());
     EXPECT_FALSE(std::filesystem::exists(Ini()));  // loading writes nothing
 }
 
@@ -45,33 +45,32 @@ TEST_F(MainControllerTest, ConfiguredPortIsOpenedWithTheIdleLineSettings) {
     EXPECT_EQ(controller->Port(), 3);
     EXPECT_EQ(view.listedPorts, (std::vector<int>{1, 3, 5}));
     EXPECT_EQ(view.controls.port, 3);
-    EXPECT_TRUE(Contains(events, "PortOpen 3"));
-    EXPECT_TRUE(Contains(events, "PortSetLineParams 3 12 3"));
-    EXPECT_TRUE(Contains(events, "PortSetFlowControl 3 0"));
-    EXPECT_TRUE(Contains(events, "PortSetReadTimeouts 3 4294967295 1"));
+    EXPECT_TRUE(Contains(events, "Open 3"));
+    EXPECT_TRUE(Contains(events, "SetLineParams 12 3"));
+    EXPECT_TRUE(Contains(events, "SetFlowControl 0"));
+    EXPECT_TRUE(Contains(events, "SetReadTimeouts 4294967295 1"));
     EXPECT_EQ(view.Upper().back(), "COM-порт открыт, ожидание сеанса связи с ZEP ...");
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM3)");
 }
 
 TEST_F(MainControllerTest, PortTakenByAnotherProgramIsReportedAndKeptInTheSettings) {
-    serial.openResult = -1;
+    serial.Fail(Op::Open);
     StartWithPort();
     EXPECT_EQ(controller->Port(), 0);
     EXPECT_EQ(view.Upper().back(), "$04Ошибка открытия COM-порта.");
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM-порт не окрыт)");
-    serial.Receive("ZEP>");
-    serial.calls = 0;
+    serial.AddInput("ZEP>");
     Tick(2);
-    EXPECT_EQ(serial.calls, 0);
+    EXPECT_EQ(PollCalls(), 0);
     ASSERT_TRUE(controller->RequestExit());
     controller->Close();
     EXPECT_NE(ReadFileText(Ini()).find("m_port=3"), std::string::npos);
-    EXPECT_FALSE(Contains(events, "PortClose 3"));  // never opened, never closed
+    EXPECT_FALSE(Contains(events, "Close 3"));  // never opened, never closed
 }
 
 TEST_F(MainControllerTest, PortMissingFromTheListIsNotOpenedTwiceButStaysConfigured) {
     subsystems.portNumbers = std::vector<int>{1, 2};
-    serial.openResult = -1;  // no such device
+    serial.Fail(Op::Open);  // no such device
     Start("[COM Port]\nm_port=7\n");
     EXPECT_EQ(view.Upper().back(), "$04Ошибка открытия COM-порта.");
     EXPECT_EQ(view.controls.port, 0);  // not listed, nothing selected
@@ -80,11 +79,11 @@ TEST_F(MainControllerTest, PortMissingFromTheListIsNotOpenedTwiceButStaysConfigu
 }
 
 TEST_F(MainControllerTest, RefusedLineSettingsCloseThePortAgain) {
-    serial.lineParamsResult = -5;
+    serial.Fail(Op::SetLineParams);
     StartWithPort();
     EXPECT_EQ(controller->Port(), 0);
     EXPECT_EQ(view.Upper().back(), "$04Ошибка установки параметров COM-порта.");
-    EXPECT_TRUE(serial.openPorts.empty());
+    EXPECT_FALSE(serial.IsOpen(3));
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM-порт не окрыт)");
 }
 
@@ -94,8 +93,9 @@ TEST_F(MainControllerTest, SelectingAnotherPortClosesTheOldAndOpensTheNew) {
     view.controls.port = 5;
     controller->OnPortSelected();
     EXPECT_EQ(controller->Port(), 5);
-    EXPECT_EQ(serial.openPorts, std::vector<int>{5});
-    EXPECT_LT(IndexOf(events, "PortClose 3"), IndexOf(events, "PortOpen 5"));
+    EXPECT_TRUE(serial.IsOpen(5));
+    EXPECT_FALSE(serial.IsOpen(3));
+    EXPECT_LT(IndexOf(events, "Close 3"), IndexOf(events, "Open 5"));
     EXPECT_TRUE(Contains(events, "Tooltip ZEP Импорт (COM5)"));
 }
 
@@ -136,7 +136,7 @@ TEST_F(MainControllerTest, WorkerMessagesFollowTheRulesOfBarsAndPanes) {
 TEST_F(MainControllerTest, ExitIsRefusedWhileAWorkerOrAConversionIsBusy) {
     StartWithPort();
     EXPECT_TRUE(controller->RequestExit());
-    serial.Receive("ZEP>");
+    serial.AddInput("ZEP>");
     Tick();
     EXPECT_FALSE(controller->RequestExit());
     subsystems.FinishWorker();
@@ -161,11 +161,11 @@ TEST_F(MainControllerTest, ClosingRunsItsStepsInOrder) {
     std::filesystem::remove(Ini());
     events.clear();
     controller->Close();
-    const Events expected = {"TrayIcon off", "TessalClose", "PortClose 3", "StopWorkers",
+    const Events expected = {"TrayIcon off", "TessalClose", "Close 3", "StopWorkers",
                              "UnloadDrivers"};
     EXPECT_EQ(events, expected);
     EXPECT_TRUE(savedBeforeTessalClose);
-    EXPECT_TRUE(serial.openPorts.empty());
+    EXPECT_FALSE(serial.IsOpen(3));
     EXPECT_FALSE(controller->InTray());
     events.clear();
     controller->Close();

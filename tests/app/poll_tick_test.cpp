@@ -12,11 +12,11 @@ using PollTest = ControllerTest;
 
 TEST_F(PollTest, PromptSplitOverTwoTicksStartsTessalWithPortAndDeleteFlag) {
     StartWithPort("m_deleteAfter=1\n");
-    serial.Receive("C");
-    serial.Receive("L");
+    serial.AddInput("C");
+    serial.AddInput("L");
     Tick();
     EXPECT_TRUE(subsystems.started.empty());
-    serial.Receive(">");
+    serial.AddInput(">");
     Tick();
     ASSERT_EQ(subsystems.started.size(), 1u);
     EXPECT_TRUE(Contains(events, "StartExchange Tessal"));
@@ -35,67 +35,67 @@ TEST_F(PollTest, PromptSplitOverTwoTicksStartsTessalWithPortAndDeleteFlag) {
 
 TEST_F(PollTest, DoubledFirstByteDoesNotMatchButALaterPromptDoes) {
     StartWithPort();
-    serial.Receive("CCL>");
+    serial.AddInput("CCL>");
     Tick();
     EXPECT_TRUE(subsystems.started.empty());
-    serial.Receive("KLV10>");
+    serial.AddInput("KLV10>");
     Tick();
     EXPECT_TRUE(Contains(events, "StartExchange Kolvar"));
 }
 
 TEST_F(PollTest, ZepPromptAfterNoiseStartsZepAndLeavesTheRestUnread) {
     StartWithPort();
-    serial.Receive("xxZEP>FILE=");
+    serial.AddInput("xxZEP>FILE=");
     Tick();
     EXPECT_TRUE(Contains(events, "StartExchange Zep"));
-    EXPECT_EQ(serial.Unread(), "FILE=");
+    EXPECT_EQ(Drain(serial, 3), "FILE=");
 }
 
 TEST_F(PollTest, NoPortTouchesNoPort) {
     subsystems.portNumbers = std::vector<int>{1, 2};
     Start();  // first run: no port configured
-    serial.Receive("ZEP>");
-    serial.cts = true;
-    serial.calls = 0;
+    serial.AddInput("ZEP>");
+    serial.SetCts(true);
     Tick(12);
-    EXPECT_EQ(serial.calls, 0);
-    EXPECT_EQ(serial.Unread(), "ZEP>");
+    EXPECT_TRUE(serial.Calls().empty());
+    EXPECT_EQ(PollCalls(), 0);
+    EXPECT_EQ(serial.PendingInput(), 4u);
     EXPECT_TRUE(subsystems.started.empty());
 }
 
 TEST_F(PollTest, ProbeOncePerIdleTickWhileCtsIsHighAndNotAfterZepUntilCtsWasLow) {
     StartWithPort();
-    serial.cts = true;
+    serial.SetCts(true);
     Tick(3);
-    EXPECT_EQ(serial.written, "???");
+    EXPECT_EQ(serial.Written(), "???");
 
-    serial.written.clear();
-    serial.Receive("ZEP>");
+    serial.ClearWritten();
+    serial.AddInput("ZEP>");
     Tick();   // starts the ZEP exchange
     Tick(2);  // worker running: ticks only count
     subsystems.FinishWorker();
     Tick(3);  // adapter still plugged in, CTS high
-    EXPECT_EQ(serial.written, "");
+    EXPECT_EQ(serial.Written(), "");
 
-    serial.cts = false;
+    serial.SetCts(false);
     Tick();
-    serial.cts = true;
+    serial.SetCts(true);
     Tick();
-    EXPECT_EQ(serial.written, "?");
+    EXPECT_EQ(serial.Written(), "?");
 }
 
 TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
     StartWithPort("m_preview=0\nm_deleteFlash=1\nm_deleteAfter=0\n");
     const auto card = MakeCardFolder();
     drives.newFolders.push_back(card.string());
-    serial.Receive("ZEP>");
+    serial.AddInput("ZEP>");
     const auto workingFolder = std::filesystem::current_path();
     Tick();
     EXPECT_TRUE(Contains(events, "StartCardImport"));
     // The card folder was only tested, not entered: the card stays free to be ejected.
     EXPECT_EQ(std::filesystem::current_path(), workingFolder);
     EXPECT_FALSE(Contains(events, "StartExchange Zep"));
-    EXPECT_EQ(serial.Unread(), "ZEP>");
+    EXPECT_EQ(serial.PendingInput(), 4u);
     ASSERT_EQ(subsystems.started.size(), 1u);
     EXPECT_EQ(subsystems.started[0].folder, card.string());
     EXPECT_EQ(subsystems.started[0].deleteData, 1);
@@ -148,7 +148,7 @@ TEST_F(PollTest, TicksDuringThePreviewOnlyCount) {
 TEST_F(PollTest, CardFolderThatCannotBeEnteredLetsThePortBePolled) {
     StartWithPort();
     drives.newFolders.push_back((dir / "gone" / "Pexilor" / "Tessal").string());
-    serial.Receive("CL>");
+    serial.AddInput("CL>");
     Tick();
     EXPECT_FALSE(Contains(events, "StartCardImport"));
     EXPECT_TRUE(Contains(events, "StartExchange Tessal"));
@@ -162,7 +162,7 @@ TEST_F(PollTest, RescanEveryFifthIdleTickAndAtOnceAfterALongWorker) {
     Tick();
     EXPECT_EQ(std::count(events.begin(), events.end(), "Rescan"), 1);
 
-    serial.Receive("CL>");
+    serial.AddInput("CL>");
     Tick();  // starts the worker
     events.clear();
     Tick(10);
@@ -179,7 +179,7 @@ TEST_F(PollTest, RescanEveryFifthIdleTickAndAtOnceAfterALongWorker) {
 
 TEST_F(PollTest, IdleTickAfterAWorkerClearsBusyAndEnablesThePortSelector) {
     StartWithPort();
-    serial.Receive("CL>");
+    serial.AddInput("CL>");
     Tick();
     EXPECT_EQ(view.portSelectorEnabled, false);
     Tick();
@@ -196,7 +196,7 @@ TEST_F(PollTest, WindowInTrayIsShownForAnExchangeAndHiddenAgainAfterIt) {
     StartWithPort("m_expandActive=1\n");
     controller->OnSystemCommand(SystemCommand::Minimize);
     ASSERT_TRUE(controller->InTray());
-    serial.Receive("ZEP>");
+    serial.AddInput("ZEP>");
     Tick();
     EXPECT_FALSE(controller->InTray());
     EXPECT_EQ(view.restores, 1);
@@ -211,7 +211,7 @@ TEST_F(PollTest, WindowInTrayIsShownForAnExchangeAndHiddenAgainAfterIt) {
 TEST_F(PollTest, WindowMinimisedByTheUserDuringTheWorkerStaysAsItIs) {
     StartWithPort("m_expandActive=1\n");
     controller->OnSystemCommand(SystemCommand::Minimize);
-    serial.Receive("ZEP>");
+    serial.AddInput("ZEP>");
     Tick();
     controller->OnSystemCommand(SystemCommand::Minimize);
     subsystems.FinishWorker();
@@ -224,7 +224,7 @@ TEST_F(PollTest, WindowMinimisedByTheUserDuringTheWorkerStaysAsItIs) {
 
 TEST_F(PollTest, VisibleWindowStaysVisibleAfterAWorker) {
     StartWithPort("m_expandActive=1\n");
-    serial.Receive("ZEP>");
+    serial.AddInput("ZEP>");
     Tick();
     subsystems.FinishWorker();
     Tick(2);
@@ -235,7 +235,7 @@ TEST_F(PollTest, VisibleWindowStaysVisibleAfterAWorker) {
 TEST_F(PollTest, WithoutExpandActiveTheWindowStaysInTheTray) {
     StartWithPort("m_expandActive=0\n");
     controller->OnSystemCommand(SystemCommand::Minimize);
-    serial.Receive("ZEP>");
+    serial.AddInput("ZEP>");
     Tick();
     EXPECT_TRUE(controller->InTray());
     EXPECT_EQ(view.restores, 0);

@@ -2,50 +2,48 @@
 
 #include "app/prompt_matcher.h"
 #include "tests/app/controller_fakes.h"
+#include "tests/support/fake_serial_port.h"
 
 namespace zep::test {
 namespace {
 
 TEST(PromptMatcherTest, PositionsPersistAcrossCallsAndResetOnAMatch) {
-    Events events;
-    FakeSerial serial(events);
+    FakeSerialPort serial;
     PromptMatcher matcher;
-    serial.Receive("KLV");
+    serial.AddInput("KLV");
     EXPECT_EQ(matcher.Match(serial, 1, kDevicePrompts), PromptMatcher::kNoPrompt);
     EXPECT_EQ(matcher.Position(1), 3);
-    serial.Receive("10>ZE");
+    serial.AddInput("10>ZE");
     EXPECT_EQ(matcher.Match(serial, 1, kDevicePrompts), 1);
-    EXPECT_EQ(serial.Unread(), "ZE");
+    EXPECT_EQ(serial.PendingInput(), 2u);  // "ZE" waits for the next call
     for (int slot = 0; slot < PromptMatcher::kSlots; ++slot) {
         EXPECT_EQ(matcher.Position(slot), 0);
     }
-    serial.Receive("P>");
+    serial.AddInput("P>");
     EXPECT_EQ(matcher.Match(serial, 1, kDevicePrompts), 2);
 }
 
 TEST(PromptMatcherTest, BrokenPartialMatchIsNotRetriedAsAStart) {
-    Events events;
-    FakeSerial serial(events);
+    FakeSerialPort serial;
     PromptMatcher matcher;
-    serial.Receive("ZZEP>");
+    serial.AddInput("ZZEP>");
     EXPECT_EQ(matcher.Match(serial, 1, kDevicePrompts), PromptMatcher::kNoPrompt);
-    EXPECT_EQ(serial.Unread(), "");
-    serial.Receive("KLKLV10>");
+    EXPECT_EQ(Drain(serial, 1), "");
+    serial.AddInput("KLKLV10>");
     EXPECT_EQ(matcher.Match(serial, 1, kDevicePrompts), PromptMatcher::kNoPrompt);
 }
 
 TEST(PromptMatcherTest, LowestSlotWinsAndTooManyPromptsReadNothing) {
-    Events events;
-    FakeSerial serial(events);
+    FakeSerialPort serial;
     PromptMatcher matcher;
     const std::array<std::string_view, 2> overlapping = {"AB>", "B>"};
-    serial.Receive("AB>");
+    serial.AddInput("AB>");
     EXPECT_EQ(matcher.Match(serial, 1, overlapping), 0);
 
     const std::array<std::string_view, 6> six = {"a", "b", "c", "d", "e", "f"};
-    serial.Receive("a");
+    serial.AddInput("a");
     EXPECT_EQ(matcher.Match(serial, 1, six), PromptMatcher::kTooManyPrompts);
-    EXPECT_EQ(serial.Unread(), "a");
+    EXPECT_EQ(Drain(serial, 1), "a");
 }
 
 }  // namespace
