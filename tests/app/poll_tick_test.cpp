@@ -84,6 +84,14 @@ TEST_F(PollTest, ProbeOncePerIdleTickWhileCtsIsHighAndNotAfterZepUntilCtsWasLow)
     EXPECT_EQ(serial.Written(), "?");
 }
 
+TEST_F(PollTest, LineStatusErrorIsNoClearToSend) {
+    StartWithPort();
+    serial.SetCts(true);
+    serial.Fail(Op::LineStatus);  // -1 has bit 0 set, but it is an error, not a line state
+    Tick(2);
+    EXPECT_EQ(serial.Written(), "");
+}
+
 TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
     StartWithPort("m_preview=0\nm_deleteFlash=1\nm_deleteAfter=0\n");
     const auto card = MakeCardFolder();
