@@ -15,6 +15,9 @@ class SharedLibrary {
     // nullopt when the file cannot be loaded as a library.
     static std::optional<SharedLibrary> Open(const std::filesystem::path& path);
 
+    // No library.
+    SharedLibrary() = default;
+
     SharedLibrary(SharedLibrary&& other) noexcept;
     SharedLibrary& operator=(SharedLibrary&& other) noexcept;
     SharedLibrary(const SharedLibrary&) = delete;

@@ -1,0 +1,61 @@
+#include "convert/bounded_output.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zep {
+
+BoundedOutput::Buffer::Buffer(std::size_t capacity)
+    // Not zero-filled: the pages of the 10 MiB are only touched as text arrives.
+    : m_storage(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {
+    Rewind();
+}
+
+void BoundedOutput::Buffer::Rewind() {
+    setp(m_storage.get(), m_storage.get() + m_capacity);
+    m_overflowed = false;
+}
+
+std::string_view BoundedOutput::Buffer::Text() const {
+    return std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+}
+
+BoundedOutput::Buffer::int_type BoundedOutput::Buffer::overflow(int_type ch) {
+    if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+        m_overflowed = true;
+    }
+    return traits_type::eof();
+}
+
+std::streamsize BoundedOutput::Buffer::xsputn(const char* text, std::streamsize count) {
+    if (count <= 0) {
+        return 0;
+    }
+    const std::size_t room = static_cast<std::size_t>(epptr() - pptr());
+    const std::size_t taken = std::min(room, static_cast<std::size_t>(count));
+    std::memcpy(pptr(), text, taken);
+    pbump(static_cast<int>(taken));
+    if (taken < static_cast<std::size_t>(count)) {
+        m_overflowed = true;
+    }
+    return static_cast<std::streamsize>(taken);
+}
+
+BoundedOutput::BoundedOutput(std::size_t capacity) : m_buffer(capacity), m_stream(&m_buffer) {
+    Reset();
+}
+
+void BoundedOutput::Reset() {
+    m_buffer.Rewind();
+    m_stream.clear();
+    m_stream.flags(std::ios_base::dec | std::ios_base::skipws | std::ios_base::fixed);
+    m_stream.precision(6);
+    m_stream.width(0);
+    m_stream.fill(' ');
+}
+
+std::string_view BoundedOutput::Text() const {
+    return m_buffer.Text();
+}
+
+}  // namespace zep
