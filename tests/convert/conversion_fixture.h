@@ -27,11 +27,10 @@ inline Bytes ToBytes(const std::string& text) {
 // "tess", two unused bytes, N, the header text with its NUL, the check word, then the records
 // as L, 'T', kind, data, check word; all numbers least significant byte first.
 inline Bytes MeterArchive(const std::string& headerText, const std::vector<RawRecord>& records) {
-    Bytes out = {'t', 'e', 's', 's', 0, 0, 0, 0};
+    const std::string head = std::string("tess\0\0\0\0", 8) + headerText + '\0';
+    Bytes out(head.begin(), head.end());
     const std::size_t n = headerText.size() + 3;
     WriteLe16(out.data() + 6, static_cast<std::uint16_t>(n));
-    out.insert(out.end(), headerText.begin(), headerText.end());
-    out.push_back(0);
     const std::uint16_t headerCheck = Crc16(out.data() + 8, n - 2);
     out.push_back(static_cast<std::uint8_t>(headerCheck));
     out.push_back(static_cast<std::uint8_t>(headerCheck >> 8));
