@@ -2,6 +2,7 @@
 // Builders of raw files and folders for the conversion tests: meter and assembled archives
 // byte by byte, driver folders holding copies of the built driver libraries, and the
 // dispatch-system values pointing at temporary folders.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -57,9 +58,9 @@ inline Bytes AssembledArchive(const std::vector<std::string>& titles,
         area.insert(area.end(), title.begin(), title.end());
         area.push_back(0);
     }
-    Bytes out(2);
+    Bytes out(2 + area.size());
     WriteBe16(out.data(), static_cast<std::uint16_t>(area.size()));
-    out.insert(out.end(), area.begin(), area.end());
+    std::copy(area.begin(), area.end(), out.begin() + 2);
     for (const RawRecord& record : records) {
         out.push_back('T');
         out.push_back(record.kind);
