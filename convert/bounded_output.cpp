@@ -5,10 +5,38 @@
 
 namespace zep {
 
+namespace {
+
+// One conversion after another on the same thread would otherwise map and unmap (or grow and
+// trim the heap by) 10 MiB for every raw file; the last buffer of the thread is kept for the
+// next conversion instead.
+struct SpareStorage {
+    std::unique_ptr<char[]> storage;
+    std::size_t capacity = 0;
+};
+thread_local SpareStorage t_spare;
+
+std::unique_ptr<char[]> TakeStorage(std::size_t capacity) {
+    if (t_spare.storage && t_spare.capacity == capacity) {
+        t_spare.capacity = 0;
+        return std::move(t_spare.storage);
+    }
+    // Not zero-filled: the pages are only touched as text arrives.
+    return std::make_unique_for_overwrite<char[]>(capacity);
+}
+
+}  // namespace
+
 BoundedOutput::Buffer::Buffer(std::size_t capacity)
-    // Not zero-filled: the pages of the 10 MiB are only touched as text arrives.
-    : m_storage(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {
+    : m_storage(TakeStorage(capacity)), m_capacity(capacity) {
     Rewind();
+}
+
+BoundedOutput::Buffer::~Buffer() {
+    if (!t_spare.storage) {
+        t_spare.storage = std::move(m_storage);
+        t_spare.capacity = m_capacity;
+    }
 }
 
 void BoundedOutput::Buffer::Rewind() {

@@ -30,6 +30,9 @@ class BoundedOutput {
     class Buffer : public std::streambuf {
       public:
         explicit Buffer(std::size_t capacity);
+        ~Buffer() override;
+        Buffer(const Buffer&) = delete;
+        Buffer& operator=(const Buffer&) = delete;
         void Rewind();
         std::string_view Text() const;
         bool Overflowed() const { return m_overflowed; }

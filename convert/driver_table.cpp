@@ -152,6 +152,15 @@ void DriverTable::UnloadDrivers() {
 
 int DriverTable::FindDriver(const std::string& type) const {
     std::shared_lock lock(m_mutex);
+    return FindLocked(type);
+}
+
+int DriverTable::ConvertRecord(int index, VLRecordBlock& block) const {
+    std::shared_lock lock(m_mutex);
+    return ConvertLocked(index, block);
+}
+
+int DriverTable::FindLocked(const std::string& type) const {
     for (std::size_t i = 0; i < m_drivers.size(); ++i) {
         // The name ends at its NUL; a type with a NUL inside matches no driver.
         if (type.size() == std::strlen(m_drivers[i]->descriptor.name) &&
@@ -162,8 +171,7 @@ int DriverTable::FindDriver(const std::string& type) const {
     return -1;
 }
 
-int DriverTable::ConvertRecord(int index, VLRecordBlock& block) const {
-    std::shared_lock lock(m_mutex);
+int DriverTable::ConvertLocked(int index, VLRecordBlock& block) const {
     if (index < 0 || index >= static_cast<int>(m_drivers.size())) {
         return 0;
     }

@@ -43,6 +43,21 @@ class DriverTable {
     // driver's return value; 0 when there is no such driver (any more) or the driver threw.
     int ConvertRecord(int index, VLRecordBlock& block) const;
 
+    // Holds the drivers loaded for a run of calls from one thread (a conversion of one file):
+    // unloading waits until the scope ends, and the calls inside need no locking of their own.
+    class CallScope {
+      public:
+        explicit CallScope(const DriverTable& table) : m_table(table), m_lock(table.m_mutex) {}
+        int FindDriver(const std::string& type) const { return m_table.FindLocked(type); }
+        int ConvertRecord(int index, VLRecordBlock& block) const {
+            return m_table.ConvertLocked(index, block);
+        }
+
+      private:
+        const DriverTable& m_table;
+        std::shared_lock<std::shared_mutex> m_lock;
+    };
+
     int Count() const;
     // Name (Windows-1251 bytes), version and library of driver index; index must be valid.
     std::string Name(int index) const;
@@ -64,6 +79,8 @@ class DriverTable {
     void TryLoad(const std::filesystem::path& file);
     void RemoveDuplicates();
     static void Release(Driver& driver);
+    int FindLocked(const std::string& type) const;
+    int ConvertLocked(int index, VLRecordBlock& block) const;
 
     mutable std::shared_mutex m_mutex;  // record calls (shared) against unloading (exclusive)
     std::vector<std::unique_ptr<Driver>> m_drivers;

@@ -8,12 +8,36 @@ namespace zep {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The attempt numbers below the last one published for the same folder, second and extension
+// were taken a moment ago; a burst of conversions within one second starts behind them instead
+// of trying each again.
+struct LastPublished {
+    fs::path folder;
+    std::string stamp;
+    std::string extension;
+    int attempt = -1;
+};
+thread_local LastPublished t_last;
+
+}  // namespace
+
 std::optional<fs::path> PublishAttemptNumbered(PendingFile& file, const fs::path& folder,
                                                std::time_t now, std::string_view extension) {
     const std::string stamp = FormatLocalTime(now, kFileStampPattern);
-    return PublishNumbered(file, [&](int attempt) {
-        return folder / (stamp + "_" + std::to_string(attempt) + std::string(extension));
+    const bool sameSecond =
+        t_last.folder == folder && t_last.stamp == stamp && t_last.extension == extension;
+    const int first = sameSecond ? t_last.attempt + 1 : 0;
+    int published = -1;
+    auto path = PublishNumbered(file, [&](int attempt) {
+        published = first + attempt;
+        return folder / (stamp + "_" + std::to_string(published) + std::string(extension));
     });
+    if (path) {
+        t_last = {folder, stamp, std::string(extension), published};
+    }
+    return path;
 }
 
 std::string WithCrLf(std::string_view text) {

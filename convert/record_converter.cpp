@@ -14,7 +14,7 @@ std::int32_t ClampToInt32(long value) {
 
 RecordConverter::RecordConverter(ConversionContext& context, std::string type,
                                  BoundedOutput& output, std::int32_t virtualDevice)
-    : m_context(context), m_type(std::move(type)), m_output(output) {
+    : m_context(context), m_calls(context.drivers), m_type(std::move(type)), m_output(output) {
     m_block.virtualDevice = virtualDevice;
     m_block.result = 0;
 }
@@ -24,7 +24,7 @@ bool RecordConverter::Convert(std::uint8_t kind, std::span<const std::uint8_t> d
         return true;
     }
     if (m_driver == kNotLookedUp) {
-        m_driver = m_context.drivers.FindDriver(m_type);
+        m_driver = m_calls.FindDriver(m_type);
     }
     if (m_driver < 0) {
         m_context.report.LogUpper(NoDriverLine(m_type));
@@ -37,7 +37,7 @@ bool RecordConverter::Convert(std::uint8_t kind, std::span<const std::uint8_t> d
     m_block.data = data.data();
     m_block.length = static_cast<std::int32_t>(data.size());
     m_block.out = &m_output.Stream();
-    const int called = m_context.drivers.ConvertRecord(m_driver, m_block);
+    const int called = m_calls.ConvertRecord(m_driver, m_block);
     m_block.virtualDevice = virtualDevice;
     if (called != kVLCallDone) {
         m_context.report.LogUpper(kDriverCallFailedLine);

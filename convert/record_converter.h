@@ -29,6 +29,7 @@ class RecordConverter {
     static constexpr int kNotLookedUp = -2;
 
     ConversionContext& m_context;
+    DriverTable::CallScope m_calls;
     std::string m_type;
     BoundedOutput& m_output;
     VLRecordBlock m_block{};
