@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
+#include <thread>
 
 #include "convert/bounded_output.h"
 #include "drivers/test/probe.h"
@@ -218,6 +220,25 @@ TEST_F(DriverTableTest, UnloadCallsExitOnceAndLaterCallsFail) {
     EXPECT_EQ(table.ConvertRecord(script, block.block), 0);
     table.UnloadDrivers();  // a second unload has nothing left to do
     EXPECT_EQ(ZepProbeCount("exit:vl_test_script"), 1);
+}
+
+TEST_F(DriverTableTest, UnloadingWaitsForTheConversionThatHoldsTheDrivers) {
+    CopyDriver("vl_test_script.so", folder.path());
+    table.LoadDriversFrom(report, folder.path());
+    std::thread unloader;
+    {
+        const DriverTable::CallScope calls(table);
+        unloader = std::thread([this] { table.UnloadDrivers(); });
+        // However long the unloader has had, the library is still there for the next call.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        BoundedBlock block("Ey");
+        EXPECT_EQ(calls.ConvertRecord(calls.FindDriver("TEST"), block.block), 1);
+        EXPECT_EQ(block.output.Text(), "kind=1 virtual=3 length=2 text=y\n");
+        EXPECT_EQ(ZepProbeCount("exit:vl_test_script"), 0);
+    }
+    unloader.join();
+    EXPECT_EQ(ZepProbeCount("exit:vl_test_script"), 1);
+    EXPECT_EQ(table.Count(), 0);
 }
 
 }  // namespace
