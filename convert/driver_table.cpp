@@ -17,6 +17,14 @@ namespace {
 // of the process.
 const VLHostInfo kHostInfo{sizeof(VLHostInfo), "ZEP Import", 2009, 1};
 
+// Stands in for every entry a driver names but does not export; it accepts any arguments and
+// returns false. Only entry 6 is ever called, and a driver without it is not taken.
+int UnresolvedEntry(...) {
+    return 0;
+}
+
+void* const kStub = reinterpret_cast<void*>(&UnresolvedEntry);
+
 template <typename Function>
 Function AsFunction(void* address) {
     return reinterpret_cast<Function>(address);
@@ -100,12 +108,13 @@ void DriverTable::TryLoad(const fs::path& file) {
     driver->path = file;
     for (int i = 0; i < kVLEntryCount; ++i) {
         Terminate(driver->descriptor.entries[i].exportName);
-        driver->entries[i] = library->Find(driver->descriptor.entries[i].exportName);
+        void* address = library->Find(driver->descriptor.entries[i].exportName);
+        driver->entries[i] = address != nullptr ? address : kStub;
     }
-    driver->convert = AsFunction<VLConvertRecordFunction>(driver->entries[kVLConvertEntry]);
-    if (driver->convert == nullptr) {
+    if (driver->entries[kVLConvertEntry] == kStub) {
         return;
     }
+    driver->convert = AsFunction<VLConvertRecordFunction>(driver->entries[kVLConvertEntry]);
     driver->exit = AsFunction<VLExitFunction>(library->Find("VLExit"));
     driver->library = std::move(*library);
     m_drivers.push_back(std::move(driver));
@@ -201,6 +210,11 @@ std::uint32_t DriverTable::VersionMajor(int index) const {
 std::uint32_t DriverTable::VersionMinor(int index) const {
     std::shared_lock lock(m_mutex);
     return m_drivers.at(index)->descriptor.versionMinor;
+}
+
+bool DriverTable::EntryResolved(int index, int entry) const {
+    std::shared_lock lock(m_mutex);
+    return m_drivers.at(index)->entries.at(entry) != kStub;
 }
 
 fs::path DriverTable::LibraryPath(int index) const {

@@ -64,6 +64,8 @@ class DriverTable {
     std::uint32_t VersionMajor(int index) const;
     std::uint32_t VersionMinor(int index) const;
     std::filesystem::path LibraryPath(int index) const;
+    // False when entry `entry` of driver index names no export of its library (the stub).
+    bool EntryResolved(int index, int entry) const;
 
   private:
     struct Driver {

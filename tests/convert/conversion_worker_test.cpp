@@ -219,6 +219,21 @@ TEST_F(ConversionWorkerTest, ArchiveDroppedIntoARunningWorkerIsImportedQuickly) 
     EXPECT_EQ(busy.load(), 0);
 }
 
+TEST_F(ConversionWorkerTest, AfterStopNoFileIsTakenUp) {
+    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {{2, ToBytes("x")}}));
+    auto worker = MakeWorker();
+    worker->Start();
+    worker->Stop();
+    const auto left = ListFiles(raw.path());
+    // Whether the thread got to the file before the stop or not, nothing runs afterwards.
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), left);
+    WriteRaw("20240101120001.bia", MeterArchive(kHeader, {}));
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(fs::exists(raw / "20240101120001.bia"));
+    EXPECT_EQ(busy.load(), 0);
+}
+
 TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
     // /dev/shm is a memory file system, apart from the temporary folder's.
     const fs::path shm = "/dev/shm";

@@ -76,7 +76,12 @@ TEST_F(DriverTableTest, ScansSubFoldersButNotDotFoldersAndTakesOnlyLibraryNames)
         expectedLines.push_back("Загружен драйвер '" + table.Name(i) + "'.");
     }
     EXPECT_EQ(report.Upper(), expectedLines);
-    EXPECT_EQ(table.LibraryPath(table.FindDriver("M1")), folder / "vendor" / "deep" / "vl_m1.so");
+    const int m1 = table.FindDriver("M1");
+    EXPECT_EQ(table.LibraryPath(m1), folder / "vendor" / "deep" / "vl_m1.so");
+    // The sample names M1Describe (exported) in entry 0 and reserved names in the others.
+    EXPECT_TRUE(table.EntryResolved(m1, 0));
+    EXPECT_FALSE(table.EntryResolved(m1, 1));
+    EXPECT_TRUE(table.EntryResolved(m1, kVLConvertEntry));
 }
 
 TEST_F(DriverTableTest, KolvarTypeIsKeptAsWindows1251AndLoggedReadable) {
