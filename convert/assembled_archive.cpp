@@ -34,10 +34,9 @@ WalkResult WalkAssembledArchive(std::span<const std::uint8_t> image,
         if (p > fileLength) {
             return WalkResult::StructureError;
         }
-        if (p == fileLength || image[p] != 'T') {
-            // p == F cannot happen on the first record (handled above) nor later (the loop
-            // ends there); only a byte other than 'T' gets here.
-            return p == fileLength ? WalkResult::StructureError : WalkResult::FormatError;
+        // p < F here: the end of the file was caught before the loop and at its bottom.
+        if (image[p] != 'T') {
+            return WalkResult::FormatError;
         }
         if (fileLength - p < 4) {
             return WalkResult::StructureError;

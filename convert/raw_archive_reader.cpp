@@ -38,38 +38,46 @@ bool RawArchiveReader::Open(const std::filesystem::path& path) {
     m_lastStop = StopReason::None;
     m_readAhead.position = 0;
     m_readAhead.end = 0;
+    m_openFailure = ReadHeader(path);
+    return m_openFailure == OpenFailure::None;
+}
 
+RawArchiveReader::OpenFailure RawArchiveReader::ReadHeader(const std::filesystem::path& path) {
     std::error_code error;
+    // Anything but a plain file (a folder, a pipe that would block) is no archive.
     if (!std::filesystem::is_regular_file(path, error)) {
-        return false;
+        return OpenFailure::CannotOpen;
     }
     m_fileLength = std::filesystem::file_size(path, error);
     m_file.reset(std::fopen(path.c_str(), "rb"));
-    if (!m_file) {
-        return false;
+    if (error || !m_file) {
+        return OpenFailure::CannotOpen;
     }
     std::uint8_t head[8];
-    if (ReadBytes(head, 8) != 8 || std::memcmp(head, "tess", 4) != 0) {
-        return false;
+    if (ReadBytes(head, 8) != 8) {
+        return OpenFailure::ShortFileHeader;
+    }
+    if (std::memcmp(head, "tess", 4) != 0) {
+        return OpenFailure::BadSignature;
     }
     const std::size_t n = ReadLe16(head + 6);
     // The NUL and the check word sit at N + 5 .. N + 7, so N below 3 cannot hold them.
     if (n < 3) {
-        return false;
+        return OpenFailure::BadHeaderLength;
     }
     std::vector<std::uint8_t> header(n + 8);
     std::memcpy(header.data(), head, 8);
     if (ReadBytes(header.data() + 8, n) != n) {
-        return false;
+        return OpenFailure::ShortHeaderBlock;
     }
     if (header[n + 5] != 0) {
-        return false;
+        return OpenFailure::MissingTerminator;
     }
     if (Crc16(header.data() + 8, n - 2) != ReadLe16(header.data() + n + 6)) {
-        return false;
+        return OpenFailure::BadHeaderCheck;
     }
     m_header = std::move(header);
-    return true;
+    return OpenFailure::None;
 }
 
 std::string RawArchiveReader::GetHeaderText() const {
@@ -110,7 +118,9 @@ std::string RawArchiveReader::GetValue(std::string_view key) const {
 
 std::optional<MeterRecord> RawArchiveReader::ReadRecord() {
     m_record.clear();
-    if (m_header.empty() || !m_file) {
+    // Once reading has stopped it stays stopped: behind a damaged record the position is
+    // meaningless, and nothing found there may reach a driver.
+    if (m_header.empty() || !m_file || m_lastStop != StopReason::None) {
         return std::nullopt;
     }
     std::uint8_t lengthBytes[2];
@@ -154,7 +164,8 @@ int RawArchiveReader::GetProgress() const {
     if (m_header.empty() || m_fileLength == 0) {
         return 0;
     }
-    return static_cast<int>(m_position * 100 / m_fileLength);
+    // A file that grows after Open must not push the bar past its end.
+    return static_cast<int>(std::min<std::uint64_t>(m_position * 100 / m_fileLength, 100));
 }
 
 }  // namespace zep

@@ -33,14 +33,27 @@ class RawArchiveReader {
     std::string GetHeaderText() const;
     // The concatenated values of every occurrence of the key followed by "=".
     std::string GetValue(std::string_view key) const;
-    // The next valid record, or nullopt at the end of the file or at the first damaged record.
-    // The record stays valid until the next ReadRecord, Open or destruction.
+    // The next valid record, or nullopt at the end of the file or at the first damaged record;
+    // every later call gives nullopt too. The record stays valid until the next ReadRecord,
+    // Open or destruction.
     std::optional<MeterRecord> ReadRecord();
-    // Position x 100 / length; 0 without a loaded header.
+    // Position x 100 / length, at most 100; 0 without a loaded header.
     int GetProgress() const;
 
-    // Where and why the last ReadRecord stopped, for the inspection tool.
+    // Why the last Open failed and where and why the last ReadRecord stopped, for the
+    // inspection tool; the conversion treats every failure alike.
+    enum class OpenFailure {
+        None,
+        CannotOpen,
+        ShortFileHeader,
+        BadSignature,
+        BadHeaderLength,
+        ShortHeaderBlock,
+        MissingTerminator,
+        BadHeaderCheck
+    };
     enum class StopReason { None, EndOfFile, ZeroLength, ShortLength, Truncated, NoT, BadCheck };
+    OpenFailure LastOpenFailure() const { return m_openFailure; }
     StopReason LastStop() const { return m_lastStop; }
     std::uint64_t Position() const { return m_position; }
     std::uint64_t FileLength() const { return m_fileLength; }
@@ -50,6 +63,7 @@ class RawArchiveReader {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
     std::size_t ReadBytes(std::uint8_t* into, std::size_t count);
+    OpenFailure ReadHeader(const std::filesystem::path& path);
 
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::vector<std::uint8_t> m_header;  // 8 file-header bytes then the N header-block bytes
@@ -61,6 +75,7 @@ class RawArchiveReader {
     } m_readAhead;
     std::uint64_t m_position = 0;
     std::uint64_t m_fileLength = 0;
+    OpenFailure m_openFailure = OpenFailure::None;
     StopReason m_lastStop = StopReason::None;
 };
 

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/publish_file.h"
+
 namespace zep {
 
 namespace {
@@ -81,13 +83,18 @@ IniDocument IniDocument::Load(const std::filesystem::path& file) {
 }
 
 bool IniDocument::Save(const std::filesystem::path& file) const {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) {
+    // Written beside the file and swapped in, so that a full disk or a crash half-way leaves
+    // the previous settings intact instead of a truncated file.
+    const auto folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    auto pending = PendingFile::Create(folder);
+    if (!pending) {
         return false;
     }
-    out << Text();
-    out.flush();
-    return static_cast<bool>(out);
+    const std::string text = Text();
+    if (pending->Write(std::string_view(text)) != text.size()) {
+        return false;
+    }
+    return pending->Replace(file) == PublishResult::Published;
 }
 
 std::string IniDocument::Text() const {

@@ -12,13 +12,14 @@
 namespace zep {
 
 class IniDocument {
-public:
+  public:
     IniDocument() = default;
     explicit IniDocument(std::string_view text);
 
     // Reads a file; a missing or unreadable file gives an empty document.
     static IniDocument Load(const std::filesystem::path& file);
-    // Writes the document; false when the file cannot be written.
+    // Replaces the file with the document as a whole; false (and the old file kept) when it
+    // cannot be written.
     bool Save(const std::filesystem::path& file) const;
 
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -28,7 +29,7 @@ public:
 
     std::string Text() const;
 
-private:
+  private:
     // Index of the section's header line, or nullopt.
     std::optional<std::size_t> FindSection(std::string_view section) const;
     // Index one past the section's last line.

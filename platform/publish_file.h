@@ -16,7 +16,7 @@ namespace zep {
 enum class PublishResult { Published, NameTaken, Failed };
 
 class PendingFile {
-public:
+  public:
     // Creates the temporary file in the folder of the final names. nullopt when the folder is
     // missing or not writable.
     static std::optional<PendingFile> Create(const std::filesystem::path& folder);
@@ -32,15 +32,26 @@ public:
     std::size_t Write(std::span<const std::uint8_t> bytes);
     std::size_t Write(std::string_view text);
 
+    // Ends writing: closes the descriptor and keeps the temporary name, so that a worker with
+    // thousands of outputs need not hold them all open. False when the content may not have
+    // been stored in full.
+    bool Finish();
+    // Tells the file that a FlushFileSystem made after its last write succeeded, so Publish
+    // need not flush it on its own.
+    void NoteFlushed() { m_flushed = true; }
+
     // Flushes the content to disk (once) and links it under the final path. NameTaken leaves
     // the temporary in place for another attempt; Published removes the temporary name.
     PublishResult Publish(const std::filesystem::path& finalPath);
+    // Flushes the content and puts it in place of the final path, whether or not a file of
+    // that name exists; a reader sees either the old or the new content, never a mixture.
+    PublishResult Replace(const std::filesystem::path& finalPath);
 
     const std::filesystem::path& TemporaryPath() const { return m_tempPath; }
     // errno of the last failure.
     int LastError() const { return m_lastError; }
 
-private:
+  private:
     PendingFile(int fd, std::filesystem::path tempPath);
     void Discard();
 
@@ -50,6 +61,10 @@ private:
     bool m_published = false;
     int m_lastError = 0;
 };
+
+// Flushes everything written so far on the file system that holds the folder, the names
+// published into it included: one call covers many finished files.
+bool FlushFileSystem(const std::filesystem::path& folder);
 
 // Tries nameFor(0), nameFor(1), ... until one is free. nullopt when publishing fails for any
 // other reason than a taken name, or after maxAttempts taken names.
@@ -61,8 +76,7 @@ std::optional<std::filesystem::path> PublishNumbered(
 // the name of this second is taken. nullopt on any other failure.
 std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
                                                         const std::filesystem::path& folder,
-                                                        const std::string& extension,
-                                                        Clock& clock);
+                                                        const std::string& extension, Clock& clock);
 
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -51,7 +52,9 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
     return *this;
 }
 
-PendingFile::~PendingFile() { Discard(); }
+PendingFile::~PendingFile() {
+    Discard();
+}
 
 void PendingFile::Discard() {
     if (m_fd >= 0) {
@@ -87,7 +90,72 @@ std::size_t PendingFile::Write(std::string_view text) {
     return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+bool PendingFile::Finish() {
+    if (m_fd < 0) {
+        return !m_tempPath.empty();
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0) {
+        m_lastError = errno;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+int FlushPath(const fs::path& path, int flags) {
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    const int result = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return result;
+}
+
+}  // namespace
+
+bool FlushFileSystem(const fs::path& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = syncfs(fd) == 0;
+    close(fd);
+    return ok;
+}
+
 PublishResult PendingFile::Publish(const fs::path& finalPath) {
+    if (m_tempPath.empty() || m_published) {
+        return PublishResult::Failed;
+    }
+    if (!m_flushed) {
+        // A finished file has given up its descriptor; a fresh one flushes the same data.
+        const int error =
+            m_fd >= 0 ? (fsync(m_fd) == 0 ? 0 : errno) : FlushPath(m_tempPath, O_RDONLY);
+        if (error != 0) {
+            m_lastError = error;
+            return PublishResult::Failed;
+        }
+        m_flushed = true;
+    }
+    if (link(m_tempPath.c_str(), finalPath.c_str()) != 0) {
+        m_lastError = errno;
+        return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
+    }
+    m_published = true;
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    unlink(m_tempPath.c_str());
+    m_tempPath.clear();
+    return PublishResult::Published;
+}
+
+PublishResult PendingFile::Replace(const fs::path& finalPath) {
     if (m_fd < 0 || m_published) {
         return PublishResult::Failed;
     }
@@ -98,14 +166,13 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
         }
         m_flushed = true;
     }
-    if (link(m_tempPath.c_str(), finalPath.c_str()) != 0) {
+    if (rename(m_tempPath.c_str(), finalPath.c_str()) != 0) {
         m_lastError = errno;
-        return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
+        return PublishResult::Failed;
     }
     m_published = true;
     close(m_fd);
     m_fd = -1;
-    unlink(m_tempPath.c_str());
     m_tempPath.clear();
     return PublishResult::Published;
 }
@@ -132,7 +199,8 @@ std::optional<fs::path> PublishTimeStamped(PendingFile& file, const fs::path& fo
     // A taken name means a file of this second exists: the next second's name will be free.
     // The bound only guards against a clock that never moves.
     for (int tries = 0; tries < 100000; ++tries) {
-        const fs::path name = folder / (FormatLocalTime(clock.Now(), kFileStampPattern) + extension);
+        const fs::path name =
+            folder / (FormatLocalTime(clock.Now(), kFileStampPattern) + extension);
         switch (file.Publish(name)) {
             case PublishResult::Published:
                 return name;
@@ -179,8 +247,7 @@ std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path&
 }  // namespace
 
 std::optional<fs::path> MoveNumbered(const fs::path& source,
-                                     const std::function<fs::path(int)>& nameFor,
-                                     int maxAttempts) {
+                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (link(source.c_str(), name.c_str()) == 0) {

@@ -39,10 +39,32 @@ TEST(Crc16, TableVersionAgreesWithBitwiseForAllLengthsAndChaining) {
     }
 }
 
+TEST(Crc16, LongBuffersAgreeWithBitwiseAtEveryLengthAndStart) {
+    // Long inputs take the folding path where the processor has it: lengths around every
+    // block and lane boundary, unaligned starts, and a large buffer.
+    std::mt19937 random(11);
+    std::vector<std::uint8_t> data(1 << 20);
+    for (auto& b : data) b = static_cast<std::uint8_t>(random());
+    for (std::size_t length = 200; length < 1200; ++length) {
+        const std::size_t start = length % 16;
+        const std::vector<std::uint8_t> piece(data.begin() + start, data.begin() + start + length);
+        const auto initial = static_cast<std::uint16_t>(random());
+        ASSERT_EQ(Crc16(std::span(data).subspan(start, length), initial),
+                  BitwiseCrc(piece, initial))
+            << "length " << length;
+    }
+    EXPECT_EQ(Crc16(data, 0x55AA), BitwiseCrc(data, 0x55AA));
+    const std::vector<std::uint8_t> zeros(4096, 0);
+    EXPECT_EQ(Crc16(zeros), 0);
+    const std::vector<std::uint8_t> ones(4096, 0xFF);
+    EXPECT_EQ(Crc16(ones, 0xFFFF), BitwiseCrc(ones, 0xFFFF));
+}
+
 TEST(ReverseBytes, ReversesInPlaceAndBetweenBuffers) {
     std::uint8_t bytes[] = {1, 2, 3, 4, 5};
     ReverseBytes(bytes, bytes, 5);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5), (std::vector<std::uint8_t>{5, 4, 3, 2, 1}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes, bytes + 5),
+              (std::vector<std::uint8_t>{5, 4, 3, 2, 1}));
     std::uint8_t out[2];
     const std::uint8_t in[2] = {0xAB, 0xCD};
     ReverseBytes(out, in, 2);

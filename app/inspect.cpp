@@ -1,0 +1,109 @@
+#include "app/inspect.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "app/inspect_kinds.h"
+#include "platform/cp1251.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool ReadWhole(const fs::path& file, std::vector<std::uint8_t>& content, std::ostream& out) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) {
+        out << "  cannot be read: " << (error ? error.message() : std::string("not a regular file"))
+            << "\n";
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    content.assign(std::istreambuf_iterator<char>(in), {});
+    if (!in.eof() && in.fail()) {
+        out << "  cannot be read\n";
+        return false;
+    }
+    return true;
+}
+
+bool InspectOne(const fs::path& file, std::ostream& out) {
+    out << file.string() << "\n";
+    std::vector<std::uint8_t> content;
+    if (!ReadWhole(file, content, out)) {
+        return false;
+    }
+    for (const auto& inspector : FileInspectors()) {
+        if (inspector.recognizes(file, content)) {
+            out << "  " << inspector.kind << ", " << content.size() << " bytes\n";
+            return inspector.inspect(file, content, out);
+        }
+    }
+    out << "  not a meter archive, assembled archive or card database\n";
+    return false;
+}
+
+}  // namespace
+
+std::span<const FileInspector> FileInspectors() {
+    static const FileInspector inspectors[] = {
+        // Card databases first: their signature is certain, while almost any file opens as
+        // an assembled archive.
+        MeterArchiveInspector(), CardDatabaseInspector(), AssembledArchiveInspector(),
+    };
+    return inspectors;
+}
+
+std::string LowerExtension(const fs::path& file) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+std::string Printable(std::string_view bytes) {
+    std::string escaped;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7F) {
+            escaped.push_back(c);
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            escaped += hex;
+        }
+    }
+    return Cp1251ToUtf8(escaped);
+}
+
+std::string HexPreview(std::span<const std::uint8_t> bytes, std::size_t limit) {
+    std::string text;
+    char hex[4];
+    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+        std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += hex;
+    }
+    if (bytes.size() > limit) {
+        text += " ...";
+    }
+    return text;
+}
+
+int RunInspect(const std::vector<std::string>& files, std::ostream& out) {
+    bool allRead = !files.empty();
+    for (const auto& file : files) {
+        allRead = InspectOne(file, out) && allRead;
+    }
+    return allRead ? 0 : 1;
+}
+
+}  // namespace zep

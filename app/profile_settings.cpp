@@ -1,0 +1,117 @@
+#include "app/profile_settings.h"
+
+#include <climits>
+#include <cstdio>
+#include <system_error>
+
+#include "platform/ini_document.h"
+#include "platform/program_path.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path CurrentDirectory() {
+    std::error_code error;
+    auto current = fs::current_path(error);
+    return error ? fs::path(".") : current;
+}
+
+std::string ApplicationName() {
+    return SettingsFileFor(ProgramFile()).stem().string();
+}
+
+std::string FormatInt(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return text;
+}
+
+}  // namespace
+
+int ParseIntLikeAtoi(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Accumulate toward the sign's side so that INT_MIN itself is reachable.
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        return static_cast<int>(-value);
+    }
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+fs::path ProfileSettings::ResolvePath(std::string_view file, bool moduleDirectory,
+                                      const fs::path& programFile,
+                                      const fs::path& currentDirectory) {
+    const fs::path anchor = moduleDirectory ? programFile.parent_path() : currentDirectory;
+    fs::path name = file.empty() ? SettingsFileFor(programFile).filename() : fs::path(file);
+    if (name.is_absolute()) {
+        return name;
+    }
+    return anchor / name;
+}
+
+ProfileSettings::ProfileSettings(std::string_view file, std::string_view section,
+                                 bool moduleDirectory)
+    : m_file(ResolvePath(file, moduleDirectory, ProgramFile(), CurrentDirectory())),
+      m_section(section.empty() ? ApplicationName() : std::string(section)) {}
+
+void ProfileSettings::SetSection(std::string_view section) {
+    m_section = section;
+}
+
+void ProfileSettings::SelectSection(std::optional<std::string_view> section) {
+    if (section) {
+        SetSection(*section);
+    }
+}
+
+std::string ProfileSettings::ReadText(std::string_view key, std::string_view defaultValue,
+                                      std::optional<std::string_view> section) {
+    SelectSection(section);
+    const auto value = IniDocument::Load(m_file).Get(m_section, key);
+    m_lastValue = value ? *value : std::string(defaultValue);
+    if (m_lastValue.size() > kMaxValueLength) {
+        m_lastValue.resize(kMaxValueLength);
+    }
+    return m_lastValue;
+}
+
+int ProfileSettings::ReadInt(std::string_view key, int defaultValue,
+                             std::optional<std::string_view> section) {
+    return ParseIntLikeAtoi(ReadText(key, FormatInt(defaultValue), section));
+}
+
+void ProfileSettings::WriteInt(std::string_view key, int value,
+                               std::optional<std::string_view> section) {
+    SelectSection(section);
+    auto document = IniDocument::Load(m_file);
+    document.Set(m_section, key, FormatInt(value));
+    document.Save(m_file);
+}
+
+void ProfileSettings::ExchangeInt(bool saving, int& value, std::string_view key,
+                                  std::optional<std::string_view> section, int defaultValue) {
+    if (saving) {
+        WriteInt(key, value, section);
+    } else {
+        value = ReadInt(key, defaultValue, section);
+    }
+}
+
+}  // namespace zep

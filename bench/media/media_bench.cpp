@@ -1,0 +1,154 @@
+// Speed of a full card: a card database of 65,535 records (over 200 MB) in archives of five
+// volumes (or as many as asked for), timed through loading, the preview rows and the import
+// with deletion, each next to a plain copy of the same file measured in the same run. The
+// import writes one raw file per archive, so the number of volumes per archive decides how
+// many files it creates.
+//   media_bench [work folder] [volumes per archive]   (default: the system's temporary folder, 5)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/worker/worker_environment.h"
+#include "media/card_database.h"
+#include "media/media_import_worker.h"
+#include "media/preview_model.h"
+#include "platform/publish_file.h"
+#include "tools/cardgen/card_builders.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Seconds = std::chrono::duration<double>;
+
+class CountingReport : public zep::WorkerReport {
+  public:
+    void SetBar1(int, std::optional<std::string>) override { ++bars; }
+    void SetBar2(int, std::optional<std::string>) override {}
+    void AddLogLines(std::optional<std::string>, std::optional<std::string> upper) override {
+        if (upper) {
+            lines.push_back(*upper);
+        }
+    }
+    long bars = 0;
+    std::vector<std::string> lines;
+};
+
+// A copy through a buffer of the program's own, as any reader of the file does it (the plain
+// copy above may stay inside the kernel).
+void BufferedCopy(const fs::path& from, const fs::path& to) {
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    std::FILE* out = std::fopen(to.c_str(), "wb");
+    std::vector<char> buffer(1 << 20);
+    std::size_t got = 0;
+    while (in != nullptr && out != nullptr &&
+           (got = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+        std::fwrite(buffer.data(), 1, got, out);
+    }
+    if (in != nullptr) {
+        std::fclose(in);
+    }
+    if (out != nullptr) {
+        std::fclose(out);
+    }
+}
+
+template <typename Step>
+double Time(Step&& step) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    return Seconds(std::chrono::steady_clock::now() - start).count();
+}
+
+void Print(const char* what, double seconds, double megabytes, double copySeconds) {
+    std::printf("%-34s %8.3f s %9.1f MB/s   %5.2f x copy time\n", what, seconds,
+                megabytes / seconds, seconds / copySeconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const fs::path work =
+        (argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path()) / "zep-media-bench";
+    fs::remove_all(work);
+    const fs::path card = work / "card";
+    const fs::path program = work / "program";
+    const fs::path copies = work / "copies";
+    fs::create_directories(card);
+    fs::create_directories(program);
+    fs::create_directories(copies);
+
+    const int kVolumes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    constexpr int kRecords = 65535;
+    zep::cardgen::CardDatabaseBuilder builder;
+    for (int archive = 0; archive * kVolumes < kRecords; ++archive) {
+        zep::cardgen::CardRecordSpec first;
+        first.serial = std::to_string(300000 + archive);
+        std::vector<zep::cardgen::Bytes> payloads;
+        for (int v = 0; v < kVolumes && archive * kVolumes + v < kRecords; ++v) {
+            payloads.push_back(zep::cardgen::PatternBytes(3200, archive * kVolumes + v));
+        }
+        builder.AddArchive(first, payloads);
+    }
+    const fs::path database = card / "TESSAL.DAT";
+    zep::cardgen::WriteBytes(database, builder.Build());
+    const double megabytes = static_cast<double>(fs::file_size(database)) / 1048576.0;
+    std::printf("card database: %d records, %.1f MB, %d volumes per archive\n", kRecords, megabytes,
+                kVolumes);
+
+    const double copy = Time([&] { fs::copy_file(database, copies / "plain.dat"); });
+    const double copyFlushed = Time([&] {
+        fs::copy_file(database, copies / "flushed.dat");
+        zep::FlushFileSystem(copies);
+    });
+    const double buffered = Time([&] { BufferedCopy(database, copies / "buffered.dat"); });
+    const double bufferedFlushed = Time([&] {
+        BufferedCopy(database, copies / "buffered-flushed.dat");
+        zep::FlushFileSystem(copies);
+    });
+    fs::remove_all(copies);
+
+    zep::CCardDatabase loaded;
+    int loadResult = -1;
+    const double load = Time([&] { loadResult = loaded.Load(database); });
+    loaded.Release();
+
+    zep::CardFolderContents contents;
+    const double preview = Time([&] { contents = zep::ReadCardFolder(card); });
+
+    CountingReport report;
+    zep::SystemClock clock;
+    zep::WorkerLock lock;
+    zep::WorkerParams params;
+    params.folder = card.string();
+    params.deleteData = 1;
+    const double import = Time([&] {
+        zep::MediaImportWorker(params, zep::WorkerEnvironment{report, clock, lock, program});
+    });
+    std::size_t outputs = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(program)) {
+        ++outputs;
+    }
+
+    Print("plain copy", copy, megabytes, copy);
+    Print("plain copy + flush", copyFlushed, megabytes, copy);
+    Print("buffered copy", buffered, megabytes, copy);
+    Print("buffered copy + flush", bufferedFlushed, megabytes, copy);
+    Print("Load", load, megabytes, copy);
+    Print("preview rows", preview, megabytes, copy);
+    Print("import with deletion", import, megabytes, copy);
+    std::printf("import / (copy + flush): %.2f x; import / (buffered copy + flush): %.2f x\n",
+                import / copyFlushed, import / bufferedFlushed);
+    std::printf(
+        "load result %d, preview rows %zu (%s), outputs %zu, card database %s, "
+        "log lines %zu\n",
+        loadResult, contents.rows.size(), zep::PreviewSummary(contents).c_str(), outputs,
+        fs::exists(database) ? "kept" : "deleted", report.lines.size());
+    std::printf("goals: import within 2x of the copy: %s; preview rows within 1 s: %s\n",
+                import <= 2 * copy ? "met" : "missed", preview <= 1.0 ? "met" : "missed");
+    fs::remove_all(work);
+    return 0;
+}

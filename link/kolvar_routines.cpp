@@ -1,0 +1,103 @@
+#include "link/kolvar_routines.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "link/crc16.h"
+#include "link/number_text.h"
+
+namespace zep {
+
+namespace {
+
+constexpr std::uint8_t kSignature[] = {0xA5, 0x5A, 0xAA, 0x55};
+
+}  // namespace
+
+KolvarState& KolvarProcessState() {
+    static KolvarState state;
+    return state;
+}
+
+int KolvarSend(const KolvarLine& line, std::string_view text) {
+    const int written = line.serial.PortWrite(
+        line.port, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return written == static_cast<int>(text.size()) ? 1 : 0;
+}
+
+int KolvarReadUntil(const KolvarLine& line, std::span<char> buffer, std::string_view prompt) {
+    if (buffer.empty() || prompt.empty()) {
+        return 0;
+    }
+    std::size_t stored = 0;
+    std::size_t matched = 0;
+    while (true) {
+        const int byte = line.serial.PortReadByte(line.port);
+        if (byte < 0 || stored + 1 >= buffer.size()) {
+            buffer[stored] = '\0';  // terminated anyway, though the reply is not used
+            return 0;
+        }
+        buffer[stored++] = static_cast<char>(byte);
+        matched = static_cast<char>(byte) == prompt[matched] ? matched + 1 : 0;
+        if (matched == prompt.size()) {
+            buffer[stored] = '\0';
+            return 1;
+        }
+    }
+}
+
+int KolvarCommand(const KolvarLine& line, std::string_view command, std::span<char> reply) {
+    return KolvarSend(line, command) == 1 && KolvarReadUntil(line, reply, kKolvarPrompt) == 1 ? 1
+                                                                                              : 0;
+}
+
+int KolvarParseLong(std::string_view reply, std::string_view key, long& out) {
+    const std::size_t found = reply.find(key);
+    if (found == std::string_view::npos) {
+        return 0;
+    }
+    const std::int64_t value = ParseDecimal(reply.substr(found + key.size()));
+    out = static_cast<long>(std::clamp<std::int64_t>(value, LONG_MIN, LONG_MAX));
+    return 1;
+}
+
+int KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame) {
+    auto& bytes = frame.bytes;
+    std::size_t position = 0;
+    std::size_t frameEnd = bytes.size();  // known once the header has been read
+    while (true) {
+        const int value = line.serial.PortReadByte(line.port);
+        if (value < 0) {
+            return 0;
+        }
+        const auto byte = static_cast<std::uint8_t>(value);
+        if (position < sizeof(kSignature)) {
+            // A byte that breaks the signature is not taken as a new first byte.
+            position = byte == kSignature[position] ? position + 1 : 0;
+            if (position > 0) {
+                bytes[position - 1] = byte;
+            }
+            continue;
+        }
+        bytes[position++] = byte;
+        if (position == KolvarFrame::kHeaderSize) {
+            frame.headerCrc = ReadBe16(&bytes[16]);
+            if (Crc16(bytes.data(), 16) != frame.headerCrc) {
+                return 0;
+            }
+            frame.record = ReadBe16(&bytes[4]);
+            frame.endOffset = ReadBe16(&bytes[6]);
+            frame.length = ReadBe16(&bytes[8]);
+            frame.status = ReadBe16(&bytes[10]);
+            if (frame.length > KolvarFrame::kMaxData) {
+                return 0;
+            }
+            frameEnd = KolvarFrame::kHeaderSize + frame.length + 2;
+        } else if (position == frameEnd) {
+            const std::uint16_t dataCrc = ReadBe16(&bytes[frameEnd - 2]);
+            return Crc16(frame.Data(), frame.headerCrc) == dataCrc ? 1 : 0;
+        }
+    }
+}
+
+}  // namespace zep

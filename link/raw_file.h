@@ -1,0 +1,25 @@
+#pragma once
+// Saving one downloaded unit (a ZEP file, a Tessal archive, a Kolvar record) as a raw file in
+// the program folder, named by the local time of saving. The content is complete and flushed
+// to disk before the name appears, so nothing may be deleted on a device before that.
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace zep {
+
+enum class SaveResult {
+    Saved,
+    WriteFailed,   // fewer bytes written than given; nothing is left behind
+    CreateFailed,  // no file can be made in the folder (missing, not writable, link refused)
+};
+
+// Publishes as folder/<%Y%m%d%H%M%S><extension>; a name of this second that is taken makes it
+// wait for the next second's name.
+SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
+                       std::span<const std::uint8_t> content, Clock& clock);
+
+}  // namespace zep

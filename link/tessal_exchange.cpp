@@ -1,0 +1,250 @@
+// The Tessal collector exchange: raise the line to 57600 bit/s, check the program version,
+// then archive by archive: volumes read in CRC-checked frames, gathered into one ".bin" raw
+// file, and the archive marked as read on the collector if asked.
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "link/crc16.h"
+#include "link/exchanges.h"
+#include "link/raw_file.h"
+#include "link/tessal_routines.h"
+
+namespace zep {
+
+namespace {
+
+constexpr int kFastSpeed = 57600;
+constexpr std::size_t kVolumeCapacity = 32768;
+// An archive of more volumes than this (64 MiB of buffer, far beyond any collector's memory)
+// is taken for a garbled reply rather than allocated.
+constexpr long long kMaxVolumes = 2048;
+constexpr float kOldestVersion = 0.55f;
+constexpr float kFilledHeadersVersion = 0.96f;  // from here the collector fills empty fields
+constexpr int kHeaderFieldsChecked = 5;
+
+constexpr const char* kReject = "Error";
+constexpr char kPrompt = '>';
+
+constexpr const char* kVolumeReadError = "$04Ошибка считывания архивного тома.";
+constexpr const char* kWriteError = "$04Ошибка записи на диск двоичного файла.";
+
+std::string SpeedRestoreError(int speed) {
+    char line[96];
+    std::snprintf(line, sizeof line, "$04Ошибка установки скорости COM-порта %d бит/сек.", speed);
+    return line;
+}
+
+// Old collector programs leave empty header strings empty; later ones put '?' there.
+void FillEmptyHeaderFields(std::span<std::uint8_t> data) {
+    std::size_t at = 2;  // the first header string, behind H
+    for (int field = 0; field < kHeaderFieldsChecked; ++field) {
+        while (at < data.size() && data[at] != 0) {
+            ++at;
+        }
+        ++at;  // past the terminator: the next string
+        if (at >= data.size()) {
+            return;
+        }
+        if (data[at] == 0) {
+            data[at] = '?';
+        }
+    }
+}
+
+class TessalSession {
+  public:
+    TessalSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
+        : m_env(env),
+          m_delete(params.deleteData != 0),
+          m_line(serial, params.port, env.clock, env.report) {}
+
+    void Run() {
+        if (RaiseSpeed() && CheckDevice()) {
+            ReadArchives();
+        }
+    }
+
+  private:
+    bool RaiseSpeed() {
+        TessalSend(m_line, "set baudrate 57600 5\r\n");
+        m_env.clock.SleepMs(100);
+        if (m_line.serial.PortSetSpeed(m_line.port, kFastSpeed) != 0) {
+            Log("$04Ошибка установки скорости COM-порта 57600 бит/сек.");
+            return false;
+        }
+        return true;
+    }
+
+    bool CheckDevice() {
+        m_env.clock.SleepMs(400);
+        if (Command(std::nullopt, "BaudRate=") != 0) {
+            return Fail("$04Ошибка изменения скорости.");
+        }
+        if (Command("version\r\n", "Version=") != 0) {
+            return Fail("$04Ошибка считывания версии.");
+        }
+        TessalParseReal(m_line.ReplyText(), "Version=", m_version);
+        if (m_version < kOldestVersion) {
+            return Fail("$04Устаревшая версия 'Tessal', обновите программу.");
+        }
+        if (Command("get records\r\n", "Records=") != 0) {
+            return Fail("$04Ошибка считывания числа записей.");
+        }
+        TessalParseInt(m_line.ReplyText(), "Records=", m_records);
+        if (m_records == 0) {
+            return Fail("$04Данные не считаны, база данных в ZEP пуста.");
+        }
+        return m_records > 0;
+    }
+
+    void ReadArchives() {
+        long long start = 0;
+        while (start < m_records) {
+            Log("Считывание архива #" + std::to_string(start + 1) + " ...");
+            m_line.FormatCommand("get volumes %lld\r\n", start);
+            if (Command(m_line.Command(), "Volumes=") != 0) {
+                Log("$04Ошибка считывания числа томов архива.");
+                return;
+            }
+            int volumes = 0;
+            TessalParseInt(m_line.ReplyText(), "Volumes=", volumes);
+            std::vector<std::uint8_t> archive;
+            if (!Allocate(archive, volumes)) {
+                Log("$04Недостаточно памяти для импорта данных");
+                return;
+            }
+            std::size_t length = 0;
+            for (int i = 0; i < volumes; ++i) {
+                if (!ReadVolume(start, i, archive, length)) {
+                    return;
+                }
+            }
+            if (!SaveArchive(start, std::span(archive).first(length))) {
+                return;
+            }
+            start += volumes;
+        }
+    }
+
+    static bool Allocate(std::vector<std::uint8_t>& archive, int volumes) {
+        if (volumes <= 0 || volumes > kMaxVolumes) {
+            return false;
+        }
+        try {
+            archive.resize(static_cast<std::size_t>(volumes) * kVolumeCapacity);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+    // Reads volume i of the archive at start and appends its data to the archive.
+    bool ReadVolume(long long start, int i, std::vector<std::uint8_t>& archive,
+                    std::size_t& length) {
+        const long long record = start + i;
+        m_line.FormatCommand("get recsize %lld\r\n", record);
+        if (Command(m_line.Command(), "RecSize=") != 0) {
+            Log("$04Ошибка считывания размера архивного тома.");
+            return false;
+        }
+        int volumeSize = 0;
+        TessalParseInt(m_line.ReplyText(), "RecSize=", volumeSize);
+        m_line.FormatCommand("download volume %lld %lld\r\n", start, i);
+        const auto first = static_cast<int>(record * 100 / m_records);
+        const auto last = static_cast<int>((record + 1) * 100 / m_records);
+        if (TessalReadVolume(m_line, m_line.Command(), first, last) != 0) {
+            Log(kVolumeReadError);
+            return false;
+        }
+        const std::span<std::uint8_t> data = m_line.VolumeData();
+        if (m_version < kFilledHeadersVersion) {
+            FillEmptyHeaderFields(data);
+        }
+        // Only volume 0 keeps its header (H and the header strings).
+        std::size_t skip = 0;
+        if (i > 0 && data.size() >= 2) {
+            skip = (ReadBe16(data.data()) + 2u) % 65536u;
+        }
+        // The announced size must describe data that actually arrived.
+        const long long count =
+            static_cast<long long>(volumeSize) - 4 - static_cast<long long>(skip);
+        if (count < 0 || skip + static_cast<std::size_t>(count) > data.size() ||
+            length + static_cast<std::size_t>(count) > archive.size()) {
+            Log(kVolumeReadError);
+            return false;
+        }
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(skip), count,
+                    archive.begin() + static_cast<std::ptrdiff_t>(length));
+        length += static_cast<std::size_t>(count);
+        return true;
+    }
+
+    // False when no file can be made: the exchange ends.
+    bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
+        switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock)) {
+            case SaveResult::WriteFailed:
+                Log(kWriteError);
+                return true;
+            case SaveResult::CreateFailed:
+                Log(kWriteError);
+                return false;
+            case SaveResult::Saved:
+                break;
+        }
+        if (m_delete) {
+            m_line.FormatCommand("delete archive %lld 1\r\n", start);
+            if (Command(m_line.Command(), "OK") != 0) {
+                Log("$04Ошибка маркирования считанного архива.");
+            }
+        }
+        return true;
+    }
+
+    int Command(std::optional<std::string_view> command, std::string_view expect) {
+        return TessalCommand(m_line, command, expect, kReject, kPrompt);
+    }
+
+    bool Fail(const char* line) {
+        Log(line);
+        return false;
+    }
+
+    void Log(std::string line) { m_env.report.LogUpper(std::move(line)); }
+
+    const WorkerEnvironment& m_env;
+    const bool m_delete;
+    TessalLine m_line;
+    float m_version = 0.0f;
+    int m_records = 0;
+};
+
+}  // namespace
+
+int TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+    WorkerLockHold hold(env.lock);
+    TessalState& state = TessalProcessState();
+    state.port = params.port;
+    state.savedSpeed = port.PortGetSpeed(params.port);
+    TessalSession(params, port, env).Run();
+    TessalClose(port, env.report, env.clock);
+    env.report.LogUpper("$03Импорт данных завершен.");
+    return 0;
+}
+
+void TessalClose(SerialPort& port, WorkerReport& report, Clock& clock) {
+    const TessalState& state = TessalProcessState();
+    if (state.port == 0) {
+        return;  // no Tessal exchange since start-up: no line of ours to put back
+    }
+    TessalLine line(port, state.port, clock, report);
+    TessalSend(line, "exit\r\n");
+    clock.SleepMs(100);
+    if (port.PortSetSpeed(state.port, state.savedSpeed) != 0) {
+        report.LogUpper(SpeedRestoreError(state.savedSpeed));
+    }
+}
+
+}  // namespace zep

@@ -1,0 +1,187 @@
+// The ZEP adapter exchange: raise the line to 57600 bit/s, then file by file: header ("="),
+// data (">"), save as a raw file, delete on the adapter ("-") if asked, go on ("+").
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "link/exchanges.h"
+#include "link/raw_file.h"
+#include "link/zep_routines.h"
+#include "platform/cp1251.h"
+
+namespace zep {
+
+namespace {
+
+constexpr int kFastSpeed = 57600;
+constexpr std::uint32_t kReadTimeoutMs = 2000;
+// Failed header and data requests allowed in one pass before it gives up.
+constexpr int kAttemptBudget = 5;
+constexpr int kDeleteTries = 4;
+// Adapter files are meter archives and printer protocols of some kilobytes; a header that
+// announces more than this is not believed (and not allocated).
+constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
+
+constexpr const char* kSpeedUpError = "$04Ошибка установки скорости COM-порта 57600 бит/сек.";
+constexpr const char* kWriteError = "$04Ошибка записи на диск двоичного файла";
+
+std::string SpeedRestoreError(int speed) {
+    char line[96];
+    std::snprintf(line, sizeof line, "$04Ошибка установки скорости COM-порта %d бит/сек.", speed);
+    return line;
+}
+
+bool Contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+class ZepSession {
+  public:
+    ZepSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
+        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData != 0) {}
+
+    void Run() {
+        const int savedSpeed = m_serial.PortGetSpeed(m_port);
+        std::uint32_t savedTotal = kNeverWait;
+        std::uint32_t savedInterval = 1;
+        m_serial.PortWriteByte(m_port, '6');
+        m_env.clock.SleepMs(10);
+        if (m_serial.PortSetSpeed(m_port, kFastSpeed) != 0 ||
+            m_serial.PortGetReadTimeouts(m_port, savedTotal, savedInterval) != 0 ||
+            m_serial.PortSetReadTimeouts(m_port, kReadTimeoutMs, kReadTimeoutMs) != 0) {
+            Log(kSpeedUpError);
+        } else {
+            m_serial.PortFlush(m_port, 2);
+            if (ZepWaitOkError(m_serial, m_port) != 0) {
+                Log("$04Ошибка переключения скорости ZEP");
+            } else {
+                RunPasses();
+            }
+            m_serial.PortSetReadTimeouts(m_port, savedTotal, savedInterval);
+        }
+        m_serial.PortWriteByte(m_port, 'x');
+        m_env.clock.SleepMs(400);
+        if (m_serial.PortSetSpeed(m_port, savedSpeed) != 0) {
+            Log(SpeedRestoreError(savedSpeed));
+        }
+        Log("$03Импорт данных завершен.");
+    }
+
+  private:
+    // One pass per adapter file, until a header names no file or five header requests fail.
+    void RunPasses() {
+        std::string current;
+        std::string previous;
+        std::int64_t size = 0;
+        while (true) {
+            int attempts = 0;
+            const int headerResult = RequestHeader(current, size, attempts);
+            const bool wanted = Contains(current, ".zvo") || Contains(current, ".zep");
+            if (headerResult == 0 && wanted && current != previous) {
+                if (!Download(current, size, attempts)) {
+                    return;  // no raw file can be made: the exchange ends
+                }
+                previous = current;
+            }
+            if (current.empty()) {
+                return;
+            }
+            m_serial.PortWriteByte(m_port, '+');
+            if (headerResult != 0) {
+                return;
+            }
+        }
+    }
+
+    int RequestHeader(std::string& name, std::int64_t& size, int& attempts) {
+        while (true) {
+            m_env.clock.SleepMs(200);
+            m_serial.PortFlush(m_port, 2);
+            m_serial.PortWriteByte(m_port, '=');
+            if (ZepReadFileHeader(m_serial, m_port, name, size) == 0) {
+                return 0;
+            }
+            if (++attempts >= kAttemptBudget) {
+                return -1;
+            }
+        }
+    }
+
+    // False only when the file could not be saved for want of a place to save it.
+    bool Download(const std::string& name, std::int64_t size, int& attempts) {
+        Log("Чтение файла '" + Cp1251ToUtf8(name) + "' ...");
+        std::vector<std::uint8_t> buffer;
+        if (!Allocate(buffer, size)) {
+            Log("$04Недостаточно памяти для импорта данных");
+            return true;
+        }
+        m_env.clock.SleepMs(100);
+        m_serial.PortFlush(m_port, 2);
+        while (true) {
+            m_serial.PortWriteByte(m_port, '>');
+            if (ZepReadBlock(m_serial, m_port, buffer, m_env.report) == 0) {
+                return Save(name, buffer);
+            }
+            if (attempts >= kAttemptBudget) {
+                Log("$04Ошибка чтения файла с ZEP");
+            }
+            if (attempts++ >= kAttemptBudget) {
+                return true;
+            }
+        }
+    }
+
+    static bool Allocate(std::vector<std::uint8_t>& buffer, std::int64_t size) {
+        if (size < 0 || size > kMaxFileSize) {
+            return false;
+        }
+        try {
+            buffer.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+
+    bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
+        const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
+        switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock)) {
+            case SaveResult::WriteFailed:
+                Log(kWriteError);
+                return true;
+            case SaveResult::CreateFailed:
+                Log(kWriteError);
+                return false;
+            case SaveResult::Saved:
+                break;
+        }
+        if (m_delete) {
+            Log("Удаление файла '" + Cp1251ToUtf8(name) + "'");
+            for (int tries = 0; tries < kDeleteTries; ++tries) {
+                m_serial.PortWriteByte(m_port, '-');
+                if (ZepWaitOkError(m_serial, m_port) == 0) {
+                    break;
+                }
+            }
+        }
+        return true;
+    }
+
+    void Log(std::string line) { m_env.report.LogUpper(std::move(line)); }
+
+    SerialPort& m_serial;
+    const WorkerEnvironment& m_env;
+    const int m_port;
+    const bool m_delete;
+};
+
+}  // namespace
+
+int ZepExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+    WorkerLockHold hold(env.lock);
+    ZepSession(params, port, env).Run();
+    return 0;
+}
+
+}  // namespace zep

@@ -1,0 +1,110 @@
+#pragma once
+// The database file a handheld device keeps on a flash card: a 72-byte header with the
+// signature "Tess" at offset 64, an index of 8-byte entries (record offset, flags) in blocks,
+// and records of title strings and payload, each with a check word. The whole file is read
+// into memory; only the flags bytes of the index are ever written back.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/large_buffer.h"
+
+namespace zep {
+
+// Load results. Callers treat every non-zero code alike.
+enum CardLoadResult : int {
+    kCardLoaded = 0,
+    kCardCannotOpen = 1,
+    kCardTooShort = 2,  // shorter than the header
+    kCardBadSignature = 3,
+    kCardBadIndex = 4,  // a block yields no entries, or counts disagree, or too many entries
+    kCardSeekFailed = 5,
+    kCardReadFailed = 6,  // a record cannot be read in full; also offsets that do not increase
+};
+
+// Record flags.
+inline constexpr std::uint8_t kCardFlagDeleted = 0x10;  // imported and deleted
+inline constexpr std::uint8_t kCardFlagVoid = 0x80;
+inline constexpr std::uint8_t kCardFlagsAbsent = kCardFlagDeleted | kCardFlagVoid;
+
+inline constexpr std::size_t kCardHeaderSize = 72;
+inline constexpr std::size_t kCardMaxEntries = 65536;
+inline constexpr std::string_view kCardSignature = "Tess";
+
+// A record whose lengths fit its extent and whose title area holds at least the six strings
+// 0 to 5: L (offset 8, big-endian) counts the bytes from offset 10 to the end of the data, the
+// check word at 10 covers the L - 2 bytes from 12, H at 12 is the title area's length.
+struct CardRecord {
+    std::span<const std::uint8_t> bytes;  // the whole extent, from record byte 0
+
+    std::uint16_t Length() const;            // L
+    std::uint16_t StoredCheckBe() const;     // the check word read big-endian, for the CRC test
+    std::uint16_t StoredCheckAsKey() const;  // the two bytes read little-endian, for keys
+    std::span<const std::uint8_t> Checked() const;  // the L - 2 bytes the check word covers
+    std::span<const std::uint8_t> TitleArea() const;
+    std::span<const std::uint8_t> Payload() const;
+    bool CheckWordMatches() const;
+    // Title string n, as stored (Windows-1251); empty beyond the area.
+    std::string Title(int n) const;
+    // Title string 5 converted as a decimal number; 1 marks a first volume.
+    long Volume() const;
+
+    // The record view of an extent, or nullopt when the lengths or the title area do not fit.
+    static std::optional<CardRecord> Parse(std::span<const std::uint8_t> extent);
+};
+
+class CCardDatabase {
+  public:
+    CCardDatabase() = default;
+
+    // Reads the file; 0 when it is loaded. signature: the 4 bytes expected at header offset 64.
+    int Load(const std::filesystem::path& path, std::string_view signature = kCardSignature);
+
+    std::uint16_t Version() const;
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_entries.size()); }
+    // The record of entry i; nullopt when i is not below Count() or the record is malformed
+    // (its lengths do not fit its extent or its title area has fewer than six strings).
+    std::optional<CardRecord> Record(std::uint32_t i) const;
+    // The extent of entry i as it stands in the file, whatever it holds; empty beyond Count().
+    std::span<const std::uint8_t> Extent(std::uint32_t i) const;
+    std::uint8_t Flags(std::uint32_t i) const;
+    bool Mark(std::uint32_t i, std::uint8_t bits);
+    std::uint32_t CountFlagged(std::uint8_t mask) const;
+    bool IsModified() const { return m_modified; }
+    // Writes the flags byte of every changed entry back into the file, nothing else.
+    bool SaveFlags();
+    std::uint64_t FileLength() const { return m_fileLength; }
+    // Position of entry i's 8 index bytes and its record's offset in the file.
+    std::uint32_t IndexPosition(std::uint32_t i) const;
+    std::uint32_t RecordOffset(std::uint32_t i) const;
+    std::span<const std::uint8_t> Header() const { return m_header; }
+    void Release();
+
+  private:
+    struct Entry {
+        std::uint32_t indexPosition = 0;
+        std::uint32_t recordOffset = 0;
+        std::uint8_t flags = 0;
+        std::uint8_t changed = 0;
+        std::uint64_t size = 0;
+        std::uint64_t bufferOffset = 0;  // where the extent starts in m_records
+    };
+    int ReadIndex(std::FILE* file);
+    int ReadRecords(std::FILE* file);
+
+    std::vector<std::uint8_t> m_header;
+    std::filesystem::path m_path;
+    std::uint64_t m_fileLength = 0;
+    std::vector<Entry> m_entries;
+    // The extents of all records, which lie back to back from the first record offset to the
+    // end of the file, read at once.
+    LargeBuffer m_records;
+    bool m_modified = false;
+};
+
+}  // namespace zep

@@ -1,0 +1,213 @@
+#include "media/card_database_import.h"
+
+#include <climits>
+#include <optional>
+#include <vector>
+
+#include "media/card_database.h"
+#include "media/card_file_name.h"
+#include "platform/publish_file.h"
+
+namespace zep {
+
+namespace {
+
+// An archive whose volumes are all written: waiting to be flushed and published, with the
+// entries that may be marked deleted once it is.
+struct FinishedArchive {
+    PendingFile file;
+    std::string stamp;
+    std::vector<std::uint32_t> entries;
+};
+
+// Walks the entries of one database and assembles its chains. Outputs are finished as their
+// chains end and all published together at the end, after one flush of the program folder's
+// file system; the entries of an archive are marked only when it is published, so the marks
+// of a discarded chain never reach the card.
+class ChainAssembler {
+  public:
+    ChainAssembler(CCardDatabase& database, const MediaImportContext& context)
+        : m_database(database), m_context(context), m_report(context.env.report) {}
+
+    void AssembleAll();
+    void PublishAndMark();
+
+  private:
+    enum class Step { Next, Stop };
+    Step HandleEntry(std::uint32_t i);
+    Step StartArchive(std::uint32_t i, const CardRecord& record);
+    Step ContinueArchive(std::uint32_t i, const CardRecord& record, long volume);
+    Step Append(std::uint32_t i, std::span<const std::uint8_t> data, long volume);
+    bool FinishOutput();
+    Step WriteFailure();
+
+    CCardDatabase& m_database;
+    const MediaImportContext& m_context;
+    WorkerReport& m_report;
+    std::optional<PendingFile> m_output;
+    std::string m_outputStamp;
+    std::vector<std::uint32_t> m_outputEntries;
+    std::vector<FinishedArchive> m_finished;
+    bool m_skipping = false;
+    std::optional<long> m_lastVolume;
+};
+
+void ChainAssembler::AssembleAll() {
+    const std::uint32_t count = m_database.Count();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        m_report.SetBar1(static_cast<int>(100ull * (i + 1) / count), std::nullopt);
+        if (HandleEntry(i) == Step::Stop) {
+            return;
+        }
+    }
+    if (!FinishOutput()) {
+        WriteFailure();
+    }
+}
+
+ChainAssembler::Step ChainAssembler::HandleEntry(std::uint32_t i) {
+    const auto record = m_database.Record(i);
+    if (!record || !record->CheckWordMatches()) {
+        m_report.LogUpper(kHeaderErrorLine);
+        m_lastVolume.reset();
+        return Step::Next;
+    }
+    if ((m_database.Flags(i) & kCardFlagsAbsent) != 0) {
+        m_skipping = true;
+        return Step::Next;
+    }
+    const long volume = record->Volume();
+    return volume == 1 ? StartArchive(i, *record) : ContinueArchive(i, *record, volume);
+}
+
+ChainAssembler::Step ChainAssembler::StartArchive(std::uint32_t i, const CardRecord& record) {
+    if (!FinishOutput()) {
+        return WriteFailure();
+    }
+    if (m_context.SelectionInForce() &&
+        !MatchesSelection(m_context.params.selection, record.StoredCheckAsKey(), kRecordKeyMask)) {
+        m_skipping = true;
+        m_lastVolume = 1;
+        return Step::Next;
+    }
+    m_skipping = false;
+    m_output = PendingFile::Create(m_context.env.programFolder);
+    m_outputStamp = OutputStamp(m_context.env);
+    if (!m_output) {
+        return WriteFailure();
+    }
+    // The first volume gives the archive its title: H, the title strings and the payload.
+    return Append(i, record.Checked(), 1);
+}
+
+ChainAssembler::Step ChainAssembler::ContinueArchive(std::uint32_t i, const CardRecord& record,
+                                                     long volume) {
+    if (m_skipping) {
+        m_lastVolume = volume;
+        return Step::Next;
+    }
+    if (!m_lastVolume || *m_lastVolume == LONG_MAX || volume != *m_lastVolume + 1) {
+        // The archive being assembled lacks a volume: it is dropped, never published.
+        m_output.reset();
+        m_outputEntries.clear();
+        m_report.LogUpper(kChainErrorLine);
+        return WriteFailure();
+    }
+    if (!m_output) {
+        return WriteFailure();
+    }
+    return Append(i, record.Payload(), volume);
+}
+
+ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std::uint8_t> data,
+                                            long volume) {
+    if (m_output->Write(data) != data.size()) {
+        return WriteFailure();
+    }
+    if (m_context.params.deleteData != 0) {
+        m_outputEntries.push_back(i);
+    }
+    m_lastVolume = volume;
+    return Step::Next;
+}
+
+bool ChainAssembler::FinishOutput() {
+    if (!m_output) {
+        return true;
+    }
+    if (!m_output->Finish()) {
+        return false;
+    }
+    m_finished.push_back({std::move(*m_output), m_outputStamp, std::move(m_outputEntries)});
+    m_output.reset();
+    m_outputEntries.clear();
+    return true;
+}
+
+ChainAssembler::Step ChainAssembler::WriteFailure() {
+    m_output.reset();  // removes what was written of it
+    m_outputEntries.clear();
+    m_report.LogUpper(kWriteErrorLine);
+    return Step::Stop;
+}
+
+void ChainAssembler::PublishAndMark() {
+    const auto& folder = m_context.env.programFolder;
+    if (m_finished.empty()) {
+        return;
+    }
+    // One flush for all archives instead of one per archive; should it fail, each archive is
+    // flushed on its own as it is published.
+    if (FlushFileSystem(folder)) {
+        for (auto& archive : m_finished) {
+            archive.file.NoteFlushed();
+        }
+    }
+    std::vector<std::uint32_t> published;
+    for (auto& archive : m_finished) {
+        const auto name = PublishOutput(archive.file, archive.stamp, ".bin", m_context);
+        if (!name) {
+            m_report.LogUpper(kWriteErrorLine);
+            continue;
+        }
+        published.insert(published.end(), archive.entries.begin(), archive.entries.end());
+    }
+    m_finished.clear();
+    // The names must be on disk as well before the records leave the card.
+    if (published.empty() || !FlushFileSystem(folder)) {
+        return;
+    }
+    for (const std::uint32_t i : published) {
+        m_database.Mark(i, kCardFlagDeleted);
+    }
+}
+
+}  // namespace
+
+void ImportCardDatabase(const CardFile& file, const MediaImportContext& context) {
+    CCardDatabase database;
+    if (database.Load(file.path) != kCardLoaded) {
+        return;
+    }
+    WorkerReport& report = context.env.report;
+    if (database.Version() != 0) {
+        report.LogUpper(kUnsupportedVersionLine);
+        return;
+    }
+    ChainAssembler assembler(database, context);
+    assembler.AssembleAll();
+    assembler.PublishAndMark();
+
+    if (database.IsModified()) {
+        if (database.CountFlagged(kCardFlagDeleted) == database.Count()) {
+            report.LogUpper(kAllDeletedLine);
+            std::error_code ignored;
+            std::filesystem::remove(file.path, ignored);
+        } else {
+            report.LogUpper(kSavingLine);
+            database.SaveFlags();
+        }
+    }
+}
+
+}  // namespace zep

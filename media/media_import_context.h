@@ -1,0 +1,67 @@
+#pragma once
+// What the steps of a card import share: the worker's parameters and environment, the card
+// file at hand, the names of the raw files written and the log texts.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "app/worker/worker_environment.h"
+#include "app/worker/worker_params.h"
+#include "platform/publish_file.h"
+
+namespace zep {
+
+// Attempt numbers of the outputs of one run. Outputs of the same second and extension are
+// numbered on from the last name taken instead of from 0, so a card of thousands of archives
+// written within a second does not try every taken name again for each new one.
+class OutputNumbering {
+  public:
+    // name: the stamp and the extension, the parts of an output name besides the number.
+    int FirstAttempt(const std::string& name) const { return name == m_name ? m_next : 0; }
+    void Taken(const std::string& name, int attempt);
+
+  private:
+    std::string m_name;
+    int m_next = 0;
+};
+
+struct MediaImportContext {
+    const WorkerParams& params;
+    const WorkerEnvironment& env;
+    OutputNumbering& numbering;
+
+    bool SelectionInForce() const { return !params.selection.empty(); }
+};
+
+struct CardFile {
+    std::filesystem::path path;
+    std::string name;  // without the folder, bytes as the file system gives them
+    std::uintmax_t size = 0;
+};
+
+// program folder / "<time stamp>_<attempt><extension>"
+std::filesystem::path RawOutputName(const std::filesystem::path& programFolder,
+                                    const std::string& stamp, int attempt,
+                                    const std::string& extension);
+
+// The local time stamp of an output file, taken once per file.
+std::string OutputStamp(const WorkerEnvironment& env);
+
+// Publishes a finished output as program folder / "<stamp>_<n><extension>" under the first
+// free attempt number n. nullopt when it cannot be published.
+std::optional<std::filesystem::path> PublishOutput(PendingFile& file, const std::string& stamp,
+                                                   const std::string& extension,
+                                                   const MediaImportContext& context);
+
+inline constexpr const char* kUnsupportedVersionLine =
+    "$04Неподдерживаемая версия базы данных, обновите программу";
+inline constexpr const char* kHeaderErrorLine = "$04Ошибка обработки заголовка файла";
+inline constexpr const char* kChainErrorLine = "$04Ошибка сборки многотомного архива";
+inline constexpr const char* kWriteErrorLine = "$04Ошибка записи на диск двоичного файла.";
+inline constexpr const char* kAllDeletedLine = "Все записи удалены, удаление файла";
+inline constexpr const char* kSavingLine = "Сохранение изменений в файле";
+inline constexpr const char* kDeletingLine = "Удаление файла";
+inline constexpr const char* kImportDoneLine = "$03Импорт данных завершен.";
+
+}  // namespace zep

@@ -1,0 +1,65 @@
+#include "media/media_import_worker.h"
+
+#include <vector>
+
+#include "media/card_database_import.h"
+#include "media/card_file_name.h"
+#include "media/media_import_context.h"
+#include "media/whole_file_copy.h"
+
+namespace zep {
+
+namespace {
+
+bool EndsWith(const std::string& name, std::string_view tail) {
+    return name.size() >= tail.size() &&
+           name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The plain files of the card folder, in listing order. Folders, hidden (dot) entries and
+// anything that is not a regular file (a pipe would block the read) are passed over. The
+// listing is taken before anything is deleted from the folder.
+std::vector<CardFile> ListCardFiles(const std::filesystem::path& folder) {
+    std::vector<CardFile> files;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::string name = it->path().filename().string();
+        std::error_code entryError;
+        if (name.empty() || name.front() == '.' || !it->is_regular_file(entryError)) {
+            continue;
+        }
+        const auto size = it->file_size(entryError);
+        if (entryError) {
+            continue;
+        }
+        files.push_back({it->path(), std::move(name), size});
+    }
+    return files;
+}
+
+}  // namespace
+
+int MediaImportWorker(const WorkerParams& params, const WorkerEnvironment& env) {
+    WorkerLockHold hold(env.lock);
+    OutputNumbering numbering;
+    const MediaImportContext context{params, env, numbering};
+    for (const CardFile& file : ListCardFiles(params.folder)) {
+        if (context.SelectionInForce() &&
+            !MatchesSelection(params.selection, CardFileKey(file.name), kFileKeyMask)) {
+            continue;
+        }
+        env.report.LogUpper("Обработка файла '" + CardFileNameForLog(file.name) + "'");
+        if (EndsWith(file.name, ".zep")) {
+            CopyWholeFile(file, ".bia", context);
+        } else if (EndsWith(file.name, ".zvo")) {
+            CopyWholeFile(file, ".bil", context);
+        } else {
+            ImportCardDatabase(file, context);
+        }
+    }
+    env.report.LogUpper(kImportDoneLine);
+    return 0;
+}
+
+}  // namespace zep

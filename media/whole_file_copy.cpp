@@ -1,0 +1,62 @@
+#include "media/whole_file_copy.h"
+
+#include <fstream>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "platform/publish_file.h"
+
+namespace zep {
+
+namespace {
+
+std::optional<std::vector<std::uint8_t>> ReadWhole(const CardFile& file) {
+    std::ifstream in(file.path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(file.size);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        return std::nullopt;
+    }
+    if (!in.read(reinterpret_cast<char*>(bytes.data()),
+                 static_cast<std::streamsize>(bytes.size()))) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void CopyWholeFile(const CardFile& file, const std::string& extension,
+                   const MediaImportContext& context) {
+    if (file.size == 0) {
+        return;
+    }
+    const auto bytes = ReadWhole(file);
+    if (!bytes) {
+        return;
+    }
+    const auto& folder = context.env.programFolder;
+    const std::string stamp = OutputStamp(context.env);
+    auto output = PendingFile::Create(folder);
+    const bool written = output && output->Write(*bytes) == bytes->size() &&
+                         PublishOutput(*output, stamp, extension, context).has_value();
+    if (!written) {
+        context.env.report.LogUpper(kWriteErrorLine);
+        return;
+    }
+    // The copy is flushed; its name must be on disk too before the card gives up the original.
+    if (context.params.deleteData != 0 && FlushFileSystem(folder)) {
+        context.env.report.LogUpper(kDeletingLine);
+        std::error_code ignored;
+        std::filesystem::remove(file.path, ignored);
+    }
+}
+
+}  // namespace zep

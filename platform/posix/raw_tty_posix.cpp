@@ -1,0 +1,142 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <utility>
+
+#include "platform/posix/termios_speed.h"
+#include "platform/raw_tty.h"
+
+namespace zep {
+
+RawTty::~RawTty() {
+    Close();
+}
+
+RawTty::RawTty(RawTty&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+RawTty& RawTty::operator=(RawTty&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+bool RawTty::Open(const std::string& path, int speed) {
+    Close();
+    const speed_t code = posix::SpeedCode(speed);
+    if (code == B0) {
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    termios settings{};
+    if (!isatty(fd) || tcgetattr(fd, &settings) != 0) {
+        close(fd);
+        return false;
+    }
+    posix::MakeRawLine(settings);
+    cfsetispeed(&settings, code);
+    cfsetospeed(&settings, code);
+    if (tcsetattr(fd, TCSANOW, &settings) != 0) {
+        close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+bool RawTty::SetSpeed(int speed) {
+    const speed_t code = posix::SpeedCode(speed);
+    termios settings{};
+    if (m_fd < 0 || code == B0 || tcgetattr(m_fd, &settings) != 0) {
+        return false;
+    }
+    cfsetispeed(&settings, code);
+    cfsetospeed(&settings, code);
+    return tcsetattr(m_fd, TCSADRAIN, &settings) == 0;
+}
+
+int RawTty::Speed() const {
+    termios settings{};
+    if (m_fd < 0 || tcgetattr(m_fd, &settings) != 0) {
+        return 0;
+    }
+    return posix::SpeedFromCode(cfgetospeed(&settings));
+}
+
+int RawTty::Read(std::span<std::uint8_t> into, int timeoutMs) {
+    if (m_fd < 0) {
+        return -1;
+    }
+    pollfd entry{m_fd, POLLIN, 0};
+    int ready = 0;
+    do {
+        ready = poll(&entry, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0 || (entry.revents & (POLLERR | POLLNVAL))) {
+        return -1;
+    }
+    if (ready == 0) {
+        return 0;
+    }
+    const ssize_t count = read(m_fd, into.data(), into.size());
+    if (count > 0) {
+        return static_cast<int>(count);
+    }
+    if (count < 0 && (errno == EAGAIN || errno == EINTR)) {
+        return 0;
+    }
+    if (count == 0 && !(entry.revents & POLLHUP)) {
+        return 0;
+    }
+    return -1;  // the other end is gone
+}
+
+int RawTty::Write(std::span<const std::uint8_t> bytes) {
+    if (m_fd < 0) {
+        return -1;
+    }
+    std::size_t done = 0;
+    int stalledMs = 0;  // a reader that takes nothing for this long is not waited for
+    while (done < bytes.size() && stalledMs < 5000) {
+        const ssize_t count = write(m_fd, bytes.data() + done, bytes.size() - done);
+        if (count > 0) {
+            done += static_cast<std::size_t>(count);
+            stalledMs = 0;
+            continue;
+        }
+        if (count < 0 && errno != EAGAIN && errno != EINTR) {
+            return -1;
+        }
+        pollfd entry{m_fd, POLLOUT, 0};
+        stalledMs += 100;
+        if (poll(&entry, 1, 100) < 0 && errno != EINTR) {
+            return -1;
+        }
+        if (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            return -1;
+        }
+    }
+    return static_cast<int>(done);
+}
+
+void RawTty::Discard() {
+    if (m_fd >= 0) {
+        tcflush(m_fd, TCIOFLUSH);
+    }
+}
+
+void RawTty::Close() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}
+
+}  // namespace zep

@@ -1,0 +1,182 @@
+#include "app/inspect.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/archive_builder.h"
+#include "tests/support/temp_dir.h"
+#include "tools/cardgen/card_builders.h"
+
+namespace zep {
+namespace {
+
+using test::AssembledArchiveBuilder;
+using test::Bytes;
+using test::MeterArchiveBuilder;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class Inspect : public ::testing::Test {
+  protected:
+    // Writes the file, inspects it alone and keeps the report.
+    int Run(const std::string& name, const Bytes& content) {
+        test::WriteFileBytes(m_dir / name, content);
+        return RunFiles({(m_dir / name).string()});
+    }
+    int RunFiles(const std::vector<std::string>& files) {
+        std::ostringstream out;
+        const int status = RunInspect(files, out);
+        m_report = out.str();
+        return status;
+    }
+    static MeterArchiveBuilder Meter() {
+        return MeterArchiveBuilder().Value("Type", "M1").Value("Vname", "\xC4\xEE\xEC\r");
+    }
+    static AssembledArchiveBuilder Assembled() {
+        return AssembledArchiveBuilder().Titles({"", "M1", "1,2", "\xC4\xEE\xEC", "123"});
+    }
+
+    test::TempDir m_dir;
+    std::string m_report;
+};
+
+TEST_F(Inspect, CleanMeterArchiveShowsHeaderAndEveryRecord) {
+    const auto builder = Meter().Record(1, {0x10, 0x20}).Record(0xC8, Bytes(20, 0xAB));
+    EXPECT_EQ(Run("a.bia", builder.Build()), 0);
+    EXPECT_THAT(m_report, HasSubstr("meter archive"));
+    EXPECT_THAT(m_report, HasSubstr("    Type=M1\n"));
+    EXPECT_THAT(m_report, HasSubstr("    Vname=Дом\\r\n"));  // converted, the CR made visible
+    const auto offsets = builder.BodyOffsets();
+    EXPECT_THAT(m_report, HasSubstr("record 1 at offset " + std::to_string(offsets[0]) +
+                                    ": kind 1, length 6, check word ok, data 10 20\n"));
+    EXPECT_THAT(m_report, HasSubstr("record 2 at offset " + std::to_string(offsets[1]) +
+                                    ": kind 200, length 24, check word ok, data AB AB"));
+    EXPECT_THAT(m_report, HasSubstr("..."));  // long data are cut
+    EXPECT_THAT(m_report, HasSubstr("after 2 record(s): end of file"));
+}
+
+TEST_F(Inspect, MeterArchiveDamageIsLocatedAndFailsTheRun) {
+    const auto builder =
+        Meter().Record(1, {7}).Record(2, {8}, test::RecordFlaw::BadCheck).Record(3, {9});
+    EXPECT_EQ(Run("b.zep", builder.Build()), 1);
+    EXPECT_THAT(m_report,
+                HasSubstr("stopped at offset " + std::to_string(builder.BodyOffsets()[1]) +
+                          " after 1 record(s): record of length 5: check word does not "
+                          "match"));
+    EXPECT_THAT(m_report, Not(HasSubstr("record 2 at")));
+
+    EXPECT_EQ(Run("c.bia", Meter().Record(1, {7}).Raw({0x55}).Build()), 1);
+    EXPECT_THAT(m_report, HasSubstr("1 stray byte(s) at the end"));
+
+    EXPECT_EQ(Run("d.bia", Meter().Raw({0x40, 0, 'T', 1}).Build()), 1);
+    EXPECT_THAT(m_report, HasSubstr("record length 64 runs past the end of the file"));
+}
+
+TEST_F(Inspect, UnreadableMeterHeadersSayWhereAndWhy) {
+    const auto n = Meter().FirstRecordOffset() - 8;
+    struct Case {
+        MeterArchiveBuilder builder;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {Meter().Flaw(test::HeaderFlaw::BadSignature), "offset 0: no signature \"tess\""},
+        {Meter().HeaderLength(0), "offset 6: header block length 0 is too small"},
+        {Meter().HeaderLength(500), "offset 8: header block of 500 bytes runs past the end"},
+        {Meter().Flaw(test::HeaderFlaw::NonZeroTerminator),
+         "offset " + std::to_string(n + 5) + ": header text not terminated by a NUL"},
+        {Meter().Flaw(test::HeaderFlaw::BadCheck),
+         "offset " + std::to_string(n + 6) + ": header check word does not match"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run("h.bia", c.builder.Build()), 1);
+        EXPECT_THAT(m_report, HasSubstr("not readable: " + c.expected)) << m_report;
+    }
+    EXPECT_EQ(Run("short.bia", test::ToBytes("tess")), 1);
+    EXPECT_THAT(m_report, HasSubstr("file header cut short (4 of 8 bytes)"));
+}
+
+TEST_F(Inspect, AssembledArchiveShowsTitlesAndRecords) {
+    EXPECT_EQ(Run("x.BIN", Assembled().Record(7, {1, 2, 3}).Record(9, {}).Build()), 0);
+    EXPECT_THAT(m_report, HasSubstr("assembled archive"));
+    EXPECT_THAT(m_report, HasSubstr("string 1 (device type): M1\n"));
+    EXPECT_THAT(m_report, HasSubstr("string 3 (virtual device name): Дом\n"));
+    EXPECT_THAT(m_report, HasSubstr("record 1 at offset 18: kind 7, length 3, data 01 02 03\n"));
+    EXPECT_THAT(m_report, HasSubstr("record 2 at offset 25: kind 9, length 0"));
+    EXPECT_THAT(m_report, HasSubstr("end of file at offset 29 after 2 record(s)"));
+}
+
+TEST_F(Inspect, AssembledArchiveWalkErrorsUseTheConversionsWords) {
+    EXPECT_EQ(Run("s.bin", Assembled().Record(7, {1, 2, 3}).Raw({'T'}).Build()), 1);
+    EXPECT_THAT(m_report, HasSubstr("walk failed at offset 25 after 1 record(s): CNV: Нарушение "
+                                    "структуры данных записи"));
+    EXPECT_EQ(Run("f.bin", Assembled().Raw({'x'}).Build()), 1);
+    EXPECT_THAT(m_report, HasSubstr("walk failed at offset 18 after 0 record(s): CNV: Неверный "
+                                    "формат данных записи"));
+}
+
+TEST_F(Inspect, UnusableTitleAreasAreNamed) {
+    EXPECT_EQ(Run("t.bin", AssembledArchiveBuilder().Titles({"", "M1"}).Build()), 1);
+    EXPECT_THAT(m_report, HasSubstr("only 2 title string(s)"));
+    // Loose bytes behind the strings the conversion needs are shown but do not stop it.
+    EXPECT_EQ(Run("u.bin", Assembled().TitleRaw(test::ToBytes("ab")).Build()), 0);
+    EXPECT_THAT(m_report, HasSubstr("2 byte(s) without a terminating NUL"));
+    EXPECT_EQ(Run("v.bin", AssembledArchiveBuilder().Title("a").TitleLength(90).Build()), 1);
+    EXPECT_THAT(m_report, HasSubstr("title area runs past the end of the file (2 bytes there)"));
+    EXPECT_EQ(Run("w.bin", {0}), 1);
+    EXPECT_THAT(m_report, HasSubstr("title area length cut short"));
+}
+
+TEST_F(Inspect, OtherFilesAndTheExitStatusOfAMixedRun) {
+    EXPECT_EQ(Run("notes.txt", test::ToBytes("hello")), 1);
+    EXPECT_THAT(m_report, HasSubstr("not a meter archive, assembled archive or card database"));
+    // The signature makes a meter archive whatever the name.
+    EXPECT_EQ(Run("renamed.dat", Meter().Build()), 0);
+    EXPECT_THAT(m_report, HasSubstr("meter archive"));
+
+    test::WriteFileBytes(m_dir / "good.bia", Meter().Record(1, {}).Build());
+    test::WriteFileBytes(m_dir / "good.bin", Assembled().Build());
+    const std::string good = (m_dir / "good.bia").string();
+    const std::string alsoGood = (m_dir / "good.bin").string();
+    EXPECT_EQ(RunFiles({good, alsoGood}), 0);
+    EXPECT_EQ(RunFiles({good, (m_dir / "absent.bia").string(), alsoGood}), 1);
+    // Every file is reported even after a failure.
+    EXPECT_THAT(m_report, HasSubstr("cannot be read"));
+    EXPECT_THAT(m_report, HasSubstr(alsoGood + "\n  assembled archive"));
+    EXPECT_EQ(RunFiles({m_dir.path().string()}), 1);
+    EXPECT_EQ(RunFiles({}), 1);
+}
+
+}  // namespace
+}  // namespace zep
+
+namespace zep {
+namespace {
+
+TEST(InspectCardDatabase, IsRecognisedBySignatureAndDescribedWithItsEntries) {
+    test::TempDir dir;
+    cardgen::CardRecordSpec first;
+    first.serial = "777001";
+    const auto database = cardgen::CardDatabaseBuilder()
+                              .AddArchive(first, {cardgen::PatternBytes(40, 1)})
+                              .Build();
+    test::WriteFileBytes(dir / "DATA", database);
+    std::ostringstream report;
+    EXPECT_EQ(RunInspect({(dir / "DATA").string()}, report), 0);
+    EXPECT_THAT(report.str(), testing::HasSubstr("card database"));
+    EXPECT_THAT(report.str(), testing::HasSubstr("777001"));
+
+    // Without the signature the same bytes are no card database.
+    auto unsigned_ = database;
+    unsigned_[64] = 'X';
+    test::WriteFileBytes(dir / "OTHER", unsigned_);
+    std::ostringstream other;
+    RunInspect({(dir / "OTHER").string()}, other);
+    EXPECT_THAT(other.str(), testing::Not(testing::HasSubstr("card database, ")));
+}
+
+}  // namespace
+}  // namespace zep

@@ -1,0 +1,317 @@
+#include "media/media_import_worker.h"
+
+#include <gtest/gtest.h>
+
+#include "link/crc16.h"
+#include "media/card_file_name.h"
+#include "platform/time_base.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_report.h"
+#include "tests/support/temp_dir.h"
+#include "tools/cardgen/card_builders.h"
+
+namespace zep {
+namespace {
+
+namespace fs = std::filesystem;
+using cardgen::Bytes;
+using cardgen::CardDatabaseBuilder;
+using cardgen::CardLayout;
+using cardgen::CardRecordSpec;
+using test::ListFiles;
+using test::ReadFileBytes;
+
+// A report that also notes whether every line arrived while the worker held its lock.
+class LockWatchingReport : public test::RecordingReport {
+  public:
+    explicit LockWatchingReport(WorkerLock& lock) : m_lock(lock) {}
+    void AddLogLines(std::optional<std::string> lower, std::optional<std::string> upper) override {
+        allUnderLock = allUnderLock && m_lock.IsHeld();
+        RecordingReport::AddLogLines(std::move(lower), std::move(upper));
+    }
+    bool allUnderLock = true;
+
+  private:
+    WorkerLock& m_lock;
+};
+
+class MediaImport : public ::testing::Test {
+  protected:
+    MediaImport() {
+        fs::create_directories(card);
+        fs::create_directories(program);
+    }
+
+    void Run(bool deleteData, std::vector<SelectionKey> selection = {}) {
+        WorkerParams params;
+        params.folder = card.string();
+        params.deleteData = deleteData ? 1 : 0;
+        params.selection = std::move(selection);
+        WorkerEnvironment env{report, clock, lock, program};
+        EXPECT_EQ(MediaImportWorker(params, env), 0);
+        EXPECT_FALSE(lock.IsHeld());
+        EXPECT_TRUE(report.allUnderLock);
+    }
+    std::string Stamp() { return FormatLocalTime(clock.Now(), kFileStampPattern); }
+    fs::path Output(int attempt, const std::string& extension) {
+        return program / (Stamp() + "_" + std::to_string(attempt) + extension);
+    }
+    static CardRecordSpec Spec(const std::string& serial) {
+        CardRecordSpec spec;
+        spec.serial = serial;
+        return spec;
+    }
+    static Bytes Payload(std::size_t size, std::uint32_t seed) {
+        return cardgen::PatternBytes(size, seed);
+    }
+    // What an assembled archive must hold: H and the title strings of the first volume, then
+    // the payloads of all volumes.
+    static Bytes Assembled(const CardRecordSpec& first, const std::vector<Bytes>& payloads) {
+        const Bytes area = cardgen::TitleArea(first);
+        Bytes out{static_cast<std::uint8_t>(area.size() >> 8),
+                  static_cast<std::uint8_t>(area.size())};
+        out.insert(out.end(), area.begin(), area.end());
+        for (const auto& payload : payloads) {
+            out.insert(out.end(), payload.begin(), payload.end());
+        }
+        return out;
+    }
+    std::vector<std::string> Lines() const { return report.Upper(); }
+
+    test::TempDir dir;
+    fs::path card = dir / "root/Pexilor/Tessal";
+    fs::path program = dir / "program";
+    test::FakeClock clock;
+    WorkerLock lock;
+    LockWatchingReport report{lock};
+};
+
+TEST_F(MediaImport, CopiesWholeFilesAndAssemblesEachArchiveOfADatabase) {
+    const Bytes zep = cardgen::BuildMeterArchive({});
+    cardgen::WriteBytes(card / "a.zep", zep);
+    cardgen::WriteBytes(card / "b.zvo", {'p', 'r', 'n'});
+    const std::vector<Bytes> chain = {Payload(30, 1), Payload(40, 2), Payload(1, 3)};
+    const std::vector<Bytes> single = {Payload(25, 4)};
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), chain).AddArchive(Spec("2"), single);
+    const Bytes database = builder.Build();
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+
+    Run(false);
+
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bia")), zep);
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bil")), (Bytes{'p', 'r', 'n'}));
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bin")), Assembled(Spec("1"), chain));
+    EXPECT_EQ(ReadFileBytes(Output(1, ".bin")), Assembled(Spec("2"), single));
+    EXPECT_EQ(ListFiles(program).size(), 4u);  // no temporary left behind
+    // Without deletion the card stays as it was.
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
+    EXPECT_TRUE(fs::exists(card / "a.zep"));
+    const auto lines = Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Обработка файла 'TESSAL.DAT'"), 1);
+    EXPECT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines.back(), "$03Импорт данных завершен.");
+    // Bar 1 moves with the entries of the database: 4 entries.
+    std::vector<int> positions;
+    for (const auto& bar : report.Bars()) {
+        EXPECT_EQ(bar.bar, 1);
+        positions.push_back(bar.position);
+    }
+    EXPECT_EQ(positions, (std::vector<int>{25, 50, 75, 100}));
+}
+
+TEST_F(MediaImport, DeletionChangesOnlyTheFlagsOfImportedRecords) {
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    CardRecordSpec voided = Spec("3");
+    voided.flags = 0x80;
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1), Payload(10, 2)})
+        .Add(voided)
+        .AddArchive(Spec("2"), {Payload(9, 3)});
+    CardLayout layout;
+    const Bytes database = builder.Build(&layout);
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+
+    Run(true);
+
+    Bytes expected = database;
+    for (const int i : {0, 1, 3}) {
+        expected[layout.indexPositions[i] + 4] = 0x10;
+    }
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), expected);
+    EXPECT_FALSE(fs::exists(card / "a.zep"));
+    EXPECT_TRUE(fs::exists(Output(1, ".bin")));
+    EXPECT_FALSE(fs::exists(Output(2, ".bin")));
+    const auto lines = Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Удаление файла"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Сохранение изменений в файле"), lines.end());
+
+    // A second run finds nothing new: imported records are passed over.
+    report.Clear();
+    Run(true);
+    EXPECT_FALSE(fs::exists(Output(2, ".bin")));
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), expected);
+}
+
+TEST_F(MediaImport, ADatabaseWhoseRecordsAreAllImportedIsDeleted) {
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1)}).AddArchive(Spec("2"), {Payload(12, 2)});
+    cardgen::WriteBytes(card / "TESSAL.DAT", builder.Build());
+    Run(true);
+    EXPECT_FALSE(fs::exists(card / "TESSAL.DAT"));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"Обработка файла 'TESSAL.DAT'",
+                                                 "Все записи удалены, удаление файла",
+                                                 "$03Импорт данных завершен."}));
+}
+
+TEST_F(MediaImport, ABrokenChainLeavesNoArchiveAndNoMarkAndEndsTheDatabase) {
+    // A complete one-volume archive, then a chain 1, 3, then an archive never reached.
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1)});
+    CardRecordSpec third = Spec("2");
+    third.volume = "3";
+    builder.AddArchive(Spec("2"), {Payload(11, 2)})
+        .Add(third)
+        .AddArchive(Spec("4"), {Payload(5, 5)});
+    CardLayout layout;
+    const Bytes database = builder.Build(&layout);
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+
+    Run(true);
+
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bin")), Assembled(Spec("1"), {Payload(10, 1)}));
+    EXPECT_EQ(ListFiles(program).size(), 1u);
+    Bytes expected = database;
+    expected[layout.indexPositions[0] + 4] = 0x10;  // only the archive that was published
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), expected);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "Обработка файла 'TESSAL.DAT'", "$04Ошибка сборки многотомного архива",
+                           "$04Ошибка записи на диск двоичного файла.",
+                           "Сохранение изменений в файле", "$03Импорт данных завершен."}));
+}
+
+TEST_F(MediaImport, ChainErrorsFromAStrayContinuationOrACorruptVolume) {
+    CardRecordSpec second = Spec("1");
+    second.volume = "2";
+    cardgen::WriteBytes(card / "first.dat", CardDatabaseBuilder().Add(second).Build());
+    Run(true);
+    EXPECT_TRUE(ListFiles(program).empty());
+    EXPECT_EQ(Lines(),
+              (std::vector<std::string>{
+                  "Обработка файла 'first.dat'", "$04Ошибка сборки многотомного архива",
+                  "$04Ошибка записи на диск двоичного файла.", "$03Импорт данных завершен."}));
+
+    fs::remove(card / "first.dat");
+    report.Clear();
+    CardDatabaseBuilder damaged;
+    CardRecordSpec bad = Spec("1");
+    bad.volume = "2";
+    bad.payload = Payload(3, 2);
+    bad.wrongCheckWord = true;
+    CardRecordSpec first = Spec("1");
+    first.payload = Payload(3, 1);
+    CardRecordSpec last = Spec("1");
+    last.volume = "3";
+    last.payload = Payload(3, 3);
+    const Bytes database = damaged.Add(first).Add(bad).Add(last).Build();
+    cardgen::WriteBytes(card / "chain.dat", database);
+    Run(true);
+    EXPECT_TRUE(ListFiles(program).empty());
+    EXPECT_EQ(ReadFileBytes(card / "chain.dat"), database);
+    EXPECT_EQ(Lines(),
+              (std::vector<std::string>{
+                  "Обработка файла 'chain.dat'", "$04Ошибка обработки заголовка файла",
+                  "$04Ошибка сборки многотомного архива",
+                  "$04Ошибка записи на диск двоичного файла.", "$03Импорт данных завершен."}));
+}
+
+TEST_F(MediaImport, SelectionTakesOnlyTheChosenFilesAndFirstVolumes) {
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    cardgen::WriteBytes(card / "b.zep", cardgen::BuildMeterArchive({}));
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1), Payload(10, 2)})
+        .AddArchive(Spec("2"), {Payload(7, 3), Payload(7, 4)});
+    CardLayout layout;
+    cardgen::WriteBytes(card / "TESSAL.DAT", builder.Build(&layout));
+
+    // Only a.zep: the database and b.zep are not even taken up.
+    Run(true, {CardFileKey("a.zep")});
+    EXPECT_EQ(ListFiles(program),
+              (std::vector<std::string>{Output(0, ".bia").filename().string()}));
+    EXPECT_FALSE(fs::exists(card / "a.zep"));
+    EXPECT_TRUE(fs::exists(card / "b.zep"));
+    EXPECT_EQ(Lines().size(), 3u);
+
+    // Only the second archive of the database (its first volume's key).
+    fs::remove(Output(0, ".bia"));
+    const SelectionKey second = CardFileKey("TESSAL.DAT") + layout.keys[2];
+    Run(false, {CardFileKey("nothing"), second});
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bin")),
+              Assembled(Spec("2"), {Payload(7, 3), Payload(7, 4)}));
+    EXPECT_EQ(ListFiles(program).size(), 1u);
+}
+
+TEST_F(MediaImport, PassesOverWhatIsNotItsToTake) {
+    cardgen::WriteBytes(card / "empty.zep", {});
+    cardgen::WriteBytes(card / "UPPER.ZEP", cardgen::BuildMeterArchive({}));  // not a database
+    cardgen::WriteBytes(card / ".hidden.zep", cardgen::BuildMeterArchive({}));
+    fs::create_directories(card / "sub.zep");
+    cardgen::WriteBytes(
+        card / "new.dat",
+        CardDatabaseBuilder().Version(1).AddArchive(Spec("1"), {Payload(4, 1)}).Build());
+    Run(true);
+    EXPECT_TRUE(ListFiles(program).empty());
+    auto lines = Lines();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "$03Импорт данных завершен.",
+                         "$04Неподдерживаемая версия базы данных, обновите программу",
+                         "Обработка файла 'UPPER.ZEP'", "Обработка файла 'empty.zep'",
+                         "Обработка файла 'new.dat'"}));
+    EXPECT_TRUE(fs::exists(card / "empty.zep"));
+    EXPECT_TRUE(fs::exists(card / "new.dat"));
+}
+
+TEST_F(MediaImport, OutputsThatCannotBeWrittenKeepTheCardFiles) {
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    const Bytes database = CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(4, 1)}).Build();
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+    program = dir / "no-such-folder";
+    Run(true);
+    EXPECT_TRUE(fs::exists(card / "a.zep"));
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
+    const auto lines = Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "$04Ошибка записи на диск двоичного файла."),
+              2);
+    EXPECT_EQ(lines.back(), "$03Импорт данных завершен.");
+}
+
+TEST_F(MediaImport, OutputsOfOneSecondAreNumberedAndAMissingFolderEndsAtOnce) {
+    cardgen::WriteBytes(program / (Stamp() + "_0.bia"), {1});
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    Run(false);
+    EXPECT_TRUE(fs::exists(Output(1, ".bia")));
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bia")), (Bytes{1}));
+
+    report.Clear();
+    WorkerParams params;
+    params.folder = (dir / "gone").string();
+    WorkerEnvironment env{report, clock, lock, program};
+    MediaImportWorker(params, env);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"$03Импорт данных завершен."}));
+}
+
+TEST(CardFileName, KeysAndLogNames) {
+    const std::string name = "TESSAL.DAT";
+    EXPECT_EQ(CardFileKey(name), static_cast<SelectionKey>(Crc16(name.data(), name.size())) << 16);
+    const std::vector<SelectionKey> keys = {0x12340000, 0xABCD0042};
+    EXPECT_TRUE(MatchesSelection(keys, 0x1234FFFF, kFileKeyMask));
+    EXPECT_FALSE(MatchesSelection(keys, 0x1234FFFF, kRecordKeyMask));
+    EXPECT_TRUE(MatchesSelection(keys, 0x00000042, kRecordKeyMask));
+    EXPECT_FALSE(MatchesSelection({}, 0, kFileKeyMask));
+    EXPECT_EQ(CardFileNameForLog("архив.dat"), "архив.dat");
+    EXPECT_EQ(CardFileNameForLog("\xE0\xF0\xF5.dat"), "арх.dat");  // a Windows-1251 name
+}
+
+}  // namespace
+}  // namespace zep

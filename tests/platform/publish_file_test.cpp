@@ -1,0 +1,203 @@
+#include "platform/publish_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/time_base.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/temp_dir.h"
+
+namespace zep {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the conversion worker and the dispatch system scan for: "*.bi?" and "*.imp".
+bool SeenByScanners(const std::string& name) {
+    const auto n = name.size();
+    return (n >= 4 && name.compare(n - 4, 3, ".bi") == 0) ||
+           (n >= 4 && name.compare(n - 4, 4, ".imp") == 0);
+}
+
+PendingFile PendingWith(const fs::path& folder, const std::string& content) {
+    auto pending = PendingFile::Create(folder);
+    EXPECT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->Write(std::string_view(content)), content.size());
+    return std::move(*pending);
+}
+
+// Root ignores permission bits; a folder only counts as read-only if a write really fails.
+bool FolderRefusesWrites(const fs::path& folder) {
+    const auto probe = folder / "probe";
+    test::WriteFileText(probe, "x");
+    const bool refused = !fs::exists(probe);
+    fs::remove(probe);
+    return refused;
+}
+
+TEST(PendingFile, IsInvisibleUntilPublishedThenHasExactlyTheContent) {
+    test::TempDir dir;
+    auto pending = PendingWith(dir.path(), "line 1\r\nline 2\r\n");
+    const auto during = test::ListFiles(dir.path());
+    ASSERT_EQ(during.size(), 1u);
+    EXPECT_FALSE(SeenByScanners(during[0])) << during[0];
+    EXPECT_EQ(during[0][0], '.');
+
+    const auto final = dir / "20261207080000_0.imp";
+    EXPECT_EQ(pending.Publish(final), PublishResult::Published);
+    EXPECT_EQ(test::ListFiles(dir.path()), std::vector<std::string>{"20261207080000_0.imp"});
+    EXPECT_EQ(test::ReadFileText(final), "line 1\r\nline 2\r\n");
+    // A published file cannot be published again.
+    EXPECT_EQ(pending.Publish(dir / "other.imp"), PublishResult::Failed);
+}
+
+TEST(PendingFile, TakenNameKeepsTheTemporaryForTheNextAttempt) {
+    test::TempDir dir;
+    test::WriteFileText(dir / "a.bia", "older file");
+    auto pending = PendingWith(dir.path(), "new data");
+    EXPECT_EQ(pending.Publish(dir / "a.bia"), PublishResult::NameTaken);
+    EXPECT_TRUE(fs::exists(pending.TemporaryPath()));
+    EXPECT_EQ(test::ReadFileText(dir / "a.bia"), "older file");
+    EXPECT_EQ(pending.Publish(dir / "b.bia"), PublishResult::Published);
+    EXPECT_EQ(test::ReadFileText(dir / "b.bia"), "new data");
+    EXPECT_EQ(test::ListFiles(dir.path()), (std::vector<std::string>{"a.bia", "b.bia"}));
+}
+
+TEST(PendingFile, UnpublishedTemporaryIsRemovedWithItsOwner) {
+    test::TempDir dir;
+    {
+        auto pending = PendingWith(dir.path(), "abandoned");
+        auto moved = std::move(pending);  // the moved-from object must not remove it early
+        EXPECT_EQ(test::ListFiles(dir.path()).size(), 1u);
+    }
+    EXPECT_TRUE(test::ListFiles(dir.path()).empty());
+}
+
+TEST(PendingFile, MissingFolderFails) {
+    test::TempDir dir;
+    EXPECT_FALSE(PendingFile::Create(dir / "missing").has_value());
+
+    auto pending = PendingWith(dir.path(), "x");
+    EXPECT_EQ(pending.Publish(dir / "missing" / "a.imp"), PublishResult::Failed);
+    EXPECT_EQ(PublishNumbered(pending, [&](int n) { return dir / "missing" / std::to_string(n); }),
+              std::nullopt);
+    EXPECT_EQ(pending.Replace(dir / "missing" / "a.ini"), PublishResult::Failed);
+    // The temporary survives every failure, ready for another attempt.
+    EXPECT_TRUE(fs::exists(pending.TemporaryPath()));
+}
+
+TEST(PendingFile, ReadOnlyFolderFails) {
+    test::TempDir dir;
+    const auto locked = dir / "locked";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    if (!FolderRefusesWrites(locked)) {
+        GTEST_SKIP() << "permission bits are not enforced for this user";
+    }
+    EXPECT_FALSE(PendingFile::Create(locked).has_value());
+}
+
+TEST(PendingFile, ReplaceOverwritesAnExistingFileWhole) {
+    test::TempDir dir;
+    test::WriteFileText(dir / "zepimport.ini", "old content that is longer");
+    auto pending = PendingWith(dir.path(), "new");
+    EXPECT_EQ(pending.Replace(dir / "zepimport.ini"), PublishResult::Published);
+    EXPECT_EQ(test::ReadFileText(dir / "zepimport.ini"), "new");
+    EXPECT_EQ(test::ListFiles(dir.path()), std::vector<std::string>{"zepimport.ini"});
+}
+
+TEST(PublishNumbered, TakesTheFirstFreeAttemptNumber) {
+    test::TempDir dir;
+    const auto nameFor = [&](int attempt) {
+        return dir / ("20261207080000_" + std::to_string(attempt) + ".imp");
+    };
+    for (int i = 0; i < 3; ++i) {
+        auto pending = PendingWith(dir.path(), "file " + std::to_string(i));
+        EXPECT_EQ(PublishNumbered(pending, nameFor), nameFor(i));
+    }
+    EXPECT_EQ(test::ReadFileText(nameFor(2)), "file 2");
+    auto pending = PendingWith(dir.path(), "no room");
+    EXPECT_EQ(PublishNumbered(pending, nameFor, 3), std::nullopt);
+}
+
+TEST(PublishTimeStamped, WaitsForTheNextSecondWhileTheNameIsTaken) {
+    test::TempDir dir;
+    test::FakeClock clock(1796619600);
+    const auto stampOf = [](std::time_t t) {
+        return FormatLocalTime(t, kFileStampPattern) + ".bin";
+    };
+
+    auto first = PendingWith(dir.path(), "first");
+    EXPECT_EQ(PublishTimeStamped(first, dir.path(), ".bin", clock), dir / stampOf(1796619600));
+    EXPECT_EQ(clock.SleptMs(), 0);
+
+    auto second = PendingWith(dir.path(), "second");
+    EXPECT_EQ(PublishTimeStamped(second, dir.path(), ".bin", clock), dir / stampOf(1796619601));
+    EXPECT_GE(clock.SleptMs(), 1);
+    EXPECT_LE(clock.SleptMs(), 1000);
+    EXPECT_EQ(test::ReadFileText(dir / stampOf(1796619600)), "first");
+    EXPECT_EQ(test::ReadFileText(dir / stampOf(1796619601)), "second");
+
+    auto lost = PendingWith(dir.path(), "x");
+    EXPECT_EQ(PublishTimeStamped(lost, dir / "missing", ".bin", clock), std::nullopt);
+}
+
+TEST(MoveNumbered, MovesToTheFirstFreeNameAndKeepsTheSourceOnFailure) {
+    test::TempDir dir;
+    fs::create_directory(dir / "out");
+    const auto nameFor = [&](int attempt) {
+        return dir / "out" / ("a_" + std::to_string(attempt) + ".bil");
+    };
+    test::WriteFileText(nameFor(0), "taken");
+    test::WriteFileText(dir / "x.bil", "protocol");
+    EXPECT_EQ(MoveNumbered(dir / "x.bil", nameFor), nameFor(1));
+    EXPECT_FALSE(fs::exists(dir / "x.bil"));
+    EXPECT_EQ(test::ReadFileText(nameFor(1)), "protocol");
+    EXPECT_EQ(test::ReadFileText(nameFor(0)), "taken");
+
+    test::WriteFileText(dir / "y.bil", "stays");
+    EXPECT_EQ(MoveNumbered(dir / "y.bil", [&](int) { return dir / "nowhere" / "y.bil"; }),
+              std::nullopt);
+    EXPECT_EQ(test::ReadFileText(dir / "y.bil"), "stays");
+    EXPECT_EQ(MoveNumbered(dir / "absent.bil", nameFor), std::nullopt);
+}
+
+TEST(MoveNumbered, CopiesAcrossFileSystems) {
+    // /dev/shm is a separate file system on most Linux machines; where a hard link into it
+    // works there is nothing to test.
+    test::TempDir dir;
+    const fs::path shm = "/dev/shm";
+    if (!fs::is_directory(shm)) {
+        GTEST_SKIP() << "no /dev/shm";
+    }
+    const auto target = shm / ("zeptest-move-" + dir.path().filename().string());
+    fs::create_directory(target);
+    struct Cleanup {
+        fs::path folder;
+        ~Cleanup() {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } cleanup{target};
+    test::WriteFileText(dir / "probe", "p");
+    std::error_code crossDevice;
+    fs::create_hard_link(dir / "probe", target / "probe", crossDevice);
+    if (!crossDevice) {
+        GTEST_SKIP() << "temporary folder and /dev/shm share a file system";
+    }
+    std::vector<std::uint8_t> content(200000);
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<std::uint8_t>(i * 7);
+    test::WriteFileBytes(dir / "big.bil", content);
+    test::WriteFileText(target / "big_0.bil", "taken");
+    const auto moved = MoveNumbered(
+        dir / "big.bil", [&](int n) { return target / ("big_" + std::to_string(n) + ".bil"); });
+    EXPECT_EQ(moved, target / "big_1.bil");
+    EXPECT_FALSE(fs::exists(dir / "big.bil"));
+    EXPECT_EQ(test::ReadFileBytes(target / "big_1.bil"), content);
+    EXPECT_EQ(test::ListFiles(target), (std::vector<std::string>{"big_0.bil", "big_1.bil"}));
+}
+
+}  // namespace
+}  // namespace zep

@@ -1,0 +1,125 @@
+// zep-demo-devices: one serial port (COM<n>) into which a ZEP adapter, a Tessal collector and a
+// Kolvar device are plugged one after another, each staying until its session with the program
+// has ended. It lets a person watch every kind of exchange on a machine without devices.
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/demo/line_relay.h"
+#include "tools/sim/sim_content.h"
+#include "tools/sim/sim_program.h"
+
+namespace {
+
+using namespace zep;
+using namespace zep::sim;
+
+struct Options {
+    int com = 1;
+    int count = 3;
+    unsigned seed = 1;
+    int sessionTimeoutSeconds = 120;
+};
+
+bool Parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const int value = std::atoi(argv[++i]);
+        if (option == "--com" && value > 0) {
+            options.com = value;
+        } else if (option == "--count" && value > 0) {
+            options.count = value;
+        } else if (option == "--seed") {
+            options.seed = static_cast<unsigned>(value);
+        } else if (option == "--timeout" && value > 0) {
+            options.sessionTimeoutSeconds = value;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+SimOptions DeviceOptions(const std::string& name) {
+    SimOptions options;
+    options.onEvent = [name](const std::string& text) { PrintLine(name + ": " + text); };
+    return options;
+}
+
+std::vector<std::unique_ptr<DeviceSim>> Devices(const Options& options) {
+    std::vector<std::unique_ptr<DeviceSim>> devices;
+    devices.push_back(std::make_unique<ZepAdapterSim>(GenerateZepFiles(options.count, options.seed),
+                                                      DeviceOptions("ZEP adapter")));
+    devices.push_back(std::make_unique<TessalCollectorSim>(
+        GenerateTessalDatabase(options.count, options.seed), DeviceOptions("Tessal collector")));
+    devices.push_back(std::make_unique<KolvarDeviceSim>(
+        GenerateKolvarRecords(options.count, options.seed), DeviceOptions("Kolvar device")));
+    return devices;
+}
+
+// Keeps the device plugged in until its session has ended (or the time is up); false when the
+// demo was stopped or the line broke.
+bool Serve(demo::LineRelay& relay, DeviceSim& device, int timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    while (device.SessionsEnded() == 0) {
+        if (StopRequested() || !relay.Pump(10)) {
+            return false;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            PrintLine("no session within " + std::to_string(timeoutSeconds) + " s");
+            return false;
+        }
+    }
+    // Let the last bytes of the session reach the program before the cable is pulled.
+    for (int i = 0; i < 50; ++i) {
+        relay.Pump(10);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!Parse(argc, argv, options)) {
+        std::cerr << "usage: zep-demo-devices [--com N] [--count ITEMS] [--seed N] [--timeout S]\n";
+        return 2;
+    }
+    demo::LineRelay relay;
+    if (!relay.Open()) {
+        std::cerr << "cannot open a pseudo-terminal\n";
+        return 1;
+    }
+    const auto link = ComLink(options.com);
+    if (!MakeComLink(link, relay.PortPath())) {
+        std::cerr << "cannot make " << link.string() << "\n";
+        return 1;
+    }
+    PrintLine("COM" + std::to_string(options.com) + " is " + relay.PortPath());
+    InstallStopRequest();
+
+    int served = 0;
+    for (auto& device : Devices(options)) {
+        if (StopRequested() || !device->Start() || !relay.Plug(device->SlavePath())) {
+            break;
+        }
+        const bool ok = Serve(relay, *device, options.sessionTimeoutSeconds);
+        relay.Unplug();
+        device->Stop();
+        if (!ok) {
+            break;
+        }
+        ++served;
+        PrintLine("device unplugged");
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+    }
+    RemoveComLink(link, relay.PortPath());
+    PrintLine("served " + std::to_string(served) + " of 3 devices");
+    return served == 3 ? 0 : 1;
+}
