@@ -70,8 +70,8 @@ void PutRecord(Bytes& out, std::uint8_t kind, const Bytes& data) {
     out.push_back(static_cast<std::uint8_t>(check >> 8));
 }
 
-// Two months of a meter: its current readings, 1440 hourly and 60 daily records and a few
-// events, as an M1 meter leaves them in its archive (about 52 KB).
+// Two months of an M1 meter: its totals, 1440 hourly and 60 daily readings, as the meter
+// leaves them in its archive (about 50 KB).
 Bytes MeterArchive(const std::string& type, int serial, std::mt19937& random) {
     const std::string text = "Type=" + type + "\nSerial=" + std::to_string(serial) +
                              "\nVirtual=1\nVname=Building " + std::to_string(serial) +
@@ -87,46 +87,29 @@ Bytes MeterArchive(const std::string& type, int serial, std::mt19937& random) {
     out.push_back(static_cast<std::uint8_t>(check));
     out.push_back(static_cast<std::uint8_t>(check >> 8));
 
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    const std::uint32_t start = 760000000;
-    Bytes current;
-    PutU32(current, start + 60 * 86400);
-    for (float v : {12345.678f, 8021.5f, 7990.25f, 71.3f, 44.9f}) {
-        PutF32(current, v);
-    }
-    PutU32(current, 38000);
-    current.push_back(0);
-    current.push_back(0);
-    PutRecord(out, 1, current);
-    const auto interval = [&](std::uint8_t kind, std::uint32_t time, float scale) {
+    std::uniform_real_distribution<float> spread(0.9f, 1.1f);
+    const auto reading = [&](std::uint32_t time, float hours) {
         Bytes data;
         PutU32(data, time);
-        PutF32(data, scale * (0.12f + 0.01f * noise(random)));
-        PutF32(data, scale * (2.5f + 0.1f * noise(random)));
-        PutF32(data, scale * (2.4f + 0.1f * noise(random)));
-        PutF32(data, 70.0f + 5.0f * noise(random));
-        PutF32(data, 45.0f + 3.0f * noise(random));
-        data.push_back(static_cast<std::uint8_t>(scale > 1 ? 24 : 60));
-        data.push_back(0);
-        data.push_back(0);
-        data.push_back(0);
-        PutRecord(out, kind, data);
+        const float forward = 12.5f * spread(random);
+        const float t1 = 85.0f * spread(random);
+        const float t2 = 55.0f * spread(random);
+        for (float v : {forward * (t1 - t2) / 1000.0f * hours, forward * hours,
+                        forward * 0.98f * hours, t1, t2, hours}) {
+            PutF32(data, v);
+        }
+        return data;
     };
+    const std::uint32_t start = 1709251200;  // 2024-03-01
+    Bytes totals = reading(start + 60 * 86400, 1.0f);
+    PutF32(totals, 15234.5f);
+    PutF32(totals, 38000.0f);
+    PutRecord(out, 0, totals);
     for (std::uint32_t hour = 0; hour < 1440; ++hour) {
-        interval(2, start + hour * 3600, 1.0f);
-    }
-    for (std::uint32_t day = 0; day < 60; ++day) {
-        interval(3, start + day * 86400, 24.0f);
-    }
-    for (std::uint32_t event = 0; event < 5; ++event) {
-        Bytes data;
-        PutU32(data, start + event * 7 * 86400);
-        data.push_back(static_cast<std::uint8_t>(event));
-        data.push_back(0);
-        const std::string message =
-            "\xCE\xF2\xEA\xEB\xFE\xF7\xE5\xED\xE8\xE5 \xEF\xE8\xF2\xE0\xED\xE8\xFF";
-        data.insert(data.end(), message.begin(), message.end());
-        PutRecord(out, 5, data);
+        PutRecord(out, 1, reading(start + hour * 3600, 1.0f));
+        if (hour % 24 == 23) {
+            PutRecord(out, 2, reading(start + hour * 3600, 24.0f));
+        }
     }
     return out;
 }

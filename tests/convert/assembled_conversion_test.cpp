@@ -93,13 +93,12 @@ TEST_F(AssembledConversionTest, TypeMatchingIsCaseSensitiveSoZuvoIsAMeterType) {
 
 TEST_F(AssembledConversionTest, KolvarTypeIsRenderedByItsDriver) {
     const std::string kolvar = "\xC6\xD3\xC2.\xD0-1";
-    // An event record: time 0, code 513, text "ok".
-    const Bytes event = {0, 0, 0, 0, 1, 2, 'o', 'k'};
-    EXPECT_TRUE(Convert(AssembledArchive(Titles(kolvar, "5", "\xCA\xE2", "10"), {{5, event}})));
+    // A kind the driver does not know is kept as hex.
+    EXPECT_TRUE(
+        Convert(AssembledArchive(Titles(kolvar, "5", "\xCA\xE2", "10"), {{9, {'o', 'k'}}})));
     EXPECT_EQ(ReadFileText(import / (Stamp() + "_0.imp")),
               "[DEVICE]\r\nType=" + kolvar + "\r\nSerial=10\r\nVirtual=5\r\nVname=\xCA\xE2\r\n" +
-                  "[DEVICE_END]\r\n[EVENT]\r\nTime=2000-01-01 00:00:00\r\nCode=513\r\n" +
-                  "Text=ok\r\n[EVENT_END]\r\n");
+                  "[DEVICE_END]\r\n[RECORD]\r\nKind=9\r\nData=6F6B\r\n[RECORD_END]\r\n");
     EXPECT_EQ(report.Upper().front(), "$02CNV: Обработка ЖУВ.Р-1, 10, Кв ...");
 }
 

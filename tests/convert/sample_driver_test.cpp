@@ -1,34 +1,30 @@
 #include <cstring>
 
+#include "convert/assembled_conversion.h"
 #include "convert/meter_conversion.h"
-#include "drivers/m1/m1_records.h"
 #include "tests/convert/conversion_test_base.h"
 
 namespace zep::test {
 namespace {
 
-// Little-endian record fields of the M1 meter.
-class M1Record {
+const std::string kKolvarType = "\xC6\xD3\xC2.\xD0-1";
+
+// Little-endian record fields as the meters store them.
+class Fields {
   public:
-    M1Record& U32(std::uint32_t v) {
+    Fields& U32(std::uint32_t v) {
         for (int i = 0; i < 4; ++i) {
             m_bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
         }
         return *this;
     }
-    M1Record& U16(std::uint16_t v) {
-        m_bytes.push_back(static_cast<std::uint8_t>(v));
-        m_bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-        return *this;
-    }
-    M1Record& F32(float v) {
+    Fields& F32(float v) {
         std::uint32_t bits;
         std::memcpy(&bits, &v, sizeof bits);
         return U32(bits);
     }
-    M1Record& Text(const std::string& text) {
-        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
-        return *this;
+    Fields& Reading(std::uint32_t time) {
+        return U32(time).F32(0.5f).F32(12.25f).F32(12.0f).F32(85.5f).F32(-4.125f).F32(1);
     }
     Bytes Build() const { return m_bytes; }
 
@@ -36,17 +32,21 @@ class M1Record {
     Bytes m_bytes;
 };
 
-// 2024-02-29 13:45:30 in seconds since 2000-01-01.
-constexpr std::uint32_t kLeapDay = 8825u * 86400u + 13u * 3600u + 45u * 60u + 30u;
+// 2024-02-29 13:45:30 UTC.
+constexpr std::uint32_t kLeapDay = 1709214330u;
+
+const std::string kReadingFields =
+    "Q=0.500000\r\nM1=12.250000\r\nM2=12.000000\r\nT1=85.500000\r\nT2=-4.125000\r\nTnar=1."
+    "000000\r\n";
 
 class SampleDriverTest : public ConversionTestBase {
   protected:
     // The driver's text for the records, without the device section.
-    std::string Render(const std::vector<RawRecord>& records) {
+    std::string Render(const std::string& type, const std::vector<RawRecord>& records) {
         std::string label;
-        const bool ok = ConvertMeterArchive(
-            WriteRaw("m1.bia", MeterArchive("Type=M1\nSerial=1\nVirtual=1\n", records)),
-            import.path(), context, label);
+        const bool ok = ConvertAssembledArchive(
+            WriteRaw("a.bin", AssembledArchive(Titles(type, "1", "V", "S"), records)),
+            import.path(), import.path(), context, label);
         EXPECT_TRUE(ok);
         const auto files = ImportFiles();
         if (files.empty()) {
@@ -57,59 +57,73 @@ class SampleDriverTest : public ConversionTestBase {
         const std::string end = "[DEVICE_END]\r\n";
         return text.substr(text.find(end) + end.size());
     }
+    std::vector<std::string> Incomplete() const {
+        std::vector<std::string> lines;
+        for (const auto& line : report.Upper()) {
+            if (line.find("не полностью") != std::string::npos) {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
 };
 
-TEST_F(SampleDriverTest, RendersCurrentAndArchiveRecordsAsNamedFields) {
-    const Bytes current = M1Record()
-                              .U32(kLeapDay)
-                              .F32(1234.5f)
-                              .F32(10.25f)
-                              .F32(9.75f)
-                              .F32(70.5f)
-                              .F32(-40.125f)
-                              .U32(87600)
-                              .U16(3)
-                              .Build();
-    ASSERT_EQ(current.size(), m1::kCurrentSize);
-    EXPECT_EQ(Render({{m1::kCurrent, current}}),
-              "[CURRENT]\r\nTime=2024-02-29 13:45:30\r\nQ=1234.500000\r\nV1=10.250000\r\n"
-              "V2=9.750000\r\nT1=70.500000\r\nT2=-40.125000\r\nTnar=87600\r\nStatus=3\r\n"
-              "[CURRENT_END]\r\n");
-
-    const auto interval = [](std::uint32_t time) {
-        return M1Record().U32(time).F32(0.5f).F32(1).F32(2).F32(3).F32(4).U16(60).U16(0).Build();
-    };
-    const std::string fields =
-        "Q=0.500000\r\nM1=1.000000\r\nM2=2.000000\r\nT1=3.000000\r\nT2=4.000000\r\n"
-        "Tnar=60\r\nErrors=0\r\n";
-    EXPECT_EQ(Render({{m1::kHour, interval(0)},
-                      {m1::kDay, interval(86399)},
-                      {m1::kMonth, interval(3155759999u)}}),
-              "[HOUR]\r\nTime=2000-01-01 00:00:00\r\n" + fields + "[HOUR_END]\r\n" +
-                  "[DAY]\r\nTime=2000-01-01 23:59:59\r\n" + fields + "[DAY_END]\r\n" +
-                  "[MONTH]\r\nTime=2099-12-31 23:59:59\r\n" + fields + "[MONTH_END]\r\n");
+TEST_F(SampleDriverTest, M1RendersTotalsHoursAndDaysAsNamedFields) {
+    const Bytes totals = Fields().Reading(kLeapDay).F32(15234.5f).F32(3.25f).Build();
+    ASSERT_EQ(totals.size(), 36u);
+    EXPECT_EQ(Render("M1", {{0, totals},
+                            {1, Fields().Reading(0).Build()},
+                            {2, Fields().Reading(4102444799u).Build()}}),
+              "[TOTALS]\r\nTime=2024-02-29 13:45:30\r\n" + kReadingFields +
+                  "QTotal=15234.500000\r\nTnarTotal=3.250000\r\n[TOTALS_END]\r\n"
+                  "[HOUR]\r\nTime=1970-01-01 00:00:00\r\n" +
+                  kReadingFields +
+                  "[HOUR_END]\r\n"
+                  "[DAY]\r\nTime=2099-12-31 23:59:59\r\n" +
+                  kReadingFields + "[DAY_END]\r\n");
+    EXPECT_TRUE(Incomplete().empty());
 }
 
-TEST_F(SampleDriverTest, EventTextsStayWindows1251Bytes) {
-    // "Авария" in Windows-1251, ended by a NUL and followed by padding.
-    const std::string text = "\xC0\xE2\xE0\xF0\xE8\xFF";
-    const Bytes event = M1Record().U32(60).U16(17).Text(text).U16(0).Text("pad").Build();
-    EXPECT_EQ(
-        Render({{m1::kEvent, event}}),
-        "[EVENT]\r\nTime=2000-01-01 00:01:00\r\nCode=17\r\nText=" + text + "\r\n[EVENT_END]\r\n");
-}
-
-TEST_F(SampleDriverTest, UnknownShortAndLongRecordsAreKeptAndFlagged) {
-    const Bytes longHour =
-        M1Record().U32(0).F32(0).F32(0).F32(0).F32(0).F32(0).U16(0).U16(0).U16(9).Build();
-    const std::string rendered =
-        Render({{42, {0x00, 0xAB}}, {m1::kHour, {1, 2, 3}}, {m1::kHour, longHour}});
+TEST_F(SampleDriverTest, M1KeepsUnknownAndShortRecordsAndFlagsWhatItCouldNotRender) {
+    Bytes longHour = Fields().Reading(0).Build();
+    longHour.push_back(9);
+    const std::string rendered = Render("M1", {{42, {0x00, 0xAB}}, {1, {1, 2, 3}}, {1, longHour}});
     EXPECT_EQ(rendered.substr(0, rendered.find("[HOUR]")),
               "[RECORD]\r\nKind=42\r\nData=00AB\r\n[RECORD_END]\r\n"
-              "[RECORD]\r\nKind=2\r\nData=010203\r\n[RECORD_END]\r\n");
-    EXPECT_NE(rendered.find("[HOUR]\r\nTime=2000-01-01 00:00:00\r\n"), std::string::npos);
-    EXPECT_EQ(report.Upper()[1], "$04CNV: Данные обработаны не полностью (2)");
-    EXPECT_EQ(report.Upper()[2], "$04CNV: Данные обработаны не полностью (3)");
+              "[RECORD]\r\nKind=1\r\nData=010203\r\n[RECORD_END]\r\n");
+    EXPECT_NE(rendered.find("[HOUR]\r\nTime=1970-01-01 00:00:00\r\n" + kReadingFields),
+              std::string::npos);
+    EXPECT_EQ(Incomplete(),
+              (std::vector<std::string>{"$04CNV: Данные обработаны не полностью (2)",
+                                        "$04CNV: Данные обработаны не полностью (3)"}));
+}
+
+TEST_F(SampleDriverTest, KolvarRendersValuesSettingsAndEveryHourlyReading) {
+    Fields values;
+    for (int i = 0; i < 24; ++i) {
+        values.F32(static_cast<float>(i) + 0.5f);
+    }
+    Fields settings;
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        settings.U32(1000 * i);
+    }
+    Bytes hours = Fields().Reading(3600).Reading(7200).Build();
+    const std::string rendered =
+        Render(kKolvarType, {{0, values.Build()}, {1, settings.Build()}, {2, hours}});
+    EXPECT_NE(rendered.find("[VALUES]\r\nP1=0.500000\r\nP2=1.500000\r\n"), std::string::npos);
+    EXPECT_NE(rendered.find("P24=23.500000\r\n[VALUES_END]\r\n[SETTINGS]\r\nW1=0\r\nW2=1000\r\n"),
+              std::string::npos);
+    EXPECT_NE(rendered.find("W8=7000\r\n[SETTINGS_END]\r\n"), std::string::npos);
+    EXPECT_NE(rendered.find("[HOUR]\r\nTime=1970-01-01 01:00:00\r\n" + kReadingFields +
+                            "[HOUR_END]\r\n[HOUR]\r\nTime=1970-01-01 02:00:00\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(Incomplete().empty());
+
+    // A reading cut short is not rendered; the record is flagged as partly processed.
+    hours.pop_back();
+    EXPECT_EQ(Render(kKolvarType, {{2, hours}}),
+              "[HOUR]\r\nTime=1970-01-01 01:00:00\r\n" + kReadingFields + "[HOUR_END]\r\n");
+    EXPECT_EQ(Incomplete(), std::vector<std::string>{"$04CNV: Данные обработаны не полностью (3)"});
 }
 
 }  // namespace
