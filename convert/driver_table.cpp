@@ -131,10 +131,13 @@ void DriverTable::RemoveDuplicates() {
             ++i;
             continue;
         }
-        const VLDriverDescriptor& kept = m_drivers[i]->descriptor;
-        const VLDriverDescriptor& other = (*same)->descriptor;
-        const bool keepFirst = std::pair(kept.versionMajor, kept.versionMinor) >=
-                               std::pair(other.versionMajor, other.versionMinor);
+        // The descriptor is packed: its version fields are read by value, never referenced.
+        const std::uint32_t keptMajor = m_drivers[i]->descriptor.versionMajor;
+        const std::uint32_t keptMinor = m_drivers[i]->descriptor.versionMinor;
+        const std::uint32_t otherMajor = (*same)->descriptor.versionMajor;
+        const std::uint32_t otherMinor = (*same)->descriptor.versionMinor;
+        const bool keepFirst =
+            keptMajor != otherMajor ? keptMajor > otherMajor : keptMinor >= otherMinor;
         const auto dropped = keepFirst ? same : m_drivers.begin() + static_cast<std::ptrdiff_t>(i);
         Release(**dropped);
         m_drivers.erase(dropped);

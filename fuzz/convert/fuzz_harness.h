@@ -49,7 +49,9 @@ class Harness {
         const auto path = m_root / name;
         std::FILE* file = std::fopen(path.c_str(), "wb");
         if (file != nullptr) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
+            if (!bytes.empty()) {
+                std::fwrite(bytes.data(), 1, bytes.size(), file);
+            }
             std::fclose(file);
         }
         return path;
