@@ -7,10 +7,26 @@
 
 namespace zep {
 
+// Records are a few dozen bytes each; they are served from a block read ahead of them.
 std::size_t RawArchiveReader::ReadBytes(std::uint8_t* into, std::size_t count) {
-    const std::size_t got = std::fread(into, 1, count, m_file.get());
-    m_position += got;
-    return got;
+    std::size_t done = 0;
+    while (done < count) {
+        if (m_readAhead.position == m_readAhead.end) {
+            m_readAhead.bytes.resize(std::size_t{1} << 16);
+            m_readAhead.end =
+                std::fread(m_readAhead.bytes.data(), 1, m_readAhead.bytes.size(), m_file.get());
+            m_readAhead.position = 0;
+            if (m_readAhead.end == 0) {
+                break;
+            }
+        }
+        const std::size_t take = std::min(count - done, m_readAhead.end - m_readAhead.position);
+        std::memcpy(into + done, m_readAhead.bytes.data() + m_readAhead.position, take);
+        m_readAhead.position += take;
+        done += take;
+    }
+    m_position += done;
+    return done;
 }
 
 bool RawArchiveReader::Open(const std::filesystem::path& path) {
@@ -20,6 +36,8 @@ bool RawArchiveReader::Open(const std::filesystem::path& path) {
     m_position = 0;
     m_fileLength = 0;
     m_lastStop = StopReason::None;
+    m_readAhead.position = 0;
+    m_readAhead.end = 0;
     m_openFailure = ReadHeader(path);
     return m_openFailure == OpenFailure::None;
 }
@@ -119,22 +137,26 @@ std::optional<MeterRecord> RawArchiveReader::ReadRecord() {
         m_lastStop = StopReason::ShortLength;
         return std::nullopt;
     }
-    std::vector<std::uint8_t> record(length + 2);
+    // The buffer keeps its capacity from record to record: no allocation per record.
+    std::vector<std::uint8_t>& record = m_record;
+    record.resize(length + 2);
     record[0] = lengthBytes[0];
     record[1] = lengthBytes[1];
-    if (ReadBytes(record.data() + 2, length) != length) {
-        m_lastStop = StopReason::Truncated;
+    const auto fail = [&](StopReason reason) {
+        record.clear();
+        m_lastStop = reason;
         return std::nullopt;
+    };
+    if (ReadBytes(record.data() + 2, length) != length) {
+        return fail(StopReason::Truncated);
     }
     if (record[2] != 'T') {
-        m_lastStop = StopReason::NoT;
-        return std::nullopt;
+        return fail(StopReason::NoT);
     }
     if (Crc16(record.data() + 2, length - 2) != ReadLe16(record.data() + length)) {
-        m_lastStop = StopReason::BadCheck;
-        return std::nullopt;
+        return fail(StopReason::BadCheck);
     }
-    m_record = std::move(record);
+    m_lastStop = StopReason::None;
     return MeterRecord{std::span<const std::uint8_t>(m_record)};
 }
 

@@ -68,6 +68,11 @@ class RawArchiveReader {
     std::unique_ptr<std::FILE, FileCloser> m_file;
     std::vector<std::uint8_t> m_header;  // 8 file-header bytes then the N header-block bytes
     std::vector<std::uint8_t> m_record;
+    struct ReadAhead {
+        std::vector<std::uint8_t> bytes;
+        std::size_t position = 0;
+        std::size_t end = 0;
+    } m_readAhead;
     std::uint64_t m_position = 0;
     std::uint64_t m_fileLength = 0;
     OpenFailure m_openFailure = OpenFailure::None;

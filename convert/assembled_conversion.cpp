@@ -1,0 +1,143 @@
+#include "convert/assembled_conversion.h"
+
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "convert/assembled_archive.h"
+#include "convert/conversion_lines.h"
+#include "convert/output_file.h"
+#include "convert/printer_conversion.h"
+#include "convert/record_converter.h"
+#include "convert/title_strings.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t size = fs::file_size(path, error);
+    if (error || size > kMaxAssembledArchiveBytes) {
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    if (static_cast<std::uintmax_t>(in.gcount()) != size) {
+        return std::nullopt;
+    }
+    return image;
+}
+
+// Writes the import file of one virtual device; false after the posted save error.
+bool WriteDeviceFile(const BoundedOutput& output, const TitleStrings& title,
+                     const fs::path& importFolder, ConversionContext& context) {
+    const bool limited = output.ReachedLimit();
+    if (limited) {
+        context.report.LogUpper(kOutputLimitLine);
+    }
+    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
+        case OutputFileResult::Written:
+            context.report.LogUpper(kConversionDoneLine);
+            return !limited;
+        case OutputFileResult::CannotCreate:
+            context.report.LogUpper(FolderUnavailableLine(importFolder.string()));
+            break;
+        case OutputFileResult::WriteFailed:
+            break;
+    }
+    context.report.LogLower(ImpSaveErrorLine(title.type, title.serial, title.vname));
+    return false;
+}
+
+bool ConvertMeterBranch(std::span<const std::uint8_t> image, const TitleStrings& title,
+                        const fs::path& importFolder, ConversionContext& context,
+                        std::string& deviceLabel) {
+    BoundedOutput output;
+    bool result = true;
+    for (int n = 0;; ++n) {
+        const long v = NthNumber(title.virtualDevices, n);
+        if (v < 0) {
+            break;
+        }
+        output.Reset();
+        deviceLabel = AssembledDeviceLabel(title);
+        output.Stream() << "[DEVICE]\n"
+                        << "Type=" << title.type << "\n"
+                        << "Serial=" << title.serial << "\n"
+                        << "Virtual=" << v << "\n"
+                        << "Vname=" << title.vname << "\n"
+                        << "[DEVICE_END]\n";
+        context.report.LogUpper(ProcessingLine(title.type, title.serial, title.vname));
+        if (ConvertRecords(ClampToInt32(v), title.type, image, output, context) < 0) {
+            context.report.LogLower(BinErrorLine(title.type, title.serial, title.vname));
+            result = false;
+            continue;
+        }
+        if (!WriteDeviceFile(output, title, importFolder, context)) {
+            result = false;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+int ConvertRecords(std::int32_t v, const std::string& type, std::span<const std::uint8_t> image,
+                   BoundedOutput& output, ConversionContext& context) {
+    RecordConverter converter(context, type, output, v);
+    bool failed = false;
+    const WalkResult walk = WalkAssembledArchive(image, [&](const AssembledRecord& record) {
+        failed = !converter.Convert(record.kind, record.data);
+        if (!failed) {
+            converter.Progress(static_cast<int>(record.endOffset * 100 / image.size()));
+        }
+        return !failed;
+    });
+    if (failed) {
+        return -1;
+    }
+    switch (walk) {
+        case WalkResult::Ok:
+            return 0;
+        case WalkResult::StructureError:
+            context.report.LogUpper(kStructureErrorLine);
+            return -1;
+        case WalkResult::FormatError:
+            context.report.LogUpper(kFormatErrorLine);
+            return -1;
+    }
+    return -1;
+}
+
+bool ConvertAssembledArchive(const fs::path& path, const fs::path& importFolder,
+                             const fs::path& printerFolder, ConversionContext& context,
+                             std::string& deviceLabel) {
+    const auto image = ReadWholeFile(path);
+    if (!image) {
+        return false;
+    }
+    TitleStrings partial;
+    const auto title = ReadTitleStrings(*image, &partial);
+    if (!title) {
+        // Without its title the archive names no driver and no device; it cannot be converted.
+        context.report.LogUpper(kStructureErrorLine);
+        context.report.LogLower(BinErrorLine(partial.type, partial.serial, partial.vname));
+        return false;
+    }
+    if (title->type == "ZUVO") {
+        return ConvertPrinterArchive(*image, *title, printerFolder, context, deviceLabel);
+    }
+    return ConvertMeterBranch(*image, *title, importFolder, context, deviceLabel);
+}
+
+}  // namespace zep

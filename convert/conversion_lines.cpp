@@ -1,0 +1,59 @@
+#include "convert/conversion_lines.h"
+
+#include "platform/cp1251.h"
+
+namespace zep {
+
+namespace {
+
+std::string Summary(const std::string& a, const std::string& b, const std::string& c,
+                    const char* tail) {
+    return "$04" + Cp1251ToUtf8(a) + ", " + Cp1251ToUtf8(b) + ", " + Cp1251ToUtf8(c) + tail;
+}
+
+}  // namespace
+
+std::string ProcessingLine(const std::string& a, const std::string& b, const std::string& c) {
+    return "$02CNV: Обработка " + Cp1251ToUtf8(a) + ", " + Cp1251ToUtf8(b) + ", " +
+           Cp1251ToUtf8(c) + " ...";
+}
+
+std::string NoDriverLine(const std::string& type) {
+    return "$04CNV: Не найден драйвер прибора '" + Cp1251ToUtf8(type) + "'.";
+}
+
+std::string DriverErrorLine(int code) {
+    return "$04CNV: Ошибка обработки данных драйвером (" + std::to_string(code) + ").";
+}
+
+std::string IncompleteLine(int code) {
+    return "$04CNV: Данные обработаны не полностью (" + std::to_string(code) + ")";
+}
+
+std::string BinErrorLine(const std::string& a, const std::string& b, const std::string& c) {
+    return Summary(a, b, c, " - ошибка обработки bin-файла");
+}
+
+std::string ImpSaveErrorLine(const std::string& a, const std::string& b, const std::string& c) {
+    return Summary(a, b, c, " - ошибка сохранения imp-файла");
+}
+
+std::string ZvoSaveErrorLine(const std::string& a, const std::string& b, const std::string& c) {
+    return Summary(a, b, c, " - ошибка сохранения zvo-файла");
+}
+
+std::string FolderUnavailableLine(const std::string& folder) {
+    return "$04CNV: Не удалось создать файл в каталоге '" + folder + "'.";
+}
+
+std::string PrinterMoveFailedLine(const std::string& file, const std::string& folder) {
+    return "$04CNV: Не удалось перенести файл данных принтера '" + file + "' в каталог '" + folder +
+           "'.";
+}
+
+std::string RawFileStuckLine(const std::string& file) {
+    return "$04CNV: Файл '" + file +
+           "' не удалось удалить или переименовать, он остаётся до перезапуска программы.";
+}
+
+}  // namespace zep

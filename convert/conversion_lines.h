@@ -1,0 +1,39 @@
+#pragma once
+// Log lines of the conversions. Values from files and drivers are Windows-1251 and are turned
+// into UTF-8 before they are put into a line.
+#include <string>
+
+namespace zep {
+
+constexpr const char* kBiaFormatErrorLine = "$04Ошибка формата ZEP-файла (.BIA)";
+constexpr const char* kConversionDoneLine = "$02CNV:Обработка завершена";
+constexpr const char* kDriverCallFailedLine = "$04CNV: Ошибка вызова функции драйвера.";
+constexpr const char* kPrinterWriteErrorLine = "$04CNV: Ошибка обработки данных принтера (ZUVO).";
+constexpr const char* kImportFolderMissingLine = "$04CNV: Не указан каталог импорта.";
+// The text stopped at the 10 MiB of the output buffer; the rest of the file's text is missing.
+constexpr const char* kOutputLimitLine =
+    "$04CNV: Превышен размер буфера вывода (10485760 байт), данные усечены.";
+
+// "$02CNV: Обработка %s, %s, %s ..."
+std::string ProcessingLine(const std::string& a, const std::string& b, const std::string& c);
+// "$04CNV: Не найден драйвер прибора '%s'."
+std::string NoDriverLine(const std::string& type);
+// "$04CNV: Ошибка обработки данных драйвером (%d)."
+std::string DriverErrorLine(int code);
+// "$04CNV: Данные обработаны не полностью (%d)"
+std::string IncompleteLine(int code);
+// Lower-pane summaries "$04%s, %s, %s - ошибка обработки bin-файла" and the two save errors.
+std::string BinErrorLine(const std::string& a, const std::string& b, const std::string& c);
+std::string ImpSaveErrorLine(const std::string& a, const std::string& b, const std::string& c);
+std::string ZvoSaveErrorLine(const std::string& a, const std::string& b, const std::string& c);
+// No file can be created in a folder (missing, read-only, full): "$04CNV: Не удалось создать
+// файл в каталоге '%s'."
+std::string FolderUnavailableLine(const std::string& folder);
+// A printer protocol that could not be moved: "$04CNV: Не удалось перенести файл данных
+// принтера '%s' в каталог '%s'."
+std::string PrinterMoveFailedLine(const std::string& file, const std::string& folder);
+// A raw file that can be neither deleted nor renamed: "$04CNV: Файл '%s' не удалось удалить
+// или переименовать, он остаётся до перезапуска программы."
+std::string RawFileStuckLine(const std::string& file);
+
+}  // namespace zep

@@ -1,0 +1,202 @@
+#include "convert/conversion_worker.h"
+
+#include <cctype>
+#include <chrono>
+#include <vector>
+
+#include "convert/assembled_conversion.h"
+#include "convert/conversion_lines.h"
+#include "convert/meter_conversion.h"
+#include "convert/printer_conversion.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kPassInterval = std::chrono::milliseconds(1000);
+
+// "*.bi?" as the original platform matches it: letter case does not matter.
+bool IsRawFileName(const std::string& name) {
+    if (name.size() < 4) {
+        return false;
+    }
+    const std::string tail = name.substr(name.size() - 4, 3);
+    return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'b' &&
+           std::tolower(static_cast<unsigned char>(tail[2])) == 'i';
+}
+
+bool Exists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+// Renames without replacing a file of the new name; when the name is taken, "~1", "~2" ... are
+// tried after it.
+bool RenameKeeping(const fs::path& from, const std::string& to) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path target =
+            attempt == 0 ? fs::path(to) : fs::path(to + "~" + std::to_string(attempt));
+        if (Exists(target)) {
+            continue;
+        }
+        std::error_code error;
+        fs::rename(from, target, error);
+        return !error;
+    }
+    return false;
+}
+
+bool Remove(const fs::path& path) {
+    std::error_code error;
+    return fs::remove(path, error) && !error;
+}
+
+}  // namespace
+
+ConversionWorker::ConversionWorker(Config config) : m_config(std::move(config)) {}
+
+void ConversionWorker::Start() {
+    if (m_thread.joinable()) {
+        return;
+    }
+    m_stopping = false;
+    m_thread = std::thread([this] { Run(); });
+}
+
+void ConversionWorker::Stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void ConversionWorker::Run() {
+    while (RunPass()) {
+        std::unique_lock lock(m_mutex);
+        if (m_wake.wait_for(lock, kPassInterval, [this] { return m_stopping.load(); })) {
+            return;
+        }
+    }
+}
+
+bool ConversionWorker::Configure() {
+    if (m_setup != Setup::NotDone) {
+        return m_setup == Setup::Ready;
+    }
+    const auto import = m_config.values.Read(DispatchValue::Import);
+    if (!import || import->empty()) {
+        m_config.report.LogUpper(kImportFolderMissingLine);
+        m_setup = Setup::Failed;
+        return false;
+    }
+    m_importFolder = *import;
+    m_printerFolder = m_importFolder;
+    const auto installTo = m_config.values.Read(DispatchValue::InstallTo);
+    if (installTo && !installTo->empty()) {
+        m_printerFolder = fs::path(*installTo) / "Base";
+    }
+    m_setup = Setup::Ready;
+    return true;
+}
+
+bool ConversionWorker::RunPass() {
+    if (!Configure()) {
+        return false;
+    }
+    Pass();
+    m_config.report.SetBar2(0, "...");
+    return true;
+}
+
+void ConversionWorker::Pass() {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::directory_iterator it(m_config.scanFolder, error), end; !error && it != end;
+         it.increment(error)) {
+        const fs::path& path = it->path();
+        if (IsRawFileName(path.filename().string()) && !m_passedOver.contains(path)) {
+            found.push_back(path);
+        }
+    }
+    if (found.empty()) {
+        return;
+    }
+    m_config.convertBusy = 1;
+    for (const fs::path& path : found) {
+        if (m_stopping) {
+            break;
+        }
+        HandleRawFile(path);
+    }
+    m_config.convertBusy = 0;
+}
+
+void ConversionWorker::HandleRawFile(const fs::path& path) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+        return;
+    }
+    const std::string name = path.filename().string();
+    switch (std::toupper(static_cast<unsigned char>(name.back()))) {
+        case 'A':
+        case 'N':
+            ConvertArchive(path, static_cast<char>(std::toupper(name.back())));
+            break;
+        case 'L':
+            MovePrinterFile(path);
+            break;
+        default:
+            return;
+    }
+    if (Exists(path)) {
+        KeepOutOfLaterPasses(path);
+    }
+}
+
+void ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
+    m_config.report.SetBar2(0, path.filename().string());
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
+    std::string label;
+    const bool converted = kind == 'A' ? ConvertMeterArchive(path, m_importFolder, context, label)
+                                       : ConvertAssembledArchive(path, m_importFolder,
+                                                                 m_printerFolder, context, label);
+
+    const std::string labelled = path.string() + "." + label;
+    if (converted && !m_config.saveBin) {
+        // A file that cannot be deleted must still not be converted a second time.
+        if (!Remove(path)) {
+            RenameKeeping(path, labelled);
+        }
+        return;
+    }
+    if (RenameKeeping(path, labelled)) {
+        return;
+    }
+    if (converted) {
+        Remove(path);
+        return;
+    }
+    // The label may hold what the file system refuses in a name (or be too long for it); the
+    // raw data matter more than the label.
+    RenameKeeping(path, path.string() + ".");
+}
+
+void ConversionWorker::MovePrinterFile(const fs::path& path) {
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
+    if (!MovePrinterProtocol(path, m_printerFolder, context)) {
+        RenameKeeping(path, path.string() + ".");
+    }
+}
+
+void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path) {
+    m_passedOver.insert(path);
+    m_config.report.LogUpper(RawFileStuckLine(path.filename().string()));
+}
+
+}  // namespace zep

@@ -1,0 +1,74 @@
+#pragma once
+// The background thread that keeps the program folder free of raw files: once a second it
+// converts each ".bia" and ".bin" file into import files, moves each ".bil" into the printer
+// protocol folder, and deletes the raw file or renames it out of the way.
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "app/worker/worker_report.h"
+#include "convert/driver_table.h"
+#include "platform/clock.h"
+#include "platform/dispatch_values.h"
+
+namespace zep {
+
+class ConversionWorker {
+  public:
+    struct Config {
+        std::filesystem::path scanFolder;  // the program folder
+        DispatchValues values;             // "Import" and "InstallTo", read once at start
+        WorkerReport& report;
+        const DriverTable& drivers;
+        std::atomic<int>& convertBusy;     // 1 while a pass works through found files
+        const std::atomic<bool>& saveBin;  // keep raw files after a successful conversion
+        Clock& clock;                      // time stamps of the files written
+    };
+
+    explicit ConversionWorker(Config config);
+    ConversionWorker(const ConversionWorker&) = delete;
+    ConversionWorker& operator=(const ConversionWorker&) = delete;
+    ~ConversionWorker() { Stop(); }
+
+    // Starts the thread: configuration, then a pass once a second until Stop.
+    void Start();
+    // Wakes the sleep, lets the file being converted finish, and joins. Idempotent. After Stop
+    // no driver call is made by this worker, so the drivers may be unloaded.
+    void Stop();
+
+    // One pass on the caller's thread (configures first if needed). False when the import
+    // folder is not configured; the error line is sent once. Not to be mixed with Start.
+    bool RunPass();
+
+    const std::filesystem::path& ImportFolder() const { return m_importFolder; }
+    const std::filesystem::path& PrinterFolder() const { return m_printerFolder; }
+
+  private:
+    enum class Setup { NotDone, Ready, Failed };
+
+    bool Configure();
+    void Run();
+    void Pass();
+    void HandleRawFile(const std::filesystem::path& path);
+    void ConvertArchive(const std::filesystem::path& path, char kind);
+    void MovePrinterFile(const std::filesystem::path& path);
+    // A raw file that is still present after its turn is never taken up again in this run.
+    void KeepOutOfLaterPasses(const std::filesystem::path& path);
+
+    Config m_config;
+    Setup m_setup = Setup::NotDone;
+    std::filesystem::path m_importFolder;
+    std::filesystem::path m_printerFolder;
+    std::set<std::filesystem::path> m_passedOver;
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::atomic<bool> m_stopping{false};
+};
+
+}  // namespace zep

@@ -1,0 +1,91 @@
+#pragma once
+// The meter-type drivers of the dispatch system: found below its driver folder, loaded once at
+// start-up, one driver per device type, looked up by type and called for each record.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+#include "app/worker/worker_report.h"
+#include "platform/dispatch_values.h"
+#include "platform/shared_library.h"
+#include "sdk/vl_driver.h"
+
+namespace zep {
+
+class DriverTable {
+  public:
+    static constexpr int kMaxDrivers = 100;
+
+    DriverTable() = default;
+    DriverTable(const DriverTable&) = delete;
+    DriverTable& operator=(const DriverTable&) = delete;
+    ~DriverTable() { UnloadDrivers(); }
+
+    // Reads the driver folder from the dispatch-system values, loads every driver below it and
+    // logs each loaded one to the upper pane ("$04Не найден путь к папке драйверов." when the
+    // folder is not configured). Call once, before any conversion runs.
+    void LoadDrivers(WorkerReport& report, const DispatchValues& values);
+    // The same for a folder given directly (tools and benches).
+    void LoadDriversFrom(WorkerReport& report, const std::filesystem::path& folder);
+
+    // Index of the first driver whose name equals the type byte for byte, or -1.
+    int FindDriver(const std::string& type) const;
+
+    // Calls VLExit of each driver and unloads it. Waits for a record call that is running;
+    // calls made afterwards fail as calls that were not carried out.
+    void UnloadDrivers();
+
+    // Calls the conversion entry point of driver index with the block and its size. Returns the
+    // driver's return value; 0 when there is no such driver (any more) or the driver threw.
+    int ConvertRecord(int index, VLRecordBlock& block) const;
+
+    // Holds the drivers loaded for a run of calls from one thread (a conversion of one file):
+    // unloading waits until the scope ends, and the calls inside need no locking of their own.
+    class CallScope {
+      public:
+        explicit CallScope(const DriverTable& table) : m_table(table), m_lock(table.m_mutex) {}
+        int FindDriver(const std::string& type) const { return m_table.FindLocked(type); }
+        int ConvertRecord(int index, VLRecordBlock& block) const {
+            return m_table.ConvertLocked(index, block);
+        }
+
+      private:
+        const DriverTable& m_table;
+        std::shared_lock<std::shared_mutex> m_lock;
+    };
+
+    int Count() const;
+    // Name (Windows-1251 bytes), version and library of driver index; index must be valid.
+    std::string Name(int index) const;
+    std::uint32_t VersionMajor(int index) const;
+    std::uint32_t VersionMinor(int index) const;
+    std::filesystem::path LibraryPath(int index) const;
+    // False when entry `entry` of driver index names no export of its library (the stub).
+    bool EntryResolved(int index, int entry) const;
+
+  private:
+    struct Driver {
+        std::filesystem::path path;
+        SharedLibrary library;
+        VLDriverDescriptor descriptor{};
+        std::array<void*, kVLEntryCount> entries{};
+        VLConvertRecordFunction convert = nullptr;
+        VLExitFunction exit = nullptr;
+    };
+
+    void Scan(const std::filesystem::path& folder, std::vector<std::filesystem::path>& visited);
+    void TryLoad(const std::filesystem::path& file);
+    void RemoveDuplicates();
+    static void Release(Driver& driver);
+    int FindLocked(const std::string& type) const;
+    int ConvertLocked(int index, VLRecordBlock& block) const;
+
+    mutable std::shared_mutex m_mutex;  // record calls (shared) against unloading (exclusive)
+    std::vector<std::unique_ptr<Driver>> m_drivers;
+};
+
+}  // namespace zep

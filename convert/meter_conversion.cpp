@@ -1,0 +1,77 @@
+#include "convert/meter_conversion.h"
+
+#include <cstdlib>
+
+#include "convert/bounded_output.h"
+#include "convert/conversion_lines.h"
+#include "convert/device_label.h"
+#include "convert/output_file.h"
+#include "convert/raw_archive_reader.h"
+#include "convert/record_converter.h"
+
+namespace zep {
+
+std::int32_t LeadingNumber(const std::string& text) {
+    return ClampToInt32(std::strtol(text.c_str(), nullptr, 10));
+}
+
+namespace {
+
+// Renders the records and writes the import file; every outcome but the closing line.
+bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path& importFolder,
+                          ConversionContext& context) {
+    const std::string type = reader.GetValue("Type");
+    const std::string serial = reader.GetValue("Serial");
+    const std::string virtualText = reader.GetValue("Virtual");
+
+    BoundedOutput output;
+    output.Stream() << "[DEVICE]\n"
+                    << reader.GetHeaderText() << "\n"
+                    << "[DEVICE_END]\n";
+    context.report.LogUpper(ProcessingLine(type, serial, reader.GetValue("Vname")));
+
+    RecordConverter converter(context, type, output, LeadingNumber(virtualText));
+    while (const auto record = reader.ReadRecord()) {
+        if (!converter.Convert(record->Kind(), record->Data())) {
+            return false;
+        }
+        converter.Progress(reader.GetProgress());
+    }
+
+    const bool limited = output.ReachedLimit();
+    if (limited) {
+        context.report.LogUpper(kOutputLimitLine);
+    }
+    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
+        case OutputFileResult::Written:
+            // A cut text is in the import file, but the raw file must stay for the rest.
+            return !limited;
+        case OutputFileResult::CannotCreate:
+            context.report.LogUpper(FolderUnavailableLine(importFolder.string()));
+            break;
+        case OutputFileResult::WriteFailed:
+            break;
+    }
+    context.report.LogLower(ImpSaveErrorLine(type, serial, virtualText));
+    return false;
+}
+
+}  // namespace
+
+bool ConvertMeterArchive(const std::filesystem::path& path,
+                         const std::filesystem::path& importFolder, ConversionContext& context,
+                         std::string& deviceLabel) {
+    RawArchiveReader reader;
+    bool result = false;
+    if (!reader.Open(path)) {
+        context.report.LogUpper(kBiaFormatErrorLine);
+    } else {
+        deviceLabel = MakeDeviceLabel(reader.GetValue("Type"), reader.GetValue("Serial"),
+                                      reader.GetValue("Virtual"));
+        result = ConvertOpenedArchive(reader, importFolder, context);
+    }
+    context.report.LogUpper(kConversionDoneLine);
+    return result;
+}
+
+}  // namespace zep

@@ -1,0 +1,71 @@
+#include "convert/printer_conversion.h"
+
+#include "convert/assembled_archive.h"
+#include "convert/conversion_lines.h"
+#include "convert/output_file.h"
+#include "platform/time_base.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+int CopyPrinterRecords(PendingFile& file, std::span<const std::uint8_t> image,
+                       WorkerReport& report) {
+    bool writeFailed = false;
+    const WalkResult walk = WalkAssembledArchive(image, [&](const AssembledRecord& record) {
+        writeFailed = file.Write(record.data) != record.data.size();
+        return !writeFailed;
+    });
+    if (writeFailed) {
+        report.LogUpper(kPrinterWriteErrorLine);
+        return -1;
+    }
+    switch (walk) {
+        case WalkResult::Ok:
+            return 0;
+        case WalkResult::StructureError:
+            report.LogUpper(kStructureErrorLine);
+            return -1;
+        case WalkResult::FormatError:
+            report.LogUpper(kFormatErrorLine);
+            return -1;
+    }
+    return -1;
+}
+
+bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrings& title,
+                           const fs::path& printerFolder, ConversionContext& context,
+                           std::string& deviceLabel) {
+    deviceLabel = AssembledDeviceLabel(title);
+    const std::time_t now = context.clock.Now();
+    context.report.LogUpper(ProcessingLine(title.type, title.serial, title.vname));
+
+    bool result = false;
+    auto file = PendingFile::Create(printerFolder);
+    if (!file) {
+        context.report.LogUpper(FolderUnavailableLine(printerFolder.string()));
+    } else if (CopyPrinterRecords(*file, image, context.report) == 0) {
+        result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value();
+    }
+    if (!result) {
+        context.report.LogLower(ZvoSaveErrorLine(title.type, title.serial, title.vname));
+    }
+    context.report.LogUpper(kConversionDoneLine);
+    return result;
+}
+
+bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
+                         ConversionContext& context) {
+    const std::string stamp = FormatLocalTime(context.clock.Now(), kFileStampPattern);
+    const auto moved = MoveNumbered(path, [&](int attempt) {
+        return printerFolder / (stamp + "_" + std::to_string(attempt) + ".zvo");
+    });
+    if (!moved) {
+        context.report.LogUpper(
+            PrinterMoveFailedLine(path.filename().string(), printerFolder.string()));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zep

@@ -1,0 +1,95 @@
+#pragma once
+// Raw files and folders for the conversion tests: archives from lists of records, driver
+// folders holding copies of the built driver libraries, and the dispatch-system values pointing
+// at temporary folders.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/dispatch_values.h"
+#include "tests/support/archive_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace zep::test {
+
+struct RawRecord {
+    std::uint8_t kind = 0;
+    Bytes data;
+};
+
+// A valid meter archive: the header text as given, then the records.
+inline Bytes MeterArchive(const std::string& headerText, const std::vector<RawRecord>& records) {
+    MeterArchiveBuilder builder;
+    builder.HeaderText(headerText);
+    for (const RawRecord& record : records) {
+        builder.Record(record.kind, record.data);
+    }
+    return builder.Build();
+}
+
+// An assembled archive of the title strings and the records.
+inline Bytes AssembledArchive(const std::vector<std::string>& titles,
+                              const std::vector<RawRecord>& records) {
+    AssembledArchiveBuilder builder;
+    for (const std::string& title : titles) {
+        builder.Title(title);
+    }
+    for (const RawRecord& record : records) {
+        builder.Record(record.kind, record.data);
+    }
+    return builder.Build();
+}
+
+// Title strings 0 to 4 of an archive assembled by an exchange.
+inline std::vector<std::string> Titles(const std::string& type, const std::string& virtuals,
+                                       const std::string& vname, const std::string& serial) {
+    return {"archive", type, virtuals, vname, serial};
+}
+
+inline std::filesystem::path BuiltDriver(const std::string& fileName) {
+    const std::filesystem::path sample =
+        std::filesystem::path(ZEP_BINARY_DIR) / "drivers" / fileName;
+    if (std::filesystem::exists(sample)) {
+        return sample;
+    }
+    return std::filesystem::path(ZEP_BINARY_DIR) / "test-drivers" / fileName;
+}
+
+// Copies a built driver library into a folder; each copy is a library of its own when loaded.
+inline std::filesystem::path CopyDriver(const std::string& fileName,
+                                        const std::filesystem::path& folder,
+                                        const std::string& asName = {}) {
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path target = folder / (asName.empty() ? fileName : asName);
+    std::filesystem::copy_file(BuiltDriver(fileName), target,
+                               std::filesystem::copy_options::overwrite_existing);
+    return target;
+}
+
+// A configuration home with the dispatch system's values; empty values are left out.
+class DispatchSetup {
+  public:
+    DispatchValues Values(const std::string& drivers, const std::string& import,
+                          const std::string& installTo = {}) const {
+        std::filesystem::create_directories(m_home.path() / "Kestrom");
+        std::string velmora = "[General]\n";
+        if (!drivers.empty()) {
+            velmora += "Drivers=" + drivers + "\n";
+        }
+        if (!import.empty()) {
+            velmora += "Import=" + import + "\n";
+        }
+        WriteFileText(m_home.path() / "Kestrom" / "Velmora.conf", velmora);
+        if (!installTo.empty()) {
+            WriteFileText(m_home.path() / "Kestrom" / "Zuvo.conf",
+                          "[General]\nInstallTo=" + installTo + "\n");
+        }
+        return DispatchValues(m_home.path());
+    }
+
+  private:
+    TempDir m_home;
+};
+
+}  // namespace zep::test

@@ -1,0 +1,266 @@
+#include "convert/conversion_worker.h"
+
+#include <chrono>
+#include <thread>
+
+#include "convert/printer_conversion.h"
+#include "platform/publish_file.h"
+#include "tests/convert/conversion_test_base.h"
+
+namespace zep::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHeader = "Type=M1\nSerial=123\nVirtual=2\nVname=Flat\n";
+
+// Remembers the busy flag as it was at each bar-2 report.
+class BusyWatchingReport : public RecordingReport {
+  public:
+    explicit BusyWatchingReport(const std::atomic<int>& busy) : m_busy(busy) {}
+    void SetBar2(int position, std::optional<std::string> caption) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_busyAtCaption.push_back({caption.value_or("<none>"), m_busy.load()});
+        }
+        RecordingReport::SetBar2(position, std::move(caption));
+    }
+    std::vector<std::pair<std::string, int>> BusyAtCaption() const {
+        std::lock_guard lock(m_mutex);
+        return m_busyAtCaption;
+    }
+
+  private:
+    const std::atomic<int>& m_busy;
+    mutable std::mutex m_mutex;
+    std::vector<std::pair<std::string, int>> m_busyAtCaption;
+};
+
+class ConversionWorkerTest : public ConversionTestBase {
+  protected:
+    std::unique_ptr<ConversionWorker> MakeWorker(const std::string& importValue,
+                                                 const std::string& installTo = {}) {
+        return std::make_unique<ConversionWorker>(
+            ConversionWorker::Config{raw.path(), setup.Values("", importValue, installTo), watched,
+                                     *s_drivers, busy, saveBin, clock});
+    }
+    std::unique_ptr<ConversionWorker> MakeWorker() { return MakeWorker(import.path().string()); }
+
+    std::atomic<int> busy{0};
+    std::atomic<bool> saveBin{false};
+    BusyWatchingReport watched{busy};
+    DispatchSetup setup;
+};
+
+TEST_F(ConversionWorkerTest, WithoutAnImportFolderTheWorkerSaysSoOnceAndEnds) {
+    WriteRaw("a.bia", MeterArchive(kHeader, {}));
+    auto worker = MakeWorker("");
+    EXPECT_FALSE(worker->RunPass());
+    EXPECT_FALSE(worker->RunPass());
+    EXPECT_EQ(watched.Upper(), std::vector<std::string>{"$04CNV: Не указан каталог импорта."});
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"a.bia"});
+
+    // The same with the thread: it ends by itself after the line.
+    watched.Clear();
+    auto threaded = MakeWorker("");
+    threaded->Start();
+    threaded->Stop();
+    EXPECT_EQ(watched.Upper(), std::vector<std::string>{"$04CNV: Не указан каталог импорта."});
+    EXPECT_EQ(busy.load(), 0);
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"a.bia"});
+}
+
+TEST_F(ConversionWorkerTest, ConvertedRawFilesAreDeletedOrKeptUnderTheirLabel) {
+    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {}));
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
+    EXPECT_EQ(ImportFiles(), std::vector<std::string>{Stamp() + "_0.imp"});
+
+    saveBin = true;
+    WriteRaw("20240101120001.bia", MeterArchive(kHeader, {}));
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120001.bia.M1_123_2"});
+    EXPECT_EQ(ImportFiles().size(), 2u);
+}
+
+TEST_F(ConversionWorkerTest, FailedConversionsKeepTheRawFileOutOfThePattern) {
+    Bytes broken = MeterArchive(kHeader, {});
+    broken[0] = 'X';
+    WriteRaw("bad.bia", broken);
+    // The no-driver failure still knows its label.
+    WriteRaw("nodriver.bin", AssembledArchive(Titles("NONE", "1", "V", "4"), {{1, {1}}}));
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()),
+              (std::vector<std::string>{"bad.bia.", "nodriver.bin.NONE_4_1"}));
+    EXPECT_TRUE(ImportFiles().empty());
+
+    watched.Clear();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(watched.Upper().empty());
+}
+
+TEST_F(ConversionWorkerTest, DispatchesOnTheLastLetterInAnyCaseAndSkipsTheRest) {
+    WriteRaw("upper.BIN", AssembledArchive(Titles("TEST", "1", "V", "4"), {{1, ToBytes("Ez")}}));
+    WriteRaw("mixed.bIa", MeterArchive(kHeader, {}));
+    WriteRaw("other.bix", {1, 2, 3});
+    WriteRaw("notraw.bin.M1", {1});
+    fs::create_directory(raw / "folder.bia");
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), (std::vector<std::string>{"notraw.bin.M1", "other.bix"}));
+    EXPECT_TRUE(fs::is_directory(raw / "folder.bia"));
+    EXPECT_EQ(ImportFiles().size(), 2u);
+}
+
+TEST_F(ConversionWorkerTest, CaptionsShowTheFileWhileBusyAndDotsBetweenPasses) {
+    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {}));
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(watched.BusyAtCaption(), (std::vector<std::pair<std::string, int>>{
+                                           {"20240101120000.bia", 1}, {"...", 0}, {"...", 0}}));
+    for (const auto& bar : watched.Bars()) {
+        EXPECT_EQ(bar.position, 0);
+    }
+}
+
+TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFolder) {
+    const Bytes protocol = {'z', 'v', 0, 1};
+    WriteRaw("20240101120000.bil", protocol);
+    WriteRaw("20240101120001.bil", protocol);
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(worker->PrinterFolder(), import.path());
+    EXPECT_EQ(ImportFiles(), (std::vector<std::string>{Stamp() + "_0.zvo", Stamp() + "_1.zvo"}));
+    EXPECT_EQ(ReadFileBytes(import / (Stamp() + "_1.zvo")), protocol);
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
+
+    TempDir zuvo;
+    fs::create_directory(zuvo / "Base");
+    WriteRaw("20240101120002.bil", protocol);
+    WriteRaw("zuvo.bin", AssembledArchive(Titles("ZUVO", "", "P", "S"), {{1, {7}}}));
+    auto withZuvo = MakeWorker(import.path().string(), zuvo.path().string());
+    EXPECT_TRUE(withZuvo->RunPass());
+    EXPECT_EQ(withZuvo->PrinterFolder(), zuvo / "Base");
+    EXPECT_EQ(ListFiles(zuvo / "Base").size(), 2u);
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
+}
+
+TEST_F(ConversionWorkerTest, APrinterProtocolThatCannotBeMovedIsKeptAndNotRetried) {
+    WriteRaw("p.bil", {1, 2});
+    auto worker = MakeWorker(import.path().string(), (import / "no-zuvo").string());
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"p.bil."});
+    EXPECT_EQ(watched.Upper(),
+              std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
+                                       "в каталог '" +
+                                       (import / "no-zuvo" / "Base").string() + "'."});
+}
+
+TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
+    // A label of 300 bytes makes a name longer than any file system allows.
+    const std::string longType(300, 'T');
+    WriteRaw("long.bia", MeterArchive("Type=" + longType + "\nSerial=1\nVirtual=1\n", {{1, {1}}}));
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"long.bia."});
+
+    // After a successful conversion with SaveBin set, such a file is deleted.
+    saveBin = true;
+    WriteRaw("long2.bia", MeterArchive("Type=M1\nSerial=" + longType + "\n", {}));
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"long.bia."});
+    EXPECT_EQ(ImportFiles().size(), 1u);
+}
+
+TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAgain) {
+    // With the longest name allowed, not even the lone dot fits.
+    const std::string name = std::string(251, 'n') + ".bia";
+    Bytes broken = MeterArchive(kHeader, {});
+    broken[1] = 'X';
+    WriteRaw(name, broken);
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{name});
+    EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '" + name +
+                                 "' не удалось удалить или переименовать, он остаётся до "
+                                 "перезапуска программы."));
+    watched.Clear();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(watched.Upper(), std::vector<std::string>{});
+    EXPECT_EQ(busy.load(), 0);
+}
+
+TEST_F(ConversionWorkerTest, ArchiveDroppedIntoARunningWorkerIsImportedQuickly) {
+    auto worker = MakeWorker();
+    worker->Start();
+    // Give the first pass time to find the folder empty, then drop the file the way the
+    // exchanges do: written under a hidden name and published complete.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto pending = PendingFile::Create(raw.path());
+    ASSERT_TRUE(pending.has_value());
+    pending->Write(std::span<const std::uint8_t>(MeterArchive(kHeader, {{2, ToBytes("x")}})));
+    const auto dropped = std::chrono::steady_clock::now();
+    ASSERT_EQ(pending->Publish(raw / "20240101120000.bia"), PublishResult::Published);
+
+    while (ImportFiles().empty() &&
+           std::chrono::steady_clock::now() - dropped < std::chrono::seconds(2)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    worker->Stop();
+    worker->Stop();  // idempotent
+    ASSERT_EQ(ImportFiles().size(), 1u) << "no import file within 2 s";
+    const std::string text = ReadFileText(import / ImportFiles()[0]);
+    EXPECT_EQ(text.substr(0, 10), "[DEVICE]\r\n");
+    EXPECT_NE(text.find("[RECORD]\r\nKind=2\r\nData=78\r\n[RECORD_END]\r\n"), std::string::npos);
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
+    EXPECT_EQ(busy.load(), 0);
+}
+
+TEST_F(ConversionWorkerTest, AfterStopNoFileIsTakenUp) {
+    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {{2, ToBytes("x")}}));
+    auto worker = MakeWorker();
+    worker->Start();
+    worker->Stop();
+    const auto left = ListFiles(raw.path());
+    // Whether the thread got to the file before the stop or not, nothing runs afterwards.
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ListFiles(raw.path()), left);
+    WriteRaw("20240101120001.bia", MeterArchive(kHeader, {}));
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(fs::exists(raw / "20240101120001.bia"));
+    EXPECT_EQ(busy.load(), 0);
+}
+
+TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
+    // /dev/shm is a memory file system, apart from the temporary folder's.
+    const fs::path shm = "/dev/shm";
+    std::error_code error;
+    if (!fs::is_directory(shm, error)) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    const fs::path target =
+        shm / ("zeptest-move-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::create_directories(target);
+    TempDir source;
+    const Bytes protocol = {0, 1, 2, 255};
+    WriteFileBytes(source / "x.bil", protocol);
+    RecordingReport report;
+    FakeClock clock;
+    DriverTable none;
+    ConversionContext context{report, none, clock};
+    EXPECT_TRUE(MovePrinterProtocol(source / "x.bil", target, context));
+    const auto moved = ListFiles(target);
+    const Bytes content = moved.size() == 1 ? ReadFileBytes(target / moved[0]) : Bytes{};
+    fs::remove_all(target);
+    ASSERT_EQ(moved.size(), 1u);
+    EXPECT_EQ(content, protocol);
+    EXPECT_EQ(moved[0], FormatLocalTime(clock.Now(), kFileStampPattern) + "_0.zvo");
+    EXPECT_TRUE(ListFiles(source.path()).empty());
+    EXPECT_TRUE(report.All().empty());
+}
+
+}  // namespace
+}  // namespace zep::test
