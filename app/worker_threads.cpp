@@ -3,6 +3,8 @@
 
 #include "app/worker/worker_environment.h"
 #include "app/worker_thread.h"
+#include "convert/conversion_worker.h"
+#include "convert/driver_table.h"
 #include "link/exchanges.h"
 #include "media/drive_watcher.h"
 #include "media/media_import_worker.h"
@@ -47,12 +49,22 @@ class ThreadedSubsystems final : public Subsystems {
           m_values(DispatchValues::FromEnvironment()),
           m_worker(lock) {}
 
-    void LoadDrivers(WorkerReport&) override {}
-    void UnloadDrivers() override {}
+    void LoadDrivers(WorkerReport& report) override { m_drivers.LoadDrivers(report, m_values); }
+    void UnloadDrivers() override { m_drivers.UnloadDrivers(); }
 
-    void StartConversion(WorkerReport&, std::atomic<int>&, const std::atomic<bool>&) override {}
+    void StartConversion(WorkerReport& report, std::atomic<int>& convertBusy,
+                         const std::atomic<bool>& saveBin) override {
+        m_conversion = std::make_unique<ConversionWorker>(ConversionWorker::Config{
+            m_programFolder, m_values, report, m_drivers, convertBusy, saveBin, m_clock});
+        m_conversion->Start();
+    }
 
-    void StopWorkers() override { m_worker.Join(); }
+    void StopWorkers() override {
+        if (m_conversion) {
+            m_conversion->Stop();
+        }
+        m_worker.Join();
+    }
 
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
@@ -95,6 +107,8 @@ class ThreadedSubsystems final : public Subsystems {
     Clock& m_clock;
     std::filesystem::path m_programFolder;
     DispatchValues m_values;
+    DriverTable m_drivers;
+    std::unique_ptr<ConversionWorker> m_conversion;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;
 };

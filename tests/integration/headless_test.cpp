@@ -20,11 +20,16 @@ struct HeadlessRun {
     std::string err;
 };
 
+// A shell condition: standard output holds the text.
+std::string OutputHas(const std::string& text) {
+    return "grep -qF '" + text + "' out.txt";
+}
+
 // Runs zepimport --headless in dir/program with dir/config as XDG_CONFIG_HOME. Once it says it
-// runs, and once standard output holds waitFor (when given, at most 30 s), it gets the signal.
-// before: shell lines run first (start a simulator).
+// runs, and once the shell condition waitUntil holds (when given, at most 30 s), it gets the
+// signal. before: shell lines run first (start a simulator).
 HeadlessRun RunHeadless(const TempDir& dir, const std::string& signal,
-                        const std::string& waitFor = "", const std::string& before = "",
+                        const std::string& waitUntil = "", const std::string& before = "",
                         const std::string& environment = "") {
     std::filesystem::create_directories(dir / "program");
     std::filesystem::create_directories(dir / "config");
@@ -37,9 +42,9 @@ HeadlessRun RunHeadless(const TempDir& dir, const std::string& signal,
     script +=
         "i=0; while [ $i -lt 300 ] && ! grep -q 'SIGTERM ends it' err.txt; do sleep 0.1; "
         "i=$((i+1)); done; ";
-    if (!waitFor.empty()) {
-        script += "i=0; while [ $i -lt 300 ] && ! grep -qF '" + waitFor +
-                  "' out.txt; do sleep 0.1; i=$((i+1)); done; ";
+    if (!waitUntil.empty()) {
+        script += "i=0; while [ $i -lt 300 ] && ! { " + waitUntil +
+                  "; }; do sleep 0.1; i=$((i+1)); done; ";
     }
     script += "kill -" + signal + " $pid; wait $pid; echo $? >status.txt";
     HeadlessRun run;
@@ -79,6 +84,9 @@ TEST_P(HeadlessSignalTest, SignalEndsTheProgramCleanlyWithAllSettingsSaved) {
     }
     EXPECT_EQ(document.Get("General", "m_expandActive"), "1");
     EXPECT_EQ(document.Get("COM Port", "m_port"), "0");
+    // No dispatch system is configured here; the program says so and keeps running.
+    EXPECT_NE(run.out.find("CNV: Не указан каталог импорта."), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("$04"), std::string::npos) << "colour codes are removed";
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, HeadlessSignalTest, ::testing::Values("TERM", "INT"));
@@ -92,7 +100,8 @@ TEST(HeadlessTest, AdapterOnTheConfiguredPortIsImportedIntoTheProgramFolder) {
         "zep-sim' --generate 2 --com 7 >sim.txt 2>&1 & sim=$!; "
         "i=0; while [ $i -lt 100 ] && [ ! -e config/zepimport/ports/COM7 ]; do "
         "sleep 0.1; i=$((i+1)); done; trap 'kill $sim' EXIT; ";
-    const HeadlessRun run = RunHeadless(dir, "TERM", "Импорт данных завершен.", simulator);
+    const HeadlessRun run =
+        RunHeadless(dir, "TERM", OutputHas("Импорт данных завершен."), simulator);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("COM-порт открыт, ожидание сеанса связи с ZEP ..."), std::string::npos)
         << run.out;
@@ -100,6 +109,34 @@ TEST(HeadlessTest, AdapterOnTheConfiguredPortIsImportedIntoTheProgramFolder) {
     EXPECT_EQ(run.out.find("$03"), std::string::npos) << "colour codes are removed";
     EXPECT_EQ(RawFiles(dir).size(), 2u) << run.out;
     EXPECT_NE(ReadFileText(dir / "program" / "zepimport.ini").find("m_port=7"), std::string::npos);
+}
+
+TEST(HeadlessTest, AdapterArchivesBecomeImportFilesThroughTheDrivers) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "program");
+    std::filesystem::create_directories(dir / "import");
+    std::filesystem::create_directories(dir / "config" / "Kestrom");
+    WriteFileText(dir / "config" / "Kestrom" / "Velmora.conf",
+                  "[General]\nDrivers=" + std::string(ZEP_BINARY_DIR) +
+                      "/drivers\nImport=" + (dir / "import").string() + "\n");
+    WriteFileText(dir / "program" / "zepimport.ini", "[COM Port]\r\nm_port=7\r\n");
+    const std::string simulator =
+        "'" + kBin +
+        "zep-sim' --generate 2 --com 7 >sim.txt 2>&1 & sim=$!; "
+        "i=0; while [ $i -lt 100 ] && [ ! -e config/zepimport/ports/COM7 ]; do "
+        "sleep 0.1; i=$((i+1)); done; trap 'kill $sim' EXIT; ";
+    const HeadlessRun run = RunHeadless(
+        dir, "TERM",
+        "[ $(ls import | grep -c '[.]imp$') -ge 2 ] && " + OutputHas("Импорт данных завершен."),
+        simulator);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::size_t imports = 0;
+    for (const auto& name : ListFiles(dir / "import")) {
+        imports += name.ends_with(".imp") ? 1 : 0;
+    }
+    EXPECT_EQ(imports, 2u) << run.out;
+    EXPECT_TRUE(RawFiles(dir).empty()) << "converted raw files are deleted";
+    EXPECT_NE(run.out.find("CNV: Обработка "), std::string::npos) << run.out;
 }
 
 TEST(HeadlessTest, SignalDuringAnExchangeWaitsForItsEnd) {
@@ -112,7 +149,7 @@ TEST(HeadlessTest, SignalDuringAnExchangeWaitsForItsEnd) {
         "zep-sim' --generate 3 --pace --com 7 >sim.txt 2>&1 & sim=$!; "
         "i=0; while [ $i -lt 100 ] && [ ! -e config/zepimport/ports/COM7 ]; do "
         "sleep 0.1; i=$((i+1)); done; trap 'kill $sim' EXIT; ";
-    const HeadlessRun run = RunHeadless(dir, "TERM", "Сеанс связи начат", simulator);
+    const HeadlessRun run = RunHeadless(dir, "TERM", OutputHas("Сеанс связи начат"), simulator);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Импорт данных завершен."), std::string::npos) << run.out;
     EXPECT_EQ(RawFiles(dir).size(), 3u) << run.out;
@@ -123,7 +160,7 @@ TEST(HeadlessTest, CardFolderIsImportedWholeWithoutAPreview) {
     const auto card = dir / "card";
     std::filesystem::create_directories(card / "Pexilor" / "Tessal");
     WriteFileText(card / "Pexilor" / "Tessal" / "printer.zvo", "printer protocol text");
-    const HeadlessRun run = RunHeadless(dir, "TERM", "Импорт данных завершен.", "",
+    const HeadlessRun run = RunHeadless(dir, "TERM", OutputHas("Импорт данных завершен."), "",
                                         "ZEPIMPORT_MEDIA_ROOTS='" + card.string() + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Получение данных со сменного накопителя..."), std::string::npos)
