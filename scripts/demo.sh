@@ -66,13 +66,16 @@ build/bin/zepimport --headless --program-dir "$demo/program" &
 service_pid=$!
 
 # The devices are served one after another; wait until all three sessions are over.
-if ! wait "$devices_pid"; then
-    devices_pid=""
+for _ in $(seq 400); do
+    grep -q "served . of 3 devices" "$demo/devices.log" && break
+    kill -0 "$devices_pid" 2>/dev/null || break
+    sleep 0.5
+done
+if ! grep -q "served 3 of 3 devices" "$demo/devices.log"; then
     echo "== the simulated devices did not all get their session; their log:"
     cat "$demo/devices.log"
     exit 1
 fi
-devices_pid=""
 
 echo "== inserting a flash card"
 # Written aside and moved in whole, as a card appears whole when it is mounted.
@@ -88,9 +91,12 @@ for _ in $(seq 60); do
 done
 sleep 2
 kill -TERM "$service_pid"
-wait "$service_pid"
-status=$?
+status=0
+wait "$service_pid" || status=$?
 service_pid=""
+kill -TERM "$devices_pid" 2>/dev/null || true
+wait "$devices_pid" 2>/dev/null || true
+devices_pid=""
 
 echo
 echo "== import files in $demo/import:"

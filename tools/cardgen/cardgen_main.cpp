@@ -2,13 +2,16 @@
 //   cardgen ROOT [--archives N] [--volumes V] [--payload BYTES] [--no-files]
 //               [--damage none|bad-check|broken-chain|version1|second-block|zero-count|
 //                         equal-offsets|void|deleted]
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "tools/cardgen/card_builders.h"
+#include "tools/sim/sim_content.h"
 
 namespace {
 
@@ -18,7 +21,7 @@ struct Options {
     std::filesystem::path root;
     int archives = 3;
     int volumes = 2;
-    std::size_t payload = 200;
+    std::size_t payload = 2000;  // bytes of readings per archive
     bool wholeFiles = true;
     std::string damage = "none";
 };
@@ -56,6 +59,30 @@ bool Parse(int argc, char** argv, Options& options) {
     return options.archives >= 0 && options.volumes >= 1;
 }
 
+// About `bytes` of meter readings as the sample M1 driver renders them, as assembled-archive
+// records ('T', kind, length, data), cut into `volumes` pieces: joined in order they give the
+// record stream again, as the import joins the volumes of a chain.
+std::vector<Bytes> ReadingVolumes(std::size_t bytes, int volumes, unsigned seed) {
+    constexpr std::time_t kStart = 1175990400;  // 2007-04-08
+    const int hours = std::max(1, static_cast<int>(bytes / 40));
+    Bytes stream;
+    for (const auto& record : zep::sim::GenerateReadings(seed, hours, kStart)) {
+        stream.push_back('T');
+        stream.push_back(record.kind);
+        stream.push_back(static_cast<std::uint8_t>(record.data.size() >> 8));
+        stream.push_back(static_cast<std::uint8_t>(record.data.size()));
+        stream.insert(stream.end(), record.data.begin(), record.data.end());
+    }
+    std::vector<Bytes> pieces;
+    const std::size_t step = (stream.size() + volumes - 1) / static_cast<std::size_t>(volumes);
+    for (std::size_t at = 0; at < stream.size(); at += step) {
+        const std::size_t end = std::min(stream.size(), at + step);
+        pieces.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(at),
+                            stream.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    return pieces;
+}
+
 CardDatabaseBuilder BuildDatabase(const Options& options) {
     CardDatabaseBuilder builder;
     for (int a = 0; a < options.archives; ++a) {
@@ -63,12 +90,8 @@ CardDatabaseBuilder BuildDatabase(const Options& options) {
         first.serial = std::to_string(200001 + a);
         first.vname = "ЦТП-" + std::to_string(a + 1);
         first.virtualList = std::to_string(a % 4 + 1);
-        std::vector<Bytes> payloads;
-        for (int v = 0; v < options.volumes; ++v) {
-            payloads.push_back(
-                PatternBytes(options.payload, static_cast<std::uint32_t>(a * 100 + v)));
-        }
-        builder.AddArchive(first, payloads);
+        builder.AddArchive(first, ReadingVolumes(options.payload, options.volumes,
+                                                 static_cast<unsigned>(a + 1)));
     }
     if (options.damage == "broken-chain") {
         // A chain 1, 3: the second volume never made it to the card.
@@ -123,7 +146,9 @@ int main(int argc, char** argv) {
     }
     if (options.wholeFiles) {
         MeterArchiveSpec archive;
-        archive.records = {{1, PatternBytes(32, 1)}, {2, PatternBytes(48, 2)}};
+        for (const auto& reading : zep::sim::GenerateReadings(7, 24, 1175990400)) {
+            archive.records.push_back({reading.kind, reading.data});
+        }
         WriteBytes(folder / "00000001.zep", BuildMeterArchive(archive));
         WriteBytes(folder / "00000002.zvo", ToCp1251Bytes("Протокол печати\r\n"));
     }

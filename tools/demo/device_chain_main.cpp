@@ -1,6 +1,7 @@
 // zep-demo-devices: one serial port (COM<n>) into which a ZEP adapter, a Tessal collector and a
 // Kolvar device are plugged one after another, each staying until its session with the program
-// has ended. It lets a person watch every kind of exchange on a machine without devices.
+// has ended. It lets a person watch every kind of exchange on a machine without devices. The
+// port stays open until SIGINT or SIGTERM.
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -119,7 +120,12 @@ int main(int argc, char** argv) {
         PrintLine("device unplugged");
         std::this_thread::sleep_for(std::chrono::seconds(2));
     }
-    RemoveComLink(link, relay.PortPath());
     PrintLine("served " + std::to_string(served) + " of 3 devices");
+    // The port stays, empty, until the demo ends: a port that vanished under the program would
+    // only add an error line to its closing steps.
+    while (!StopRequested()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    RemoveComLink(link, relay.PortPath());
     return served == 3 ? 0 : 1;
 }
