@@ -17,6 +17,7 @@
 
 #include "link/exchanges.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/serial_port_factory.h"
 #include "tools/sim/kolvar_device_sim.h"
 #include "tools/sim/tessal_collector_sim.h"
@@ -191,7 +192,7 @@ int main(int argc, char** argv) {
     const fs::path work =
         fs::temp_directory_path() / ("zep-link-bench-" + std::to_string(std::random_device{}()));
     fs::create_directories(work / "config");
-    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    SetEnvironmentValue("XDG_CONFIG_HOME", (work / "config").string());
     std::mt19937 random(2009);
 
     sim::SimOptions options;

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "platform/environment.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep {
@@ -159,9 +158,9 @@ TEST(MediaRoots, ListedFoldersBecomeRootsAfterTheMounts) {
 
     TempDir dir;
     const std::string listed = (dir / "card").string();
-    ASSERT_EQ(setenv("ZEPIMPORT_MEDIA_ROOTS", listed.c_str(), 1), 0);
+    ASSERT_TRUE(SetEnvironmentValue("ZEPIMPORT_MEDIA_ROOTS", listed));
     const auto roots = ListRemovableDriveRoots();
-    unsetenv("ZEPIMPORT_MEDIA_ROOTS");
+    SetEnvironmentValue("ZEPIMPORT_MEDIA_ROOTS", std::nullopt);
     ASSERT_FALSE(roots.empty());
     EXPECT_EQ(roots.back(), listed + "/");
 }
