@@ -81,6 +81,11 @@ class DeviceSim {
     // the protocols act on the others). False when the line is gone or the device stopping.
     bool Reply(std::span<const std::uint8_t> bytes, const std::optional<SimFault>& fault);
     bool Reply(std::string_view text, const std::optional<SimFault>& fault);
+    // The answer of a device that talks in text lines, then its prompt line: the body, or the
+    // error word for an empty body or an ErrorReply fault; nothing under a MissingKey fault, no
+    // answer at all under Silence.
+    void ReplyText(std::string_view command, const std::string& body, std::string_view errorWord,
+                   std::string_view promptEnd);
     // Sends the prompt (subject to "prompt" faults).
     void Announce();
     void SwitchDeviceSpeed(int speed);

@@ -28,8 +28,6 @@ class KolvarDeviceSim final : public DeviceSim {
     void OnBytes(std::span<const std::uint8_t> bytes) override;
     void OnHostGone() override;
     void HandleLine(const std::string& line);
-    void ReplyText(const std::string& command, const std::string& body,
-                   std::initializer_list<FaultKind> kinds);
     void SwitchSpeed(const std::string& line);
     void SendRecord(const std::string& line);
     void DeleteRecord(const std::string& line);

@@ -38,8 +38,6 @@ class TessalCollectorSim final : public DeviceSim {
     void OnHostGone() override;
     void OnSessionEnd() override;
     void HandleLine(const std::string& line);
-    void ReplyText(const std::string& command, const std::string& body,
-                   std::initializer_list<FaultKind> kinds);
     void SwitchSpeed(const std::string& line);
     void SendVolume(const std::string& line);
     void MarkArchive(const std::string& line);
