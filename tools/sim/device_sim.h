@@ -70,7 +70,6 @@ class DeviceSim {
 
     // For the protocols, on the device thread:
     const SimOptions& Options() const { return m_options; }
-    const std::string& Prompt() const { return m_prompt; }
     bool InSession() const { return m_inSession; }
     void ReceivedCommand(std::string command);
     void EndSession();
