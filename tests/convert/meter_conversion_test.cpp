@@ -35,15 +35,6 @@ class MeterConversionTest : public ConversionTestBase {
         return files.size() == 1 ? ReadFileText(import / files[0])
                                  : "<" + std::to_string(files.size()) + " files>";
     }
-    std::vector<std::string> Incomplete() const {
-        std::vector<std::string> lines;
-        for (const auto& line : report.Upper()) {
-            if (line.find("не полностью") != std::string::npos) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
-    }
 
     std::string label;
 };

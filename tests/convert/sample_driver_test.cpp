@@ -57,15 +57,6 @@ class SampleDriverTest : public ConversionTestBase {
         const std::string end = "[DEVICE_END]\r\n";
         return text.substr(text.find(end) + end.size());
     }
-    std::vector<std::string> Incomplete() const {
-        std::vector<std::string> lines;
-        for (const auto& line : report.Upper()) {
-            if (line.find("не полностью") != std::string::npos) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
-    }
 };
 
 TEST_F(SampleDriverTest, M1RendersTotalsHoursAndDaysAsNamedFields) {
