@@ -48,8 +48,6 @@ class PendingFile {
     PublishResult Replace(const std::filesystem::path& finalPath);
 
     const std::filesystem::path& TemporaryPath() const { return m_tempPath; }
-    // errno of the last failure.
-    int LastError() const { return m_lastError; }
 
   private:
     PendingFile(int fd, std::filesystem::path tempPath);
@@ -59,7 +57,6 @@ class PendingFile {
     std::filesystem::path m_tempPath;
     bool m_flushed = false;
     bool m_published = false;
-    int m_lastError = 0;
 };
 
 // Flushes everything written so far on the file system that holds the folder, the names
