@@ -6,8 +6,8 @@
 namespace zep {
 
 bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& importFolder,
-                    ConversionContext& context, const std::string& type,
-                    const std::string& serial, const std::string& name) {
+                    ConversionContext& context, const std::string& type, const std::string& serial,
+                    const std::string& name) {
     if (output.ReachedLimit()) {
         context.report.LogUpper(kOutputLimitLine);
     }

@@ -13,7 +13,7 @@ namespace zep {
 // file is written, the folder line (no file can be made there) and the lower-pane save error
 // naming the device (type, serial, name). True when the import file is written.
 bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& importFolder,
-                    ConversionContext& context, const std::string& type,
-                    const std::string& serial, const std::string& name);
+                    ConversionContext& context, const std::string& type, const std::string& serial,
+                    const std::string& name);
 
 }  // namespace zep

@@ -16,7 +16,7 @@ namespace zep {
 enum class PublishResult { Published, NameTaken, Failed };
 
 class PendingFile {
-  public:
+public:
     // Creates the temporary file in the folder of the final names. nullopt when the folder is
     // missing or not writable.
     static std::optional<PendingFile> Create(const std::filesystem::path& folder);
@@ -49,7 +49,7 @@ class PendingFile {
 
     const std::filesystem::path& TemporaryPath() const { return m_tempPath; }
 
-  private:
+private:
     PendingFile(int fd, std::filesystem::path tempPath);
     void Discard();
 

@@ -34,7 +34,7 @@ constexpr double kBytesPerSecond = 57600 / 10.0;
 
 // Counts what the device sent; everything else passes through.
 class CountingPort final : public SerialPort {
-  public:
+public:
     explicit CountingPort(SerialPort& inner) : m_inner(inner) {}
     std::int64_t BytesIn() const { return m_bytesIn; }
 
@@ -70,14 +70,14 @@ class CountingPort final : public SerialPort {
     int PortOutputPending(int p) override { return m_inner.PortOutputPending(p); }
     int PortLineStatus(int p) override { return m_inner.PortLineStatus(p); }
 
-  private:
+private:
     SerialPort& m_inner;
     std::atomic<std::int64_t> m_bytesIn{0};
 };
 
 // Sums the prescribed pauses (polling sleeps of 1 ms are not pauses).
 class PauseClock final : public Clock {
-  public:
+public:
     std::time_t Now() override { return m_inner.Now(); }
     void SleepMs(int ms) override {
         if (ms > 1)
@@ -87,13 +87,13 @@ class PauseClock final : public Clock {
     std::int64_t TickMs() override { return m_inner.TickMs(); }
     std::int64_t PausesMs() const { return m_pausesMs; }
 
-  private:
+private:
     Clock& m_inner = DefaultClock();
     std::int64_t m_pausesMs = 0;
 };
 
 class SilentReport final : public WorkerReport {
-  public:
+public:
     void SetBar1(int, std::optional<std::string>) override {}
     void SetBar2(int, std::optional<std::string>) override {}
     void AddLogLines(std::optional<std::string>, std::optional<std::string> upper) override {

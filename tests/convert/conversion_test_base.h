@@ -15,7 +15,7 @@
 namespace zep::test {
 
 class ConversionTestBase : public ::testing::Test {
-  protected:
+protected:
     // The script driver ("TEST"), the sample drivers ("M1", the Kolvar type) and "NULL".
     static void SetUpTestSuite() {
         s_driverFolder = std::make_unique<TempDir>();

@@ -15,7 +15,7 @@ const std::string kDeviceSection =
     "\r\n\r\n[DEVICE_END]\r\n";
 
 class MeterConversionTest : public ConversionTestBase {
-  protected:
+protected:
     bool Convert(const Bytes& archive) {
         label = "unchanged";
         return ConvertMeterArchive(WriteRaw("20240101120000.bia", archive), import.path(), context,

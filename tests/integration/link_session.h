@@ -19,7 +19,7 @@
 namespace zep::test {
 
 class LinkSession {
-  public:
+public:
     static constexpr int kPort = 61;
 
     LinkSession() {
@@ -80,7 +80,7 @@ class LinkSession {
     WorkerEnvironment env{report, DefaultClock(), lock, folder.path()};
     std::unique_ptr<SerialPort> port = CreateSerialPort();
 
-  private:
+private:
     TempDir m_home;
     ScopedEnv m_homeEnv{"XDG_CONFIG_HOME", m_home.path().string()};
 };

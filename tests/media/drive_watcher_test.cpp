@@ -51,7 +51,7 @@ TEST(RescanDrives, KeepsPresentFlagsOfListedDrivesAndStartsNewOnesAbsent) {
 }
 
 class CardFolders : public ::testing::Test {
-  protected:
+protected:
     std::string Root(const std::string& name) {
         fs::create_directories(dir / name);
         return (dir / name).string() + "/";
@@ -110,7 +110,7 @@ TEST(IsFolderPresent, OnlyExistingDirectoriesArePresent) {
 
 // A sysfs tree in miniature: block devices found through dev/block/<major:minor>.
 class FakeSysfs : public ::testing::Test {
-  protected:
+protected:
     fs::path Device(const std::string& majorMinor, const std::string& devicePath,
                     const char* removable) {
         const fs::path device = dir / "devices" / devicePath;

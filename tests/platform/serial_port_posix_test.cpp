@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class SerialPortPosixTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         m_homeEnv.emplace("XDG_CONFIG_HOME", m_home.path().string());
         ASSERT_TRUE(device.Open());

@@ -8,7 +8,7 @@
 namespace zep::test {
 
 class ScopedEnv {
-  public:
+public:
     ScopedEnv(const char* name, std::optional<std::string> value)
         : m_name(name), m_old(EnvironmentValue(name)) {
         SetEnvironmentValue(m_name, value);
@@ -17,7 +17,7 @@ class ScopedEnv {
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-  private:
+private:
     std::string m_name;
     std::optional<std::string> m_old;
 };

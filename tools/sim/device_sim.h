@@ -21,7 +21,7 @@
 namespace zep::sim {
 
 class DeviceSim {
-  public:
+public:
     virtual ~DeviceSim();
     DeviceSim(const DeviceSim&) = delete;
     DeviceSim& operator=(const DeviceSim&) = delete;
@@ -58,7 +58,7 @@ class DeviceSim {
     bool WaitForSessions(int count, int timeoutMs) const;
     bool WaitForCommands(std::size_t count, int timeoutMs) const;
 
-  protected:
+protected:
     DeviceSim(std::string prompt, SimOptions options);
 
     // Bytes from the host, on the device thread.
@@ -107,7 +107,7 @@ class DeviceSim {
         m_changed.notify_all();
     }
 
-  private:
+private:
     bool Launch(std::unique_ptr<SimLine> line);
     void Run();
     void HandleHostPresence(bool present);

@@ -16,7 +16,7 @@ struct KolvarRecord {
 };
 
 class KolvarDeviceSim final : public DeviceSim {
-  public:
+public:
     explicit KolvarDeviceSim(std::vector<KolvarRecord> records, SimOptions options = {});
     ~KolvarDeviceSim() override;
 
@@ -24,7 +24,7 @@ class KolvarDeviceSim final : public DeviceSim {
     std::vector<int> DeletedRecords() const;
     std::vector<KolvarRecord> Records() const;
 
-  private:
+private:
     void OnBytes(std::span<const std::uint8_t> bytes) override;
     void OnHostGone() override;
     void HandleLine(const std::string& line);

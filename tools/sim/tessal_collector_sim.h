@@ -23,7 +23,7 @@ struct TessalDatabase {
 };
 
 class TessalCollectorSim final : public DeviceSim {
-  public:
+public:
     explicit TessalCollectorSim(TessalDatabase database, SimOptions options = {});
     ~TessalCollectorSim() override;
 
@@ -33,7 +33,7 @@ class TessalCollectorSim final : public DeviceSim {
     // record numbers the host works with stay valid during the session.
     std::vector<TessalArchive> Archives() const;
 
-  private:
+private:
     void OnBytes(std::span<const std::uint8_t> bytes) override;
     void OnHostGone() override;
     void OnSessionEnd() override;
