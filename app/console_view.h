@@ -15,7 +15,7 @@ std::string FormatConsoleLine(Pane pane, std::string_view line, bool ansiColours
 inline constexpr const char* kLowerPaneMark = "  > ";
 
 class ConsoleView final : public MainView {
-  public:
+public:
     ConsoleView(std::ostream& out, std::ostream& errors, bool ansiColours);
 
     void AddLine(Pane pane, const std::string& line) override;
@@ -35,7 +35,7 @@ class ConsoleView final : public MainView {
     }
     void ShowError(const std::string& text) override;
 
-  private:
+private:
     std::mutex m_mutex;
     std::ostream& m_out;
     std::ostream& m_errors;

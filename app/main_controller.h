@@ -49,7 +49,7 @@ enum class OptionBox {
 enum class SystemCommand { Minimize, Restore };
 
 class MainController {
-  public:
+public:
     explicit MainController(ControllerSetup setup);
     ~MainController();
     MainController(const MainController&) = delete;
@@ -88,7 +88,7 @@ class MainController {
     std::atomic<int>& ConvertBusy() { return m_convertBusy; }
     const WorkerParams& Params() const { return m_params; }
 
-  private:
+private:
     // Settings and data exchange.
     void LoadSettings();
     void SaveSettings();

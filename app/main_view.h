@@ -38,7 +38,7 @@ struct DriveButton {
 };
 
 class MainView {
-  public:
+public:
     virtual ~MainView() = default;
 
     virtual void AddLine(Pane pane, const std::string& line) = 0;

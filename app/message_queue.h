@@ -32,7 +32,7 @@ struct MinimizeMessage {};
 using WindowMessage = std::variant<BarMessage, LogMessage, MinimizeMessage>;
 
 class MessageQueue final : public WorkerReport {
-  public:
+public:
     void SetBar1(int position, std::optional<std::string> caption) override;
     void SetBar2(int position, std::optional<std::string> caption) override;
     void AddLogLines(std::optional<std::string> lower, std::optional<std::string> upper) override;
@@ -45,7 +45,7 @@ class MessageQueue final : public WorkerReport {
     // Called after every post, from the posting thread (a window wakes its own thread here).
     void SetWakeHandler(std::function<void()> wake);
 
-  private:
+private:
     std::mutex m_mutex;
     std::condition_variable m_posted;
     std::deque<WindowMessage> m_messages;

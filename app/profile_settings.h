@@ -9,7 +9,7 @@
 namespace zep {
 
 class ProfileSettings {
-  public:
+public:
     // A value longer than this is cut, as the profile functions' 256-byte buffer did.
     static constexpr std::size_t kMaxValueLength = 255;
 
@@ -44,7 +44,7 @@ class ProfileSettings {
     const std::string& Section() const { return m_section; }
     const std::string& LastValue() const { return m_lastValue; }
 
-  private:
+private:
     void SelectSection(std::optional<std::string_view> section);
 
     std::string m_lastValue;

@@ -11,7 +11,7 @@
 namespace zep {
 
 class PromptMatcher {
-  public:
+public:
     static constexpr int kSlots = 5;
     static constexpr int kNoPrompt = -1;
     // More prompts than slots: nothing is read (the caller shows "Слишком много сигнатур!").
@@ -22,7 +22,7 @@ class PromptMatcher {
 
     int Position(int slot) const { return m_positions[slot]; }
 
-  private:
+private:
     std::array<int, kSlots> m_positions{};
 };
 

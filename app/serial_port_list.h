@@ -9,7 +9,7 @@
 namespace zep {
 
 class SerialPortList {
-  public:
+public:
     // Yields the port numbers in discovery order, or nullopt when the source cannot be read.
     using Source = std::function<std::optional<std::vector<int>>()>;
 
@@ -24,7 +24,7 @@ class SerialPortList {
     // 0 when the index is at or past the count.
     int Next(int index);
 
-  private:
+private:
     void Insert(int number);
 
     int m_error = 0;

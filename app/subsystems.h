@@ -16,7 +16,7 @@ namespace zep {
 enum class Exchange { Tessal = 0, Kolvar = 1, Zep = 2 };
 
 class Subsystems {
-  public:
+public:
     virtual ~Subsystems() = default;
 
     virtual void LoadDrivers(WorkerReport& report) = 0;
@@ -43,7 +43,7 @@ class Subsystems {
 
 // The removable drives watched for a card folder (the table of the window).
 class DriveWatch {
-  public:
+public:
     struct Drive {
         std::string root;
         bool present = false;

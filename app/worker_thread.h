@@ -10,7 +10,7 @@
 namespace zep {
 
 class WorkerThread {
-  public:
+public:
     explicit WorkerThread(WorkerLock& lock) : m_lock(lock) {}
     ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;
@@ -22,7 +22,7 @@ class WorkerThread {
     // Waits for the running worker, if any, to end.
     void Join();
 
-  private:
+private:
     WorkerLock& m_lock;
     std::thread m_thread;
 };

@@ -17,7 +17,7 @@ namespace zep {
 namespace {
 
 class DriveTableWatch final : public DriveWatch {
-  public:
+public:
     void Rescan() override { RescanDrives(&m_table, kCardFolderName); }
     void Clear() override { m_table.count = 0; }
     std::optional<std::string> FindNewCardFolder() override {
@@ -36,12 +36,12 @@ class DriveTableWatch final : public DriveWatch {
         return drives;
     }
 
-  private:
+private:
     RemovableDriveTable m_table;
 };
 
 class ThreadedSubsystems final : public Subsystems {
-  public:
+public:
     ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder)
         : m_lock(lock),
           m_clock(clock),
@@ -102,7 +102,7 @@ class ThreadedSubsystems final : public Subsystems {
         return numbers;
     }
 
-  private:
+private:
     WorkerLock& m_lock;
     Clock& m_clock;
     std::filesystem::path m_programFolder;

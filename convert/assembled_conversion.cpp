@@ -6,7 +6,7 @@
 
 #include "convert/assembled_archive.h"
 #include "convert/conversion_lines.h"
-#include "convert/output_file.h"
+#include "convert/import_text_save.h"
 #include "convert/printer_conversion.h"
 #include "convert/record_converter.h"
 #include "convert/title_strings.h"
@@ -41,22 +41,11 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
 // Writes the import file of one virtual device; false after the posted save error.
 bool WriteDeviceFile(const BoundedOutput& output, const TitleStrings& title,
                      const fs::path& importFolder, ConversionContext& context) {
-    const bool limited = output.ReachedLimit();
-    if (limited) {
-        context.report.LogUpper(kOutputLimitLine);
+    if (!SaveImportText(output, importFolder, context, title.type, title.serial, title.vname)) {
+        return false;
     }
-    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
-        case OutputFileResult::Written:
-            context.report.LogUpper(kConversionDoneLine);
-            return !limited;
-        case OutputFileResult::CannotCreate:
-            context.report.LogUpper(FolderUnavailableLine(importFolder.string()));
-            break;
-        case OutputFileResult::WriteFailed:
-            break;
-    }
-    context.report.LogLower(ImpSaveErrorLine(title.type, title.serial, title.vname));
-    return false;
+    context.report.LogUpper(kConversionDoneLine);
+    return !output.ReachedLimit();
 }
 
 bool ConvertMeterBranch(std::span<const std::uint8_t> image, const TitleStrings& title,

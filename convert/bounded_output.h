@@ -13,7 +13,7 @@
 namespace zep {
 
 class BoundedOutput {
-  public:
+public:
     explicit BoundedOutput(std::size_t capacity = kVLOutputLimit);
     BoundedOutput(const BoundedOutput&) = delete;
     BoundedOutput& operator=(const BoundedOutput&) = delete;
@@ -26,9 +26,9 @@ class BoundedOutput {
     // True when text was dropped because the buffer was full.
     bool ReachedLimit() const { return m_buffer.Overflowed(); }
 
-  private:
+private:
     class Buffer : public std::streambuf {
-      public:
+    public:
         explicit Buffer(std::size_t capacity);
         ~Buffer() override;
         Buffer(const Buffer&) = delete;
@@ -37,11 +37,11 @@ class BoundedOutput {
         std::string_view Text() const;
         bool Overflowed() const { return m_overflowed; }
 
-      protected:
+    protected:
         int_type overflow(int_type ch) override;
         std::streamsize xsputn(const char* text, std::streamsize count) override;
 
-      private:
+    private:
         std::unique_ptr<char[]> m_storage;
         std::size_t m_capacity;
         bool m_overflowed = false;

@@ -18,7 +18,7 @@
 namespace zep {
 
 class ConversionWorker {
-  public:
+public:
     struct Config {
         std::filesystem::path scanFolder;  // the program folder
         DispatchValues values;             // "Import" and "InstallTo", read once at start
@@ -47,7 +47,7 @@ class ConversionWorker {
     const std::filesystem::path& ImportFolder() const { return m_importFolder; }
     const std::filesystem::path& PrinterFolder() const { return m_printerFolder; }
 
-  private:
+private:
     enum class Setup { NotDone, Ready, Failed };
 
     bool Configure();

@@ -17,7 +17,7 @@
 namespace zep {
 
 class DriverTable {
-  public:
+public:
     static constexpr int kMaxDrivers = 100;
 
     DriverTable() = default;
@@ -46,14 +46,14 @@ class DriverTable {
     // Holds the drivers loaded for a run of calls from one thread (a conversion of one file):
     // unloading waits until the scope ends, and the calls inside need no locking of their own.
     class CallScope {
-      public:
+    public:
         explicit CallScope(const DriverTable& table) : m_table(table), m_lock(table.m_mutex) {}
         int FindDriver(const std::string& type) const { return m_table.FindLocked(type); }
         int ConvertRecord(int index, VLRecordBlock& block) const {
             return m_table.ConvertLocked(index, block);
         }
 
-      private:
+    private:
         const DriverTable& m_table;
         std::shared_lock<std::shared_mutex> m_lock;
     };
@@ -67,7 +67,7 @@ class DriverTable {
     // False when entry `entry` of driver index names no export of its library (the stub).
     bool EntryResolved(int index, int entry) const;
 
-  private:
+private:
     struct Driver {
         std::filesystem::path path;
         SharedLibrary library;

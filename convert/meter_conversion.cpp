@@ -5,7 +5,7 @@
 #include "convert/bounded_output.h"
 #include "convert/conversion_lines.h"
 #include "convert/device_label.h"
-#include "convert/output_file.h"
+#include "convert/import_text_save.h"
 #include "convert/raw_archive_reader.h"
 #include "convert/record_converter.h"
 
@@ -38,22 +38,9 @@ bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path&
         converter.Progress(reader.GetProgress());
     }
 
-    const bool limited = output.ReachedLimit();
-    if (limited) {
-        context.report.LogUpper(kOutputLimitLine);
-    }
-    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
-        case OutputFileResult::Written:
-            // A cut text is in the import file, but the raw file must stay for the rest.
-            return !limited;
-        case OutputFileResult::CannotCreate:
-            context.report.LogUpper(FolderUnavailableLine(importFolder.string()));
-            break;
-        case OutputFileResult::WriteFailed:
-            break;
-    }
-    context.report.LogLower(ImpSaveErrorLine(type, serial, virtualText));
-    return false;
+    // A cut text is in the import file, but the raw file must stay for the rest.
+    return SaveImportText(output, importFolder, context, type, serial, virtualText) &&
+           !output.ReachedLimit();
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct MeterRecord {
 };
 
 class RawArchiveReader {
-  public:
+public:
     RawArchiveReader() = default;
 
     // True when the file header and the header block are valid; the reader then stands at the
@@ -58,7 +58,7 @@ class RawArchiveReader {
     std::uint64_t Position() const { return m_position; }
     std::uint64_t FileLength() const { return m_fileLength; }
 
-  private:
+private:
     struct FileCloser {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };

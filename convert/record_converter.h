@@ -15,7 +15,7 @@ namespace zep {
 std::int32_t ClampToInt32(long value);
 
 class RecordConverter {
-  public:
+public:
     RecordConverter(ConversionContext& context, std::string type, BoundedOutput& output,
                     std::int32_t virtualDevice);
 
@@ -25,7 +25,7 @@ class RecordConverter {
     // Posts the percentage to bar 2 when it changed since the last one posted.
     void Progress(int percent);
 
-  private:
+private:
     static constexpr int kNotLookedUp = -2;
 
     ConversionContext& m_context;

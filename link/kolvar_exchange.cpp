@@ -30,7 +30,7 @@ constexpr std::int64_t kMaxTotal = INT64_MAX / 128;
 constexpr const char* kRecordReadError = "$04Ошибка считывания записи";
 
 class KolvarSession {
-  public:
+public:
     KolvarSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_env(env), m_delete(params.deleteData != 0), m_line{serial, params.port} {}
 
@@ -62,7 +62,7 @@ class KolvarSession {
         serial.PortSetReadTimeouts(m_line.port, savedTotal, savedInterval);
     }
 
-  private:
+private:
     bool ReadSizes() {
         std::array<char, kReplySize> reply{};
         long count = 0;

@@ -55,7 +55,7 @@ void FillEmptyHeaderFields(std::span<std::uint8_t> data) {
 }
 
 class TessalSession {
-  public:
+public:
     TessalSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_env(env),
           m_delete(params.deleteData != 0),
@@ -67,7 +67,7 @@ class TessalSession {
         }
     }
 
-  private:
+private:
     bool RaiseSpeed() {
         TessalSend(m_line, "set baudrate 57600 5\r\n");
         m_env.clock.SleepMs(100);

@@ -25,7 +25,7 @@ TessalState& TessalProcessState();
 
 // One exchange's line to the collector and its working buffers.
 class TessalLine {
-  public:
+public:
     static constexpr std::size_t kReplySize = 32768;
     static constexpr std::size_t kCommandSize = 256;
 
@@ -50,7 +50,7 @@ class TessalLine {
     // the length and CRC); empty otherwise.
     std::span<std::uint8_t> VolumeData();
 
-  private:
+private:
     friend int TessalReadVolume(TessalLine& line, std::string_view command, int first, int last);
 
     std::vector<std::uint8_t> m_reply;  // kReplySize bytes, NUL-terminated text or a frame

@@ -37,7 +37,7 @@ bool Contains(const std::string& text, const char* part) {
 }
 
 class ZepSession {
-  public:
+public:
     ZepSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData != 0) {}
 
@@ -68,7 +68,7 @@ class ZepSession {
         Log("$03Импорт данных завершен.");
     }
 
-  private:
+private:
     // One pass per adapter file, until a header names no file or five header requests fail.
     void RunPasses() {
         std::string current;

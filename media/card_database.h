@@ -59,7 +59,7 @@ struct CardRecord {
 };
 
 class CCardDatabase {
-  public:
+public:
     CCardDatabase() = default;
 
     // Reads the file; 0 when it is loaded. signature: the 4 bytes expected at header offset 64.
@@ -85,7 +85,7 @@ class CCardDatabase {
     std::span<const std::uint8_t> Header() const { return m_header; }
     void Release();
 
-  private:
+private:
     struct Entry {
         std::uint32_t indexPosition = 0;
         std::uint32_t recordOffset = 0;

@@ -25,14 +25,14 @@ struct FinishedArchive {
 // file system; the entries of an archive are marked only when it is published, so the marks
 // of a discarded chain never reach the card.
 class ChainAssembler {
-  public:
+public:
     ChainAssembler(CCardDatabase& database, const MediaImportContext& context)
         : m_database(database), m_context(context), m_report(context.env.report) {}
 
     void AssembleAll();
     void PublishAndMark();
 
-  private:
+private:
     enum class Step { Next, Stop };
     Step HandleEntry(std::uint32_t i);
     Step StartArchive(std::uint32_t i, const CardRecord& record);

@@ -16,12 +16,12 @@ namespace zep {
 // numbered on from the last name taken instead of from 0, so a card of thousands of archives
 // written within a second does not try every taken name again for each new one.
 class OutputNumbering {
-  public:
+public:
     // name: the stamp and the extension, the parts of an output name besides the number.
     int FirstAttempt(const std::string& name) const { return name == m_name ? m_next : 0; }
     void Taken(const std::string& name, int attempt);
 
-  private:
+private:
     std::string m_name;
     int m_next = 0;
 };

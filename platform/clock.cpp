@@ -4,7 +4,9 @@
 
 namespace zep {
 
-std::time_t SystemClock::Now() { return std::time(nullptr); }
+std::time_t SystemClock::Now() {
+    return std::time(nullptr);
+}
 
 void SystemClock::SleepMs(int milliseconds) {
     if (milliseconds > 0) {

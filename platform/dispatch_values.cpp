@@ -8,7 +8,9 @@ namespace zep {
 DispatchValues::DispatchValues(std::filesystem::path configHome)
     : m_configHome(std::move(configHome)) {}
 
-DispatchValues DispatchValues::FromEnvironment() { return DispatchValues(ConfigHome()); }
+DispatchValues DispatchValues::FromEnvironment() {
+    return DispatchValues(ConfigHome());
+}
 
 std::filesystem::path DispatchValues::VelmoraFile() const {
     return m_configHome / "Kestrom" / "Velmora.conf";

@@ -12,7 +12,7 @@
 namespace zep {
 
 class IniDocument {
-  public:
+public:
     IniDocument() = default;
     explicit IniDocument(std::string_view text);
 
@@ -29,7 +29,7 @@ class IniDocument {
 
     std::string Text() const;
 
-  private:
+private:
     // Index of the section's header line, or nullopt.
     std::optional<std::size_t> FindSection(std::string_view section) const;
     // Index one past the section's last line.

@@ -10,7 +10,7 @@
 namespace zep {
 
 class LargeBuffer {
-  public:
+public:
     LargeBuffer() = default;
     // nullopt when the memory cannot be had.
     static std::optional<LargeBuffer> Allocate(std::size_t size);
@@ -27,7 +27,7 @@ class LargeBuffer {
     bool empty() const { return m_size == 0; }
     std::span<const std::uint8_t> bytes() const { return {m_data, m_size}; }
 
-  private:
+private:
     LargeBuffer(std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
     void Free();
 

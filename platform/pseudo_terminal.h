@@ -9,7 +9,7 @@
 namespace zep {
 
 class PseudoTerminal {
-  public:
+public:
     PseudoTerminal() = default;
     ~PseudoTerminal();
     PseudoTerminal(PseudoTerminal&& other) noexcept;
@@ -39,7 +39,7 @@ class PseudoTerminal {
     void Discard();
     void Close();
 
-  private:
+private:
     int m_master = -1;
     std::string m_slavePath;
 };

@@ -16,7 +16,7 @@ namespace zep {
 enum class PublishResult { Published, NameTaken, Failed };
 
 class PendingFile {
-  public:
+public:
     // Creates the temporary file in the folder of the final names. nullopt when the folder is
     // missing or not writable.
     static std::optional<PendingFile> Create(const std::filesystem::path& folder);
@@ -48,10 +48,8 @@ class PendingFile {
     PublishResult Replace(const std::filesystem::path& finalPath);
 
     const std::filesystem::path& TemporaryPath() const { return m_tempPath; }
-    // errno of the last failure.
-    int LastError() const { return m_lastError; }
 
-  private:
+private:
     PendingFile(int fd, std::filesystem::path tempPath);
     void Discard();
 
@@ -59,7 +57,6 @@ class PendingFile {
     std::filesystem::path m_tempPath;
     bool m_flushed = false;
     bool m_published = false;
-    int m_lastError = 0;
 };
 
 // Flushes everything written so far on the file system that holds the folder, the names

@@ -8,7 +8,7 @@
 namespace zep {
 
 class RawTty {
-  public:
+public:
     RawTty() = default;
     ~RawTty();
     RawTty(RawTty&& other) noexcept;
@@ -34,7 +34,7 @@ class RawTty {
     void Discard();
     void Close();
 
-  private:
+private:
     int m_fd = -1;
 };
 

@@ -11,7 +11,7 @@
 namespace zep {
 
 class SharedLibrary {
-  public:
+public:
     // nullopt when the file cannot be loaded as a library.
     static std::optional<SharedLibrary> Open(const std::filesystem::path& path);
 
@@ -29,7 +29,7 @@ class SharedLibrary {
     void Close();
     bool IsOpen() const { return m_handle != nullptr; }
 
-  private:
+private:
     explicit SharedLibrary(void* handle) : m_handle(handle) {}
     void* m_handle = nullptr;
 };

@@ -9,9 +9,9 @@ namespace zep {
 using SelectionKey = std::uint32_t;
 
 struct WorkerParams {
-    int port = 0;         // COM port number (exchanges)
-    int deleteData = 0;   // delete processed data: m_deleteAfter or m_deleteFlash
-    std::string folder;   // card folder; the worker's own copy of the path
+    int port = 0;                         // COM port number (exchanges)
+    int deleteData = 0;                   // delete processed data: m_deleteAfter or m_deleteFlash
+    std::string folder;                   // card folder; the worker's own copy of the path
     std::vector<SelectionKey> selection;  // keys chosen in the preview; empty = take everything
 };
 

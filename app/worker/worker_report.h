@@ -16,7 +16,8 @@ public:
     // Bar 2: the same for the second bar.
     virtual void SetBar2(int position, std::optional<std::string> caption) = 0;
     // Adds the lower-pane line first, then the upper-pane line; nullopt means "no line".
-    virtual void AddLogLines(std::optional<std::string> lower, std::optional<std::string> upper) = 0;
+    virtual void AddLogLines(std::optional<std::string> lower,
+                             std::optional<std::string> upper) = 0;
 
     void LogUpper(std::string line) { AddLogLines(std::nullopt, std::move(line)); }
     void LogLower(std::string line) { AddLogLines(std::move(line), std::nullopt); }

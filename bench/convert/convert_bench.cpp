@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class SilentReport final : public zep::WorkerReport {
-  public:
+public:
     void SetBar1(int, std::optional<std::string>) override {}
     void SetBar2(int, std::optional<std::string>) override {}
     void AddLogLines(std::optional<std::string> lower, std::optional<std::string> upper) override {

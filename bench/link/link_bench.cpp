@@ -17,6 +17,7 @@
 
 #include "link/exchanges.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/serial_port_factory.h"
 #include "tools/sim/kolvar_device_sim.h"
 #include "tools/sim/tessal_collector_sim.h"
@@ -33,7 +34,7 @@ constexpr double kBytesPerSecond = 57600 / 10.0;
 
 // Counts what the device sent; everything else passes through.
 class CountingPort final : public SerialPort {
-  public:
+public:
     explicit CountingPort(SerialPort& inner) : m_inner(inner) {}
     std::int64_t BytesIn() const { return m_bytesIn; }
 
@@ -69,14 +70,14 @@ class CountingPort final : public SerialPort {
     int PortOutputPending(int p) override { return m_inner.PortOutputPending(p); }
     int PortLineStatus(int p) override { return m_inner.PortLineStatus(p); }
 
-  private:
+private:
     SerialPort& m_inner;
     std::atomic<std::int64_t> m_bytesIn{0};
 };
 
 // Sums the prescribed pauses (polling sleeps of 1 ms are not pauses).
 class PauseClock final : public Clock {
-  public:
+public:
     std::time_t Now() override { return m_inner.Now(); }
     void SleepMs(int ms) override {
         if (ms > 1)
@@ -86,13 +87,13 @@ class PauseClock final : public Clock {
     std::int64_t TickMs() override { return m_inner.TickMs(); }
     std::int64_t PausesMs() const { return m_pausesMs; }
 
-  private:
+private:
     Clock& m_inner = DefaultClock();
     std::int64_t m_pausesMs = 0;
 };
 
 class SilentReport final : public WorkerReport {
-  public:
+public:
     void SetBar1(int, std::optional<std::string>) override {}
     void SetBar2(int, std::optional<std::string>) override {}
     void AddLogLines(std::optional<std::string>, std::optional<std::string> upper) override {
@@ -191,7 +192,7 @@ int main(int argc, char** argv) {
     const fs::path work =
         fs::temp_directory_path() / ("zep-link-bench-" + std::to_string(std::random_device{}()));
     fs::create_directories(work / "config");
-    setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    SetEnvironmentValue("XDG_CONFIG_HOME", (work / "config").string());
     std::mt19937 random(2009);
 
     sim::SimOptions options;

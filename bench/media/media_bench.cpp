@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 using Seconds = std::chrono::duration<double>;
 
 class CountingReport : public zep::WorkerReport {
-  public:
+public:
     void SetBar1(int, std::optional<std::string>) override { ++bars; }
     void SetBar2(int, std::optional<std::string>) override {}
     void AddLogLines(std::optional<std::string>, std::optional<std::string> upper) override {

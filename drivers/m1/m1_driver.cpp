@@ -6,6 +6,7 @@
 #include <span>
 
 #include "drivers/m1/reading_format.h"
+#include "drivers/m1/record_call.h"
 #include "sdk/vl_driver.h"
 
 namespace {
@@ -36,13 +37,7 @@ std::int32_t Render(std::ostream& out, int kind, std::span<const unsigned char> 
 }  // namespace
 
 VL_EXPORT int M1ConvertRecord(VLRecordBlock* block, int size) {
-    if (block == nullptr || size < static_cast<int>(sizeof(VLRecordBlock)) ||
-        block->out == nullptr || block->data == nullptr || block->length <= 0) {
-        return 0;
-    }
-    block->result = Render(*block->out, block->kind,
-                           std::span(block->data, static_cast<std::size_t>(block->length)));
-    return kVLCallDone;
+    return sample::ConvertBlock(block, size, Render);
 }
 
 VL_EXPORT const char* M1Describe() {

@@ -14,7 +14,7 @@ namespace {
 
 // One scratch file per fuzzing process, removed when the process ends.
 class ScratchFile {
-  public:
+public:
     ScratchFile() {
         std::random_device random;
         m_path = std::filesystem::temp_directory_path() /
@@ -34,7 +34,7 @@ class ScratchFile {
         return m_path;
     }
 
-  private:
+private:
     std::filesystem::path m_path;
 };
 

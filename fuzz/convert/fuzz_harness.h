@@ -15,14 +15,14 @@
 namespace zep::fuzz {
 
 class SilentReport final : public WorkerReport {
-  public:
+public:
     void SetBar1(int, std::optional<std::string>) override {}
     void SetBar2(int, std::optional<std::string>) override {}
     void AddLogLines(std::optional<std::string>, std::optional<std::string>) override {}
 };
 
 class Harness {
-  public:
+public:
     Harness() {
         std::random_device random;
         m_root = std::filesystem::temp_directory_path() /
@@ -66,7 +66,7 @@ class Harness {
     std::filesystem::path ImportFolder() const { return m_root / "import"; }
     ConversionContext& Context() { return m_context; }
 
-  private:
+private:
     std::filesystem::path m_root;
     SilentReport m_report;
     DriverTable m_drivers;

@@ -14,7 +14,7 @@
 namespace zep::fuzz {
 
 class ByteFeedPort final : public SerialPort {
-  public:
+public:
     explicit ByteFeedPort(std::span<const std::uint8_t> input) : m_input(input) {}
 
     int PortOpen(int) override { return 0; }
@@ -51,28 +51,28 @@ class ByteFeedPort final : public SerialPort {
 
     bool Exhausted() const { return m_next >= m_input.size(); }
 
-  private:
+private:
     std::span<const std::uint8_t> m_input;
     std::size_t m_next = 0;
 };
 
 class FreeClock final : public Clock {
-  public:
+public:
     std::time_t Now() override { return 1700000000 + m_ms / 1000; }
     void SleepMs(int milliseconds) override { m_ms += milliseconds > 0 ? milliseconds : 0; }
     std::int64_t TickMs() override { return m_ms; }
 
-  private:
+private:
     std::int64_t m_ms = 0;
 };
 
 class SilentReport final : public WorkerReport {
-  public:
+public:
     void SetBar1(int position, std::optional<std::string>) override { Check(position); }
     void SetBar2(int position, std::optional<std::string>) override { Check(position); }
     void AddLogLines(std::optional<std::string>, std::optional<std::string>) override {}
 
-  private:
+private:
     // A percentage outside 0..100 is a fault worth a crash report.
     static void Check(int position) {
         if (position < 0 || position > 100)

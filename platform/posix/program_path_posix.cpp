@@ -33,7 +33,9 @@ std::filesystem::path ProgramFile() {
     return executable;
 }
 
-std::filesystem::path ProgramFolder() { return ProgramFile().parent_path(); }
+std::filesystem::path ProgramFolder() {
+    return ProgramFile().parent_path();
+}
 
 void SetProgramDirOverride(const std::filesystem::path& folder) {
     std::lock_guard guard(g_overrideMutex);

@@ -32,8 +32,7 @@ PendingFile::PendingFile(PendingFile&& other) noexcept
     : m_fd(other.m_fd),
       m_tempPath(std::move(other.m_tempPath)),
       m_flushed(other.m_flushed),
-      m_published(other.m_published),
-      m_lastError(other.m_lastError) {
+      m_published(other.m_published) {
     other.m_fd = -1;
     other.m_tempPath.clear();
 }
@@ -45,7 +44,6 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
         m_tempPath = std::move(other.m_tempPath);
         m_flushed = other.m_flushed;
         m_published = other.m_published;
-        m_lastError = other.m_lastError;
         other.m_fd = -1;
         other.m_tempPath.clear();
     }
@@ -75,7 +73,6 @@ std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
             if (errno == EINTR) {
                 continue;
             }
-            m_lastError = errno;
             break;
         }
         if (n == 0) {
@@ -96,11 +93,7 @@ bool PendingFile::Finish() {
     }
     const int fd = m_fd;
     m_fd = -1;
-    if (close(fd) != 0) {
-        m_lastError = errno;
-        return false;
-    }
-    return true;
+    return close(fd) == 0;
 }
 
 namespace {
@@ -136,13 +129,11 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
         const int error =
             m_fd >= 0 ? (fsync(m_fd) == 0 ? 0 : errno) : FlushPath(m_tempPath, O_RDONLY);
         if (error != 0) {
-            m_lastError = error;
             return PublishResult::Failed;
         }
         m_flushed = true;
     }
     if (link(m_tempPath.c_str(), finalPath.c_str()) != 0) {
-        m_lastError = errno;
         return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
     }
     m_published = true;
@@ -161,13 +152,11 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     }
     if (!m_flushed) {
         if (fsync(m_fd) != 0) {
-            m_lastError = errno;
             return PublishResult::Failed;
         }
         m_flushed = true;
     }
     if (rename(m_tempPath.c_str(), finalPath.c_str()) != 0) {
-        m_lastError = errno;
         return PublishResult::Failed;
     }
     m_published = true;

@@ -68,7 +68,7 @@ bool WaitReady(int fd, short events, std::int64_t deadline) {
 }
 
 class PosixPort {
-  public:
+public:
     PosixPort(int fd, const termios& original) : m_fd(fd), m_original(original) {}
     ~PosixPort() {
         ioctl(m_fd, TIOCNXCL);
@@ -98,7 +98,7 @@ class PosixPort {
         return static_cast<int>(std::min<std::uint32_t>(total, INT_MAX));
     }
 
-  private:
+private:
     int m_fd;
     termios m_original;
     std::atomic<std::uint32_t> m_total{kNeverWait};
@@ -106,7 +106,7 @@ class PosixPort {
 };
 
 class PosixSerialPort final : public SerialPort {
-  public:
+public:
     int PortOpen(int port) override {
         std::lock_guard guard(m_mutex);
         if (m_ports.count(port) != 0) {
@@ -311,7 +311,7 @@ class PosixSerialPort final : public SerialPort {
         return (lines & TIOCM_CTS) != 0 ? 1 : 0;
     }
 
-  private:
+private:
     std::shared_ptr<PosixPort> Find(int port) const {
         std::lock_guard guard(m_mutex);
         const auto found = m_ports.find(port);

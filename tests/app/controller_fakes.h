@@ -41,7 +41,7 @@ inline std::ptrdiff_t IndexOf(const Events& events, const std::string& event) {
 }
 
 class FakeView final : public MainView {
-  public:
+public:
     explicit FakeView(Events& events) : m_events(events) {}
 
     struct Line {
@@ -109,7 +109,7 @@ class FakeView final : public MainView {
     }
     void ShowError(const std::string& text) override { errors.push_back(text); }
 
-  private:
+private:
     std::vector<std::string> Texts(zep::Pane pane) const {
         std::vector<std::string> texts;
         for (const auto& line : lines) {
@@ -125,7 +125,7 @@ class FakeView final : public MainView {
 // Starting a worker takes the lock on the worker's behalf, as a real worker does first; the
 // test ends the "worker" by releasing it.
 class FakeSubsystems final : public Subsystems {
-  public:
+public:
     FakeSubsystems(Events& events, WorkerLock& lock) : m_events(events), m_lock(lock) {}
 
     std::vector<WorkerParams> started;
@@ -172,7 +172,7 @@ class FakeSubsystems final : public Subsystems {
     // Ends the running "worker".
     void FinishWorker() { m_lock.Release(); }
 
-  private:
+private:
     void Run(const WorkerParams& params, WorkerReport& sink) {
         started.push_back(params);
         report = &sink;
@@ -183,7 +183,7 @@ class FakeSubsystems final : public Subsystems {
 };
 
 class FakeDrives final : public DriveWatch {
-  public:
+public:
     explicit FakeDrives(Events& events) : m_events(events) {}
 
     std::deque<std::string> newFolders;  // answers of the next searches
@@ -207,7 +207,7 @@ class FakeDrives final : public DriveWatch {
     void Rearm(int k) override { rearmed.push_back(k); }
     std::vector<Drive> Drives() const override { return drives; }
 
-  private:
+private:
     Events& m_events;
 };
 

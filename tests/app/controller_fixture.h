@@ -14,7 +14,7 @@
 namespace zep::test {
 
 class ControllerTest : public ::testing::Test {
-  protected:
+protected:
     using Op = FakeSerialPort::Op;
 
     ControllerTest() {

@@ -21,7 +21,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 class Inspect : public ::testing::Test {
-  protected:
+protected:
     // Writes the file, inspects it alone and keeps the report.
     int Run(const std::string& name, const Bytes& content) {
         test::WriteFileBytes(m_dir / name, content);

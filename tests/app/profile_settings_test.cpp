@@ -15,11 +15,11 @@ namespace fs = std::filesystem;
 
 // Restores the working directory a test changed.
 class CurrentDirectoryGuard {
-  public:
+public:
     CurrentDirectoryGuard() : m_saved(fs::current_path()) {}
     ~CurrentDirectoryGuard() { fs::current_path(m_saved); }
 
-  private:
+private:
     fs::path m_saved;
 };
 
@@ -73,7 +73,7 @@ TEST(ParseIntLikeAtoi, LeadingNumberOrZero) {
 }
 
 class ProfileSettingsFile : public ::testing::Test {
-  protected:
+protected:
     fs::path Ini() const { return m_dir / "zepimport.ini"; }
     ProfileSettings Open(const char* section = "General") const {
         return ProfileSettings(Ini().string(), section, true);

@@ -6,7 +6,7 @@ namespace zep::test {
 namespace {
 
 class AssembledConversionTest : public ConversionTestBase {
-  protected:
+protected:
     bool Convert(const Bytes& archive) {
         label = "unchanged";
         return ConvertAssembledArchive(WriteRaw("20240101120000.bin", archive), import.path(),

@@ -69,7 +69,7 @@ inline std::filesystem::path CopyDriver(const std::string& fileName,
 
 // A configuration home with the dispatch system's values; empty values are left out.
 class DispatchSetup {
-  public:
+public:
     DispatchValues Values(const std::string& drivers, const std::string& import,
                           const std::string& installTo = {}) const {
         std::filesystem::create_directories(m_home.path() / "Kestrom");
@@ -88,7 +88,7 @@ class DispatchSetup {
         return DispatchValues(m_home.path());
     }
 
-  private:
+private:
     TempDir m_home;
 };
 

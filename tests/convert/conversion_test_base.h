@@ -15,7 +15,7 @@
 namespace zep::test {
 
 class ConversionTestBase : public ::testing::Test {
-  protected:
+protected:
     // The script driver ("TEST"), the sample drivers ("M1", the Kolvar type) and "NULL".
     static void SetUpTestSuite() {
         s_driverFolder = std::make_unique<TempDir>();
@@ -40,6 +40,16 @@ class ConversionTestBase : public ::testing::Test {
     std::string Stamp() { return FormatLocalTime(clock.Now(), kFileStampPattern); }
 
     std::vector<std::string> ImportFiles() const { return ListFiles(import.path()); }
+    // The upper-pane lines saying that a driver processed a record only in part.
+    std::vector<std::string> Incomplete() const {
+        std::vector<std::string> lines;
+        for (const auto& line : report.Upper()) {
+            if (line.find("не полностью") != std::string::npos) {
+                lines.push_back(line);
+            }
+        }
+        return lines;
+    }
 
     static Bytes Script(const std::string& text) { return ToBytes(text); }
     static Bytes Result(int code) { return {'R', static_cast<std::uint8_t>(code)}; }

@@ -16,7 +16,7 @@ const std::string kHeader = "Type=M1\nSerial=123\nVirtual=2\nVname=Flat\n";
 
 // Remembers the busy flag as it was at each bar-2 report.
 class BusyWatchingReport : public RecordingReport {
-  public:
+public:
     explicit BusyWatchingReport(const std::atomic<int>& busy) : m_busy(busy) {}
     void SetBar2(int position, std::optional<std::string> caption) override {
         {
@@ -30,14 +30,14 @@ class BusyWatchingReport : public RecordingReport {
         return m_busyAtCaption;
     }
 
-  private:
+private:
     const std::atomic<int>& m_busy;
     mutable std::mutex m_mutex;
     std::vector<std::pair<std::string, int>> m_busyAtCaption;
 };
 
 class ConversionWorkerTest : public ConversionTestBase {
-  protected:
+protected:
     std::unique_ptr<ConversionWorker> MakeWorker(const std::string& importValue,
                                                  const std::string& installTo = {}) {
         return std::make_unique<ConversionWorker>(

@@ -27,7 +27,7 @@ struct BoundedBlock {
 };
 
 class DriverTableTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ZepProbeReset(); }
 
     std::set<std::string> Names() const {

@@ -15,7 +15,7 @@ const std::string kDeviceSection =
     "\r\n\r\n[DEVICE_END]\r\n";
 
 class MeterConversionTest : public ConversionTestBase {
-  protected:
+protected:
     bool Convert(const Bytes& archive) {
         label = "unchanged";
         return ConvertMeterArchive(WriteRaw("20240101120000.bia", archive), import.path(), context,
@@ -34,15 +34,6 @@ class MeterConversionTest : public ConversionTestBase {
         const auto files = ImportFiles();
         return files.size() == 1 ? ReadFileText(import / files[0])
                                  : "<" + std::to_string(files.size()) + " files>";
-    }
-    std::vector<std::string> Incomplete() const {
-        std::vector<std::string> lines;
-        for (const auto& line : report.Upper()) {
-            if (line.find("не полностью") != std::string::npos) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
     }
 
     std::string label;

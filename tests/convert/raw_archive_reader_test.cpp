@@ -20,7 +20,7 @@ using Failure = RawArchiveReader::OpenFailure;
 using Stop = RawArchiveReader::StopReason;
 
 class RawArchiveReaderTest : public ::testing::Test {
-  protected:
+protected:
     // Writes the bytes as a file and opens it with a fresh reader.
     bool OpenBytes(const Bytes& bytes) {
         test::WriteFileBytes(File(), bytes);

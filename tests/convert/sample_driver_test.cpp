@@ -11,7 +11,7 @@ const std::string kKolvarType = "\xC6\xD3\xC2.\xD0-1";
 
 // Little-endian record fields as the meters store them.
 class Fields {
-  public:
+public:
     Fields& U32(std::uint32_t v) {
         for (int i = 0; i < 4; ++i) {
             m_bytes.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -28,7 +28,7 @@ class Fields {
     }
     Bytes Build() const { return m_bytes; }
 
-  private:
+private:
     Bytes m_bytes;
 };
 
@@ -40,7 +40,7 @@ const std::string kReadingFields =
     "000000\r\n";
 
 class SampleDriverTest : public ConversionTestBase {
-  protected:
+protected:
     // The driver's text for the records, without the device section.
     std::string Render(const std::string& type, const std::vector<RawRecord>& records) {
         std::string label;
@@ -56,15 +56,6 @@ class SampleDriverTest : public ConversionTestBase {
         std::filesystem::remove(import / files.back());
         const std::string end = "[DEVICE_END]\r\n";
         return text.substr(text.find(end) + end.size());
-    }
-    std::vector<std::string> Incomplete() const {
-        std::vector<std::string> lines;
-        for (const auto& line : report.Upper()) {
-            if (line.find("не полностью") != std::string::npos) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
     }
 };
 

@@ -4,7 +4,6 @@
 // the poll opens it, and the prompt is consumed as the poll consumes it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -14,30 +13,20 @@
 #include "platform/clock.h"
 #include "platform/serial_port_factory.h"
 #include "tests/support/recording_report.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep::test {
 
 class LinkSession {
-  public:
+public:
     static constexpr int kPort = 61;
 
     LinkSession() {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_hadHome = old != nullptr;
-        m_oldHome = old ? old : "";
-        setenv("XDG_CONFIG_HOME", m_home.path().c_str(), 1);
         params.port = kPort;
         params.deleteData = 1;
     }
-    ~LinkSession() {
-        port->PortClose(kPort);
-        if (m_hadHome) {
-            setenv("XDG_CONFIG_HOME", m_oldHome.c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-    }
+    ~LinkSession() { port->PortClose(kPort); }
 
     // Opens COM<kPort> on the device's tty and waits (up to 5 s) for its prompt.
     bool Connect(const std::string& tty, const std::string& prompt) {
@@ -91,10 +80,9 @@ class LinkSession {
     WorkerEnvironment env{report, DefaultClock(), lock, folder.path()};
     std::unique_ptr<SerialPort> port = CreateSerialPort();
 
-  private:
+private:
     TempDir m_home;
-    bool m_hadHome = false;
-    std::string m_oldHome;
+    ScopedEnv m_homeEnv{"XDG_CONFIG_HOME", m_home.path().string()};
 };
 
 }  // namespace zep::test

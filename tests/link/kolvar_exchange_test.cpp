@@ -13,7 +13,7 @@ namespace {
 
 // The device's side: numbered records sent in chunks; a test may spoil the chunks.
 class KolvarDevice {
-  public:
+public:
     std::vector<Bytes> records;
     std::size_t chunkSize = 8192;
     std::string recordCount;                 // "RECORDS=" value; empty = the real count
@@ -33,7 +33,7 @@ class KolvarDevice {
                                               [&](auto& c) { return c.rfind(prefix, 0) == 0; }));
     }
 
-  private:
+private:
     void OnWrite(FakeSerialPort& port, const std::string& command) {
         commands.push_back(command);
         int r = 0;
@@ -71,7 +71,7 @@ class KolvarDevice {
 };
 
 class KolvarExchangeTest : public ::testing::Test {
-  protected:
+protected:
     void Run() {
         device.Attach(rig);
         EXPECT_EQ(KolvarExchange(rig.params, rig.port, rig.env), 0);

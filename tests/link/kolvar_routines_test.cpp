@@ -51,7 +51,7 @@ TEST(KolvarParseLong, KeyedNumbers) {
 }
 
 class KolvarFrameTest : public ::testing::Test {
-  protected:
+protected:
     int Read(const Bytes& input) {
         port.AddInput(input);
         return KolvarReadFrame(line, frame);

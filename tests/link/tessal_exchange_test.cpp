@@ -21,7 +21,7 @@ Bytes Volume(const std::string& header, const Bytes& content) {
 
 // The collector's side: a database of archives, each a run of volumes (records).
 class Collector {
-  public:
+public:
     std::vector<std::vector<Bytes>> archives;
     std::string version = "0.97";
     std::string records;  // the "Records=" value; empty = the real count
@@ -38,7 +38,7 @@ class Collector {
         rig.port.SetResponder([this](FakeSerialPort& p, const std::string& w) { OnWrite(p, w); });
     }
 
-  private:
+private:
     int RecordCount() const {
         int n = 0;
         for (const auto& a : archives) n += static_cast<int>(a.size());
@@ -87,7 +87,7 @@ class Collector {
 };
 
 class TessalExchangeTest : public ::testing::Test {
-  protected:
+protected:
     void Run() {
         collector.Attach(rig);
         EXPECT_EQ(TessalExchange(rig.params, rig.port, rig.env), 0);

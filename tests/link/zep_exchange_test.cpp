@@ -15,7 +15,7 @@ struct AdapterFile {
 
 // The adapter's side of the conversation, as far as these tests need it.
 class ZepAdapter {
-  public:
+public:
     std::vector<AdapterFile> files;
     bool confirmSpeed = true;
     int silentHeaders = 0;  // headers not answered
@@ -36,7 +36,7 @@ class ZepAdapter {
         });
     }
 
-  private:
+private:
     void OnWrite(FakeSerialPort& port, const std::string& written) {
         const bool here = m_cursor < files.size();
         switch (written[0]) {
@@ -81,7 +81,7 @@ class ZepAdapter {
 };
 
 class ZepExchangeTest : public ::testing::Test {
-  protected:
+protected:
     void Run() {
         adapter.Attach(rig);
         EXPECT_EQ(ZepExchange(rig.params, rig.port, rig.env), 0);

@@ -16,7 +16,7 @@ using cardgen::CardRecordSpec;
 using test::TempDir;
 
 class CardDatabaseFile : public ::testing::Test {
-  protected:
+protected:
     int LoadBytes(const Bytes& bytes) {
         cardgen::WriteBytes(file, bytes);
         return database.Load(file);

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "platform/environment.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep {
@@ -52,7 +51,7 @@ TEST(RescanDrives, KeepsPresentFlagsOfListedDrivesAndStartsNewOnesAbsent) {
 }
 
 class CardFolders : public ::testing::Test {
-  protected:
+protected:
     std::string Root(const std::string& name) {
         fs::create_directories(dir / name);
         return (dir / name).string() + "/";
@@ -111,7 +110,7 @@ TEST(IsFolderPresent, OnlyExistingDirectoriesArePresent) {
 
 // A sysfs tree in miniature: block devices found through dev/block/<major:minor>.
 class FakeSysfs : public ::testing::Test {
-  protected:
+protected:
     fs::path Device(const std::string& majorMinor, const std::string& devicePath,
                     const char* removable) {
         const fs::path device = dir / "devices" / devicePath;
@@ -159,9 +158,9 @@ TEST(MediaRoots, ListedFoldersBecomeRootsAfterTheMounts) {
 
     TempDir dir;
     const std::string listed = (dir / "card").string();
-    ASSERT_EQ(setenv("ZEPIMPORT_MEDIA_ROOTS", listed.c_str(), 1), 0);
+    ASSERT_TRUE(SetEnvironmentValue("ZEPIMPORT_MEDIA_ROOTS", listed));
     const auto roots = ListRemovableDriveRoots();
-    unsetenv("ZEPIMPORT_MEDIA_ROOTS");
+    SetEnvironmentValue("ZEPIMPORT_MEDIA_ROOTS", std::nullopt);
     ASSERT_FALSE(roots.empty());
     EXPECT_EQ(roots.back(), listed + "/");
 }

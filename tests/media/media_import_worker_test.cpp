@@ -23,7 +23,7 @@ using test::ReadFileBytes;
 
 // A report that also notes whether every line arrived while the worker held its lock.
 class LockWatchingReport : public test::RecordingReport {
-  public:
+public:
     explicit LockWatchingReport(WorkerLock& lock) : m_lock(lock) {}
     void AddLogLines(std::optional<std::string> lower, std::optional<std::string> upper) override {
         allUnderLock = allUnderLock && m_lock.IsHeld();
@@ -31,12 +31,12 @@ class LockWatchingReport : public test::RecordingReport {
     }
     bool allUnderLock = true;
 
-  private:
+private:
     WorkerLock& m_lock;
 };
 
 class MediaImport : public ::testing::Test {
-  protected:
+protected:
     MediaImport() {
         fs::create_directories(card);
         fs::create_directories(program);

@@ -19,7 +19,7 @@ using cardgen::CardLayout;
 using cardgen::CardRecordSpec;
 
 class Preview : public ::testing::Test {
-  protected:
+protected:
     const PreviewRow* RowWithSerial(const std::string& serial) const {
         for (const auto& row : contents.rows) {
             if (row.serialNumber == serial) {

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep::test {
@@ -56,19 +55,12 @@ TEST(SerialDeviceMap, MissingFoldersGiveNothingAndLinksComeFromTheConfigHome) {
     TempDir root;
     EXPECT_TRUE(ListSerialDevicesFrom({root / "a", root / "b", root / "c"}).empty());
 
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = old ? old : "";
-    setenv("XDG_CONFIG_HOME", root.path().c_str(), 1);
+    ScopedEnv home("XDG_CONFIG_HOME", root.path().string());
     fs::create_directories(root / "zepimport" / "ports");
     WriteFileText(root / "tty", "");
     fs::create_symlink(root / "tty", root / "zepimport" / "ports" / "COM42");
     EXPECT_EQ(FindSerialDevice(42), root / "zepimport" / "ports" / "COM42");
     EXPECT_EQ(FindSerialDevice(43), std::nullopt);
-    if (old) {
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    } else {
-        unsetenv("XDG_CONFIG_HOME");
-    }
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // configuration folder.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port_factory.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep::test {
@@ -16,22 +17,15 @@ namespace {
 namespace fs = std::filesystem;
 
 class SerialPortPosixTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_hadHome = old != nullptr;
-        m_oldHome = old ? old : "";
-        setenv("XDG_CONFIG_HOME", m_home.path().c_str(), 1);
+        m_homeEnv.emplace("XDG_CONFIG_HOME", m_home.path().string());
         ASSERT_TRUE(device.Open());
         Link(kPort, device.SlavePath());
     }
     void TearDown() override {
         port->PortClose(kPort);
-        if (m_hadHome) {
-            setenv("XDG_CONFIG_HOME", m_oldHome.c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
+        m_homeEnv.reset();
     }
     void Link(int number, const std::string& target) {
         const fs::path folder = m_home.path() / "zepimport" / "ports";
@@ -57,8 +51,7 @@ class SerialPortPosixTest : public ::testing::Test {
 
     static constexpr int kPort = 77;
     TempDir m_home;
-    bool m_hadHome = false;
-    std::string m_oldHome;
+    std::optional<ScopedEnv> m_homeEnv;
     PseudoTerminal device;
     std::unique_ptr<SerialPort> port = CreateSerialPort();
 };

@@ -18,7 +18,7 @@ constexpr std::time_t kJuly = 1782907200;
 // Installs a named zone as the system zone, runs the time-base step, and gives back the TZ
 // value it chose. The previous TZ returns when the test ends.
 class TimeBase : public ::testing::Test {
-  protected:
+protected:
     std::string FixIn(const char* zone) {
         m_zone.emplace("TZ", zone);
         tzset();

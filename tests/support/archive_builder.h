@@ -36,7 +36,7 @@ enum class RecordFlaw {
 };
 
 class MeterArchiveBuilder {
-  public:
+public:
     // The whole header text (key=value lines, each usually ended by '\n'); replaces earlier
     // text. Bytes are taken as they are (Windows-1251 where the device uses it).
     MeterArchiveBuilder& HeaderText(std::string text);
@@ -62,7 +62,7 @@ class MeterArchiveBuilder {
     Bytes Build() const;
     void WriteTo(const std::filesystem::path& file) const;
 
-  private:
+private:
     std::string m_text;
     HeaderFlaw m_flaw = HeaderFlaw::None;
     std::optional<std::uint16_t> m_length;
@@ -75,7 +75,7 @@ class MeterArchiveBuilder {
 Bytes MeterRecordBytes(std::uint8_t kind, const Bytes& data, RecordFlaw flaw = RecordFlaw::None);
 
 class AssembledArchiveBuilder {
-  public:
+public:
     // Appends one NUL-terminated title string.
     AssembledArchiveBuilder& Title(std::string_view text);
     AssembledArchiveBuilder& Titles(std::initializer_list<std::string_view> texts);
@@ -92,7 +92,7 @@ class AssembledArchiveBuilder {
     Bytes Build() const;
     void WriteTo(const std::filesystem::path& file) const;
 
-  private:
+private:
     Bytes m_title;
     std::optional<std::uint16_t> m_length;
     Bytes m_body;

@@ -8,7 +8,8 @@ namespace zep::test {
 
 class FakeClock : public Clock {
 public:
-    explicit FakeClock(std::time_t start = 1700000000) : m_ms(static_cast<std::int64_t>(start) * 1000) {}
+    explicit FakeClock(std::time_t start = 1700000000)
+        : m_ms(static_cast<std::int64_t>(start) * 1000) {}
     std::time_t Now() override { return static_cast<std::time_t>(m_ms.load() / 1000); }
     void SleepMs(int milliseconds) override {
         if (milliseconds > 0) {

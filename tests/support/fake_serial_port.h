@@ -19,7 +19,7 @@
 namespace zep::test {
 
 class FakeSerialPort : public SerialPort {
-  public:
+public:
     enum class Op {
         Open,
         Close,
@@ -106,7 +106,7 @@ class FakeSerialPort : public SerialPort {
     int PortOutputPending(int port) override;
     int PortLineStatus(int port) override;
 
-  private:
+private:
     static constexpr int kSilence = -1;
 
     bool Fails(Op op);            // consumes one failure of op; caller holds the mutex

@@ -11,7 +11,7 @@
 namespace zep::test {
 
 class LineHost {
-  public:
+public:
     // Opens the path raw at the speed; false when it cannot.
     bool Open(const std::string& path, int speed = 9600);
     void Close() { m_tty.Close(); }
@@ -29,7 +29,7 @@ class LineHost {
     // True when a read reported the line gone (the device unplugged).
     bool LineLost() const { return m_lost; }
 
-  private:
+private:
     bool ReadMore(int timeoutMs);
 
     RawTty m_tty;

@@ -1,9 +1,9 @@
 #pragma once
 // A fresh folder per test, removed afterwards.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-#include <cstdint>
 
 namespace zep::test {
 

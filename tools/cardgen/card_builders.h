@@ -52,7 +52,7 @@ struct CardLayout {
 };
 
 class CardDatabaseBuilder {
-  public:
+public:
     CardDatabaseBuilder& Version(std::uint16_t version);
     CardDatabaseBuilder& Signature(const std::string& four);
     // The index is split into two blocks, the first holding this many entries.
@@ -65,7 +65,7 @@ class CardDatabaseBuilder {
     std::size_t Count() const { return m_records.size(); }
     Bytes Build(CardLayout* layout = nullptr) const;
 
-  private:
+private:
     std::uint16_t m_version = 0;
     std::string m_signature = "Tess";
     std::size_t m_secondBlockAfter = 0;

@@ -4,9 +4,9 @@
 //                         equal-offsets|void|deleted]
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -90,8 +90,8 @@ CardDatabaseBuilder BuildDatabase(const Options& options) {
         first.serial = std::to_string(200001 + a);
         first.vname = "ЦТП-" + std::to_string(a + 1);
         first.virtualList = std::to_string(a % 4 + 1);
-        builder.AddArchive(first, ReadingVolumes(options.payload, options.volumes,
-                                                 static_cast<unsigned>(a + 1)));
+        builder.AddArchive(
+            first, ReadingVolumes(options.payload, options.volumes, static_cast<unsigned>(a + 1)));
     }
     if (options.damage == "broken-chain") {
         // A chain 1, 3: the second volume never made it to the card.

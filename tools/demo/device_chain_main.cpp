@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/exit_signals.h"
 #include "tools/demo/line_relay.h"
 #include "tools/sim/sim_content.h"
 #include "tools/sim/sim_program.h"
@@ -69,7 +70,7 @@ std::vector<std::unique_ptr<DeviceSim>> Devices(const Options& options) {
 bool Serve(demo::LineRelay& relay, DeviceSim& device, int timeoutSeconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     while (device.SessionsEnded() == 0) {
-        if (StopRequested() || !relay.Pump(10)) {
+        if (ExitSignalReceived() || !relay.Pump(10)) {
             return false;
         }
         if (std::chrono::steady_clock::now() > deadline) {
@@ -103,11 +104,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     PrintLine("COM" + std::to_string(options.com) + " is " + relay.PortPath());
-    InstallStopRequest();
+    InstallExitSignals();
 
     int served = 0;
     for (auto& device : Devices(options)) {
-        if (StopRequested() || !device->Start() || !relay.Plug(device->SlavePath())) {
+        if (ExitSignalReceived() || !device->Start() || !relay.Plug(device->SlavePath())) {
             break;
         }
         const bool ok = Serve(relay, *device, options.sessionTimeoutSeconds);
@@ -123,7 +124,7 @@ int main(int argc, char** argv) {
     PrintLine("served " + std::to_string(served) + " of 3 devices");
     // The port stays, empty, until the demo ends: a port that vanished under the program would
     // only add an error line to its closing steps.
-    while (!StopRequested()) {
+    while (!ExitSignalReceived()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     RemoveComLink(link, relay.PortPath());

@@ -5,14 +5,18 @@
 
 namespace zep::demo {
 
-bool LineRelay::Open() { return m_port.Open(); }
+bool LineRelay::Open() {
+    return m_port.Open();
+}
 
 bool LineRelay::Plug(const std::string& devicePath) {
     const int speed = m_port.LineSpeed();
     return m_device.Open(devicePath, speed > 0 ? speed : 9600);
 }
 
-void LineRelay::Unplug() { m_device.Close(); }
+void LineRelay::Unplug() {
+    m_device.Close();
+}
 
 bool LineRelay::Pump(int waitMs) {
     if (!m_device.IsOpen()) {

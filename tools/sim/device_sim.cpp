@@ -281,6 +281,23 @@ bool DeviceSim::Reply(std::string_view text, const std::optional<SimFault>& faul
                  fault);
 }
 
+void DeviceSim::ReplyText(std::string_view command, const std::string& body,
+                          std::string_view errorWord, std::string_view promptEnd) {
+    const auto fault =
+        StrikingFault(command, {FaultKind::Silence, FaultKind::ErrorReply, FaultKind::MissingKey,
+                                FaultKind::Garbage, FaultKind::Truncate, FaultKind::Unplug});
+    if (fault && fault->kind == FaultKind::Silence) {
+        return;
+    }
+    std::string text = body.empty() ? std::string(errorWord) : body;
+    if (fault && fault->kind == FaultKind::ErrorReply) {
+        text = errorWord;
+    } else if (fault && fault->kind == FaultKind::MissingKey) {
+        text.clear();
+    }
+    Reply(text + std::string(promptEnd), fault);
+}
+
 bool DeviceSim::Reply(std::span<const std::uint8_t> bytes, const std::optional<SimFault>& fault) {
     std::vector<std::uint8_t> out;
     if (fault && fault->kind == FaultKind::Garbage) {

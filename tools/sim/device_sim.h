@@ -21,7 +21,7 @@
 namespace zep::sim {
 
 class DeviceSim {
-  public:
+public:
     virtual ~DeviceSim();
     DeviceSim(const DeviceSim&) = delete;
     DeviceSim& operator=(const DeviceSim&) = delete;
@@ -58,7 +58,7 @@ class DeviceSim {
     bool WaitForSessions(int count, int timeoutMs) const;
     bool WaitForCommands(std::size_t count, int timeoutMs) const;
 
-  protected:
+protected:
     DeviceSim(std::string prompt, SimOptions options);
 
     // Bytes from the host, on the device thread.
@@ -70,7 +70,6 @@ class DeviceSim {
 
     // For the protocols, on the device thread:
     const SimOptions& Options() const { return m_options; }
-    const std::string& Prompt() const { return m_prompt; }
     bool InSession() const { return m_inSession; }
     void ReceivedCommand(std::string command);
     void EndSession();
@@ -81,6 +80,11 @@ class DeviceSim {
     // the protocols act on the others). False when the line is gone or the device stopping.
     bool Reply(std::span<const std::uint8_t> bytes, const std::optional<SimFault>& fault);
     bool Reply(std::string_view text, const std::optional<SimFault>& fault);
+    // The answer of a device that talks in text lines, then its prompt line: the body, or the
+    // error word for an empty body or an ErrorReply fault; nothing under a MissingKey fault, no
+    // answer at all under Silence.
+    void ReplyText(std::string_view command, const std::string& body, std::string_view errorWord,
+                   std::string_view promptEnd);
     // Sends the prompt (subject to "prompt" faults).
     void Announce();
     void SwitchDeviceSpeed(int speed);
@@ -103,7 +107,7 @@ class DeviceSim {
         m_changed.notify_all();
     }
 
-  private:
+private:
     bool Launch(std::unique_ptr<SimLine> line);
     void Run();
     void HandleHostPresence(bool present);

@@ -15,9 +15,7 @@ constexpr std::size_t kLongestLine = 256;
 // Offsets and lengths travel as 16-bit numbers.
 constexpr std::size_t kLargestOffset = 0xFFFF;
 
-const std::initializer_list<FaultKind> kTextReplyFaults = {
-    FaultKind::Silence, FaultKind::ErrorReply, FaultKind::MissingKey,
-    FaultKind::Garbage, FaultKind::Truncate,   FaultKind::Unplug};
+constexpr std::string_view kError = "ERROR";
 
 void PutBe16(std::vector<std::uint8_t>& out, std::size_t value) {
     out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFFu));
@@ -111,13 +109,13 @@ void KolvarDeviceSim::HandleLine(const std::string& line) {
     if (StartsWithWords(words, {"SET", "BAUDRATE"})) {
         SwitchSpeed(line);
     } else if (StartsWithWords(words, {"GET", "RECORDS"})) {
-        ReplyText(line, "RECORDS=" + std::to_string(m_records.size()), kTextReplyFaults);
+        ReplyText(line, "RECORDS=" + std::to_string(m_records.size()), kError, kPromptEnd);
     } else if (StartsWithWords(words, {"GET", "RECSIZE"})) {
         const auto record = WordNumber(words, 2);
         const bool known =
             record && *record >= 0 && static_cast<std::size_t>(*record) < m_records.size();
         ReplyText(line, known ? "RECSIZE=" + std::to_string(m_records[*record].bytes.size()) : "",
-                  kTextReplyFaults);
+                  kError, kPromptEnd);
     } else if (StartsWithWords(words, {"DOWNLOAD"})) {
         SendRecord(line);
     } else if (StartsWithWords(words, {"DELETE", "RECORD"})) {
@@ -125,24 +123,8 @@ void KolvarDeviceSim::HandleLine(const std::string& line) {
     } else if (StartsWithWords(words, {"EXIT"})) {
         EndSession();
     } else {
-        ReplyText(line, "", kTextReplyFaults);
+        ReplyText(line, "", kError, kPromptEnd);
     }
-}
-
-// An empty body is the device's error answer.
-void KolvarDeviceSim::ReplyText(const std::string& command, const std::string& body,
-                                std::initializer_list<FaultKind> kinds) {
-    const auto fault = StrikingFault(command, kinds);
-    if (fault && fault->kind == FaultKind::Silence) {
-        return;
-    }
-    std::string text = body.empty() ? "ERROR" : body;
-    if (fault && fault->kind == FaultKind::ErrorReply) {
-        text = "ERROR";
-    } else if (fault && fault->kind == FaultKind::MissingKey) {
-        text.clear();
-    }
-    Reply(text + std::string(kPromptEnd), fault);
 }
 
 // The device switches without a word; the host follows after a pause of its own.

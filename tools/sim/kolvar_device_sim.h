@@ -16,7 +16,7 @@ struct KolvarRecord {
 };
 
 class KolvarDeviceSim final : public DeviceSim {
-  public:
+public:
     explicit KolvarDeviceSim(std::vector<KolvarRecord> records, SimOptions options = {});
     ~KolvarDeviceSim() override;
 
@@ -24,12 +24,10 @@ class KolvarDeviceSim final : public DeviceSim {
     std::vector<int> DeletedRecords() const;
     std::vector<KolvarRecord> Records() const;
 
-  private:
+private:
     void OnBytes(std::span<const std::uint8_t> bytes) override;
     void OnHostGone() override;
     void HandleLine(const std::string& line);
-    void ReplyText(const std::string& command, const std::string& body,
-                   std::initializer_list<FaultKind> kinds);
     void SwitchSpeed(const std::string& line);
     void SendRecord(const std::string& line);
     void DeleteRecord(const std::string& line);

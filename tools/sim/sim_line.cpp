@@ -8,7 +8,7 @@ namespace zep::sim {
 namespace {
 
 class PseudoTerminalLine final : public SimLine {
-  public:
+public:
     explicit PseudoTerminalLine(PseudoTerminal terminal)
         : m_terminal(std::move(terminal)), m_path(m_terminal.SlavePath()) {}
 
@@ -26,13 +26,13 @@ class PseudoTerminalLine final : public SimLine {
     void Discard() override { m_terminal.Discard(); }
     void Close() override { m_terminal.Close(); }
 
-  private:
+private:
     PseudoTerminal m_terminal;
     std::string m_path;
 };
 
 class TtyLine final : public SimLine {
-  public:
+public:
     TtyLine(RawTty tty, std::string path) : m_tty(std::move(tty)), m_path(std::move(path)) {}
 
     const std::string& Path() const override { return m_path; }
@@ -46,7 +46,7 @@ class TtyLine final : public SimLine {
     void Discard() override { m_tty.Discard(); }
     void Close() override { m_tty.Close(); }
 
-  private:
+private:
     RawTty m_tty;
     std::string m_path;
 };

@@ -9,7 +9,7 @@
 namespace zep::sim {
 
 class SimLine {
-  public:
+public:
     virtual ~SimLine() = default;
     virtual const std::string& Path() const = 0;
     // Bytes read within timeoutMs, 0 for none, -1 when the line is gone.

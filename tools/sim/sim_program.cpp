@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -10,16 +9,11 @@
 #include <thread>
 
 #include "platform/config_home.h"
+#include "platform/exit_signals.h"
 
 namespace zep::sim {
 
 namespace {
-
-volatile std::sig_atomic_t g_stopRequested = 0;
-
-extern "C" void RequestStop(int) {
-    g_stopRequested = 1;
-}
 
 std::optional<long> Number(const std::string& text) {
     long value = 0;
@@ -106,14 +100,6 @@ void RemoveComLink(const std::filesystem::path& link, const std::string& target)
         std::filesystem::remove(link, error);
     }
 }
-
-void InstallStopRequest() {
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-}
-
-bool StopRequested() { return g_stopRequested != 0; }
-
 
 void PrintLine(const std::string& text) {
     static std::mutex mutex;
@@ -284,8 +270,10 @@ int RunDevice(DeviceSim& device, const ProgramSettings& settings) {
         }
         PrintLine(link->string() + " -> " + path);
     }
-    InstallStopRequest();
-    while (!StopRequested() && device.Running() &&
+    // SIGINT and SIGTERM end the loop instead of the process, so the line is closed and the link
+    // removed.
+    InstallExitSignals();
+    while (!ExitSignalReceived() && device.Running() &&
            (settings.sessions == 0 || device.SessionsEnded() < settings.sessions)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

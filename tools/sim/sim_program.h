@@ -60,9 +60,4 @@ bool MakeComLink(const std::filesystem::path& link, const std::string& target);
 // Removes the link only while it still points at the target (another tool may have taken it).
 void RemoveComLink(const std::filesystem::path& link, const std::string& target);
 
-// SIGINT and SIGTERM set a flag instead of ending the process, so the line can be closed and
-// the link removed.
-void InstallStopRequest();
-bool StopRequested();
-
 }  // namespace zep::sim

@@ -16,9 +16,7 @@ constexpr std::size_t kLongestLine = 256;
 // The frame length field counts the check word and the data.
 constexpr std::size_t kLargestVolume = 0xFFFF - 2;
 
-const std::initializer_list<FaultKind> kTextReplyFaults = {
-    FaultKind::Silence, FaultKind::ErrorReply, FaultKind::MissingKey,
-    FaultKind::Garbage, FaultKind::Truncate,   FaultKind::Unplug};
+constexpr std::string_view kError = "Error";
 
 }  // namespace
 
@@ -120,9 +118,9 @@ void TessalCollectorSim::HandleLine(const std::string& line) {
     if (StartsWithWords(words, {"set", "baudrate"})) {
         SwitchSpeed(line);
     } else if (StartsWithWords(words, {"version"})) {
-        ReplyText(line, "Version=" + m_database.version, kTextReplyFaults);
+        ReplyText(line, "Version=" + m_database.version, kError, kPromptEnd);
     } else if (StartsWithWords(words, {"get", "records"})) {
-        ReplyText(line, "Records=" + std::to_string(RecordCount()), kTextReplyFaults);
+        ReplyText(line, "Records=" + std::to_string(RecordCount()), kError, kPromptEnd);
     } else if (StartsWithWords(words, {"get", "volumes"})) {
         // Only the first record of an archive knows how many volumes follow.
         const auto start = WordNumber(words, 2);
@@ -131,7 +129,7 @@ void TessalCollectorSim::HandleLine(const std::string& line) {
         ReplyText(
             line,
             known ? "Volumes=" + std::to_string(m_database.archives[archive].volumes.size()) : "",
-            kTextReplyFaults);
+            kError, kPromptEnd);
     } else if (StartsWithWords(words, {"get", "recsize"})) {
         const auto record = WordNumber(words, 2);
         const bool known = record && Locate(static_cast<int>(*record), archive, volume);
@@ -139,7 +137,7 @@ void TessalCollectorSim::HandleLine(const std::string& line) {
                   known ? "RecSize=" + std::to_string(
                                            m_database.archives[archive].volumes[volume].size() + 4)
                         : "",
-                  kTextReplyFaults);
+                  kError, kPromptEnd);
     } else if (StartsWithWords(words, {"download", "volume"})) {
         SendVolume(line);
     } else if (StartsWithWords(words, {"delete", "archive"})) {
@@ -147,24 +145,8 @@ void TessalCollectorSim::HandleLine(const std::string& line) {
     } else if (StartsWithWords(words, {"exit"})) {
         EndSession();
     } else {
-        ReplyText(line, "", kTextReplyFaults);
+        ReplyText(line, "", kError, kPromptEnd);
     }
-}
-
-// An empty body is the device's error answer.
-void TessalCollectorSim::ReplyText(const std::string& command, const std::string& body,
-                                   std::initializer_list<FaultKind> kinds) {
-    const auto fault = StrikingFault(command, kinds);
-    if (fault && fault->kind == FaultKind::Silence) {
-        return;
-    }
-    std::string text = body.empty() ? "Error" : body;
-    if (fault && fault->kind == FaultKind::ErrorReply) {
-        text = "Error";
-    } else if (fault && fault->kind == FaultKind::MissingKey) {
-        text.clear();
-    }
-    Reply(text + std::string(kPromptEnd), fault);
 }
 
 void TessalCollectorSim::SwitchSpeed(const std::string& line) {

@@ -23,7 +23,7 @@ struct TessalDatabase {
 };
 
 class TessalCollectorSim final : public DeviceSim {
-  public:
+public:
     explicit TessalCollectorSim(TessalDatabase database, SimOptions options = {});
     ~TessalCollectorSim() override;
 
@@ -33,13 +33,11 @@ class TessalCollectorSim final : public DeviceSim {
     // record numbers the host works with stay valid during the session.
     std::vector<TessalArchive> Archives() const;
 
-  private:
+private:
     void OnBytes(std::span<const std::uint8_t> bytes) override;
     void OnHostGone() override;
     void OnSessionEnd() override;
     void HandleLine(const std::string& line);
-    void ReplyText(const std::string& command, const std::string& body,
-                   std::initializer_list<FaultKind> kinds);
     void SwitchSpeed(const std::string& line);
     void SendVolume(const std::string& line);
     void MarkArchive(const std::string& line);

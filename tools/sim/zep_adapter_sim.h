@@ -16,7 +16,7 @@ struct ZepFile {
 };
 
 class ZepAdapterSim final : public DeviceSim {
-  public:
+public:
     // Files are served in the order given.
     ZepAdapterSim(std::vector<ZepFile> files, SimOptions options = {});
     ~ZepAdapterSim() override;
@@ -26,7 +26,7 @@ class ZepAdapterSim final : public DeviceSim {
     // The files the adapter still holds.
     std::vector<ZepFile> Files() const;
 
-  private:
+private:
     void OnBytes(std::span<const std::uint8_t> bytes) override;
     void OnHostGone() override;
     void OnSessionEnd() override;

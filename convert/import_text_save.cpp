@@ -1,0 +1,27 @@
+#include "convert/import_text_save.h"
+
+#include "convert/conversion_lines.h"
+#include "convert/output_file.h"
+
+namespace zep {
+
+bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& importFolder,
+                    ConversionContext& context, const std::string& type, const std::string& serial,
+                    const std::string& name) {
+    if (output.ReachedLimit()) {
+        context.report.LogUpper(kOutputLimitLine);
+    }
+    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
+        case OutputFileResult::Written:
+            return true;
+        case OutputFileResult::CannotCreate:
+            context.report.LogUpper(FolderUnavailableLine(importFolder.string()));
+            break;
+        case OutputFileResult::WriteFailed:
+            break;
+    }
+    context.report.LogLower(ImpSaveErrorLine(type, serial, name));
+    return false;
+}
+
+}  // namespace zep
