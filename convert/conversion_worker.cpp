@@ -48,9 +48,11 @@ bool RenameKeeping(const fs::path& from, const std::string& to) {
     return false;
 }
 
+// True when the name is free afterwards, also when another program took the file first.
 bool Remove(const fs::path& path) {
     std::error_code error;
-    return fs::remove(path, error) && !error;
+    fs::remove(path, error);
+    return !error;
 }
 
 }  // namespace
@@ -143,23 +145,24 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
         return;
     }
     const std::string name = path.filename().string();
+    bool gone = false;
     switch (std::toupper(static_cast<unsigned char>(name.back()))) {
         case 'A':
         case 'N':
-            ConvertArchive(path, static_cast<char>(std::toupper(name.back())));
+            gone = ConvertArchive(path, static_cast<char>(std::toupper(name.back())));
             break;
         case 'L':
-            MovePrinterFile(path);
+            gone = MovePrinterFile(path);
             break;
         default:
             return;
     }
-    if (Exists(path)) {
+    if (!gone) {
         KeepOutOfLaterPasses(path);
     }
 }
 
-void ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
+bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
     m_config.report.SetBar2(0, path.filename().string());
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
     std::string label;
@@ -170,28 +173,23 @@ void ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
     const std::string labelled = path.string() + "." + label;
     if (converted && !m_config.saveBin) {
         // A file that cannot be deleted must still not be converted a second time.
-        if (!Remove(path)) {
-            RenameKeeping(path, labelled);
-        }
-        return;
+        return Remove(path) || RenameKeeping(path, labelled);
     }
     if (RenameKeeping(path, labelled)) {
-        return;
+        return true;
     }
     if (converted) {
-        Remove(path);
-        return;
+        return Remove(path);
     }
     // The label may hold what the file system refuses in a name (or be too long for it); the
     // raw data matter more than the label.
-    RenameKeeping(path, path.string() + ".");
+    return RenameKeeping(path, path.string() + ".");
 }
 
-void ConversionWorker::MovePrinterFile(const fs::path& path) {
+bool ConversionWorker::MovePrinterFile(const fs::path& path) {
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
-    if (!MovePrinterProtocol(path, m_printerFolder, context)) {
-        RenameKeeping(path, path.string() + ".");
-    }
+    return MovePrinterProtocol(path, m_printerFolder, context) ||
+           RenameKeeping(path, path.string() + ".");
 }
 
 void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path) {

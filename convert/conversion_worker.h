@@ -54,8 +54,11 @@ private:
     void Run();
     void Pass();
     void HandleRawFile(const std::filesystem::path& path);
-    void ConvertArchive(const std::filesystem::path& path, char kind);
-    void MovePrinterFile(const std::filesystem::path& path);
+    // Both return whether the raw file left its name (deleted, renamed or moved). The name
+    // itself says nothing afterwards: an exchange may publish a new raw file under it as soon
+    // as it is free.
+    bool ConvertArchive(const std::filesystem::path& path, char kind);
+    bool MovePrinterFile(const std::filesystem::path& path);
     // A raw file that is still present after its turn is never taken up again in this run.
     void KeepOutOfLaterPasses(const std::filesystem::path& path);
 

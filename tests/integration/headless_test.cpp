@@ -7,72 +7,16 @@
 #include <string>
 
 #include "platform/ini_document.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/headless_service.h"
 
 namespace zep::test {
 namespace {
-
-const std::string kBin = std::string(ZEP_BINARY_DIR) + "/bin/";
-
-struct HeadlessRun {
-    int status = -1;  // exit status of zepimport, -1 when the script itself failed
-    std::string out;
-    std::string err;
-};
-
-// A shell condition: standard output holds the text.
-std::string OutputHas(const std::string& text) {
-    return "grep -qF '" + text + "' out.txt";
-}
-
-// Runs zepimport --headless in dir/program with dir/config as XDG_CONFIG_HOME. Once it says it
-// runs, and once the shell condition waitUntil holds (when given, at most 30 s), it gets the
-// signal. before: shell lines run first (start a simulator).
-HeadlessRun RunHeadless(const TempDir& dir, const std::string& signal,
-                        const std::string& waitUntil = "", const std::string& before = "",
-                        const std::string& environment = "") {
-    std::filesystem::create_directories(dir / "program");
-    std::filesystem::create_directories(dir / "config");
-    const std::string folder = dir.path().string();
-    // The waits are bounded (30 s each); they only wait for the program to get somewhere.
-    std::string script = "cd '" + folder + "' || exit 1; export XDG_CONFIG_HOME='" + folder +
-                         "/config' " + environment + "; " + before;
-    script += "'" + kBin + "zepimport' --headless --program-dir '" + folder +
-              "/program' >out.txt 2>err.txt & pid=$!; ";
-    script +=
-        "i=0; while [ $i -lt 300 ] && ! grep -q 'SIGTERM ends it' err.txt; do sleep 0.1; "
-        "i=$((i+1)); done; ";
-    if (!waitUntil.empty()) {
-        script += "i=0; while [ $i -lt 300 ] && ! { " + waitUntil +
-                  "; }; do sleep 0.1; i=$((i+1)); done; ";
-    }
-    script += "kill -" + signal + " $pid; wait $pid; echo $? >status.txt";
-    HeadlessRun run;
-    const std::string status =
-        std::system(script.c_str()) == 0 ? ReadFileText(dir / "status.txt") : std::string();
-    if (!status.empty() && std::isdigit(static_cast<unsigned char>(status[0]))) {
-        run.status = std::stoi(status);
-    }
-    run.out = ReadFileText(dir / "out.txt");
-    run.err = ReadFileText(dir / "err.txt");
-    return run;
-}
-
-std::vector<std::string> RawFiles(const TempDir& dir) {
-    std::vector<std::string> raw;
-    for (const auto& name : ListFiles(dir / "program")) {
-        if (name.ends_with(".bia") || name.ends_with(".bil") || name.ends_with(".bin")) {
-            raw.push_back(name);
-        }
-    }
-    return raw;
-}
 
 class HeadlessSignalTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(HeadlessSignalTest, SignalEndsTheProgramCleanlyWithAllSettingsSaved) {
     TempDir dir;
-    const HeadlessRun run = RunHeadless(dir, GetParam());
+    const HeadlessRun run = RunHeadless(dir, ServiceScript().Signal(GetParam()));
     EXPECT_EQ(run.status, 0) << run.err;
 
     const auto settings = dir / "program" / "zepimport.ini";
@@ -93,15 +37,10 @@ INSTANTIATE_TEST_SUITE_P(Signals, HeadlessSignalTest, ::testing::Values("TERM", 
 
 TEST(HeadlessTest, AdapterOnTheConfiguredPortIsImportedIntoTheProgramFolder) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "program");
-    WriteFileText(dir / "program" / "zepimport.ini", "[COM Port]\r\nm_port=7\r\n");
-    const std::string simulator =
-        "'" + kBin +
-        "zep-sim' --generate 2 --com 7 >sim.txt 2>&1 & sim=$!; "
-        "i=0; while [ $i -lt 100 ] && [ ! -e config/zepimport/ports/COM7 ]; do "
-        "sleep 0.1; i=$((i+1)); done; trap 'kill $sim' EXIT; ";
-    const HeadlessRun run =
-        RunHeadless(dir, "TERM", OutputHas("Импорт данных завершен."), simulator);
+    WriteSettings(dir, "[COM Port]\r\nm_port=7\r\n");
+    const HeadlessRun run = RunHeadless(dir, ServiceScript()
+                                                 .Before(StartDevice("zep-sim", "--generate 2", 7))
+                                                 .WaitUntil(OutputHas("Импорт данных завершен.")));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("COM-порт открыт, ожидание сеанса связи с ZEP ..."), std::string::npos)
         << run.out;
@@ -113,43 +52,27 @@ TEST(HeadlessTest, AdapterOnTheConfiguredPortIsImportedIntoTheProgramFolder) {
 
 TEST(HeadlessTest, AdapterArchivesBecomeImportFilesThroughTheDrivers) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "program");
-    std::filesystem::create_directories(dir / "import");
-    std::filesystem::create_directories(dir / "config" / "Kestrom");
-    WriteFileText(dir / "config" / "Kestrom" / "Velmora.conf",
-                  "[General]\nDrivers=" + std::string(ZEP_BINARY_DIR) +
-                      "/drivers\nImport=" + (dir / "import").string() + "\n");
-    WriteFileText(dir / "program" / "zepimport.ini", "[COM Port]\r\nm_port=7\r\n");
-    const std::string simulator =
-        "'" + kBin +
-        "zep-sim' --generate 2 --com 7 >sim.txt 2>&1 & sim=$!; "
-        "i=0; while [ $i -lt 100 ] && [ ! -e config/zepimport/ports/COM7 ]; do "
-        "sleep 0.1; i=$((i+1)); done; trap 'kill $sim' EXIT; ";
-    const HeadlessRun run = RunHeadless(
-        dir, "TERM",
-        "[ $(ls import | grep -c '[.]imp$') -ge 2 ] && " + OutputHas("Импорт данных завершен."),
-        simulator);
+    ConfigureDispatch(dir);
+    WriteSettings(dir, "[COM Port]\r\nm_port=7\r\n");
+    const HeadlessRun run =
+        RunHeadless(dir, ServiceScript()
+                             .Before(StartDevice("zep-sim", "--generate 2", 7))
+                             .WaitUntil(FolderHolds("import", ".imp", 2) + " && " +
+                                        OutputHas("Импорт данных завершен.")));
     EXPECT_EQ(run.status, 0) << run.err;
-    std::size_t imports = 0;
-    for (const auto& name : ListFiles(dir / "import")) {
-        imports += name.ends_with(".imp") ? 1 : 0;
-    }
-    EXPECT_EQ(imports, 2u) << run.out;
+    EXPECT_EQ(ImportFiles(dir).size(), 2u) << run.out;
     EXPECT_TRUE(RawFiles(dir).empty()) << "converted raw files are deleted";
     EXPECT_NE(run.out.find("CNV: Обработка "), std::string::npos) << run.out;
 }
 
 TEST(HeadlessTest, SignalDuringAnExchangeWaitsForItsEnd) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "program");
-    WriteFileText(dir / "program" / "zepimport.ini", "[COM Port]\r\nm_port=7\r\n");
+    WriteSettings(dir, "[COM Port]\r\nm_port=7\r\n");
     // Paced at the line rate, the session lasts well beyond the signal.
-    const std::string simulator =
-        "'" + kBin +
-        "zep-sim' --generate 3 --pace --com 7 >sim.txt 2>&1 & sim=$!; "
-        "i=0; while [ $i -lt 100 ] && [ ! -e config/zepimport/ports/COM7 ]; do "
-        "sleep 0.1; i=$((i+1)); done; trap 'kill $sim' EXIT; ";
-    const HeadlessRun run = RunHeadless(dir, "TERM", OutputHas("Сеанс связи начат"), simulator);
+    const HeadlessRun run =
+        RunHeadless(dir, ServiceScript()
+                             .Before(StartDevice("zep-sim", "--generate 3 --pace", 7))
+                             .WaitUntil(OutputHas("Сеанс связи начат")));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Импорт данных завершен."), std::string::npos) << run.out;
     EXPECT_EQ(RawFiles(dir).size(), 3u) << run.out;
@@ -160,8 +83,10 @@ TEST(HeadlessTest, CardFolderIsImportedWholeWithoutAPreview) {
     const auto card = dir / "card";
     std::filesystem::create_directories(card / "Pexilor" / "Tessal");
     WriteFileText(card / "Pexilor" / "Tessal" / "printer.zvo", "printer protocol text");
-    const HeadlessRun run = RunHeadless(dir, "TERM", OutputHas("Импорт данных завершен."), "",
-                                        "ZEPIMPORT_MEDIA_ROOTS='" + card.string() + "'");
+    const HeadlessRun run =
+        RunHeadless(dir, ServiceScript()
+                             .Environment("ZEPIMPORT_MEDIA_ROOTS='" + card.string() + "'")
+                             .WaitUntil(OutputHas("Импорт данных завершен.")));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Получение данных со сменного накопителя..."), std::string::npos)
         << run.out;
@@ -176,7 +101,7 @@ TEST(HeadlessTest, CardFolderIsImportedWholeWithoutAPreview) {
 
 TEST(HeadlessTest, MissingProgramFolderIsRefused) {
     TempDir dir;
-    const std::string command = "'" + kBin + "zepimport' --headless --program-dir '" +
+    const std::string command = "'" + BinaryFolder() + "/zepimport' --headless --program-dir '" +
                                 (dir / "missing").string() + "' 2>/dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));

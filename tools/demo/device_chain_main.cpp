@@ -1,7 +1,8 @@
 // zep-demo-devices: one serial port (COM<n>) into which a ZEP adapter, a Tessal collector and a
-// Kolvar device are plugged one after another, each staying until its session with the program
-// has ended. It lets a person watch every kind of exchange on a machine without devices. The
-// port stays open until SIGINT or SIGTERM.
+// Kolvar device (or the ones named by --devices, in that order) are plugged one after another,
+// each staying until its session with the program has ended. It lets a person watch every kind
+// of exchange on a machine without devices, and the tests run sessions back to back with it.
+// The port stays open until SIGINT or SIGTERM.
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -24,13 +25,38 @@ struct Options {
     int count = 3;
     unsigned seed = 1;
     int sessionTimeoutSeconds = 120;
+    std::vector<std::string> devices{"zep", "tessal", "kolvar"};
 };
+
+// A comma-separated list of zep, tessal and kolvar; false for an empty list or another name.
+bool ParseDevices(const std::string& text, std::vector<std::string>& devices) {
+    devices.clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string name = text.substr(start, comma - start);
+        if (name != "zep" && name != "tessal" && name != "kolvar") {
+            return false;
+        }
+        devices.push_back(name);
+        if (comma == std::string::npos) {
+            return true;
+        }
+        start = comma + 1;
+    }
+}
 
 bool Parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc) {
             return false;
+        }
+        if (option == "--devices") {
+            if (!ParseDevices(argv[++i], options.devices)) {
+                return false;
+            }
+            continue;
         }
         const int value = std::atoi(argv[++i]);
         if (option == "--com" && value > 0) {
@@ -54,14 +80,24 @@ SimOptions DeviceOptions(const std::string& name) {
     return options;
 }
 
+std::unique_ptr<DeviceSim> Device(const std::string& name, const Options& options) {
+    if (name == "zep") {
+        return std::make_unique<ZepAdapterSim>(GenerateZepFiles(options.count, options.seed),
+                                               DeviceOptions("ZEP adapter"));
+    }
+    if (name == "tessal") {
+        return std::make_unique<TessalCollectorSim>(
+            GenerateTessalDatabase(options.count, options.seed), DeviceOptions("Tessal collector"));
+    }
+    return std::make_unique<KolvarDeviceSim>(GenerateKolvarRecords(options.count, options.seed),
+                                             DeviceOptions("Kolvar device"));
+}
+
 std::vector<std::unique_ptr<DeviceSim>> Devices(const Options& options) {
     std::vector<std::unique_ptr<DeviceSim>> devices;
-    devices.push_back(std::make_unique<ZepAdapterSim>(GenerateZepFiles(options.count, options.seed),
-                                                      DeviceOptions("ZEP adapter")));
-    devices.push_back(std::make_unique<TessalCollectorSim>(
-        GenerateTessalDatabase(options.count, options.seed), DeviceOptions("Tessal collector")));
-    devices.push_back(std::make_unique<KolvarDeviceSim>(
-        GenerateKolvarRecords(options.count, options.seed), DeviceOptions("Kolvar device")));
+    for (const auto& name : options.devices) {
+        devices.push_back(Device(name, options));
+    }
     return devices;
 }
 
@@ -90,7 +126,8 @@ bool Serve(demo::LineRelay& relay, DeviceSim& device, int timeoutSeconds) {
 int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
-        std::cerr << "usage: zep-demo-devices [--com N] [--count ITEMS] [--seed N] [--timeout S]\n";
+        std::cerr << "usage: zep-demo-devices [--com N] [--count ITEMS] [--seed N] [--timeout S]\n"
+                     "                        [--devices zep,tessal,kolvar]\n";
         return 2;
     }
     demo::LineRelay relay;
@@ -106,8 +143,9 @@ int main(int argc, char** argv) {
     PrintLine("COM" + std::to_string(options.com) + " is " + relay.PortPath());
     InstallExitSignals();
 
+    const auto devices = Devices(options);
     int served = 0;
-    for (auto& device : Devices(options)) {
+    for (const auto& device : devices) {
         if (ExitSignalReceived() || !device->Start() || !relay.Plug(device->SlavePath())) {
             break;
         }
@@ -121,12 +159,13 @@ int main(int argc, char** argv) {
         PrintLine("device unplugged");
         std::this_thread::sleep_for(std::chrono::seconds(2));
     }
-    PrintLine("served " + std::to_string(served) + " of 3 devices");
+    const int total = static_cast<int>(devices.size());
+    PrintLine("served " + std::to_string(served) + " of " + std::to_string(total) + " devices");
     // The port stays, empty, until the demo ends: a port that vanished under the program would
     // only add an error line to its closing steps.
     while (!ExitSignalReceived()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     RemoveComLink(link, relay.PortPath());
-    return served == 3 ? 0 : 1;
+    return served == total ? 0 : 1;
 }

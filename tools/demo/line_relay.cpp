@@ -18,16 +18,23 @@ void LineRelay::Unplug() {
     m_device.Close();
 }
 
-bool LineRelay::Pump(int waitMs) {
-    if (!m_device.IsOpen()) {
-        return false;
-    }
+void LineRelay::FollowHostSpeed() {
     const int hostSpeed = m_port.LineSpeed();
     if (hostSpeed > 0 && hostSpeed != m_device.Speed()) {
         m_device.SetSpeed(hostSpeed);
     }
+}
+
+bool LineRelay::Pump(int waitMs) {
+    if (!m_device.IsOpen()) {
+        return false;
+    }
+    FollowHostSpeed();
     std::array<std::uint8_t, 4096> buffer{};
     const int fromHost = m_port.Read(buffer, waitMs);
+    // The program may have switched its speed while the read waited and then sent at once: the
+    // device must see the new speed before the command, or it answers at the old one.
+    FollowHostSpeed();
     if (fromHost > 0 && m_device.Write(std::span(buffer.data(), fromHost)) < 0) {
         return false;
     }
