@@ -54,7 +54,7 @@ std::size_t CountLines(const std::string& text, const std::string& start) {
 }
 
 class ServiceCardTest : public ::testing::Test {
-  protected:
+protected:
     ServiceCardTest() {
         ConfigureDispatch(dir);
         std::filesystem::create_directories(dir / "media");

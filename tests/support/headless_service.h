@@ -28,7 +28,7 @@ struct ServiceScript {
     ServiceScript& WaitUntil(std::string text) { return Set(waitUntil, std::move(text)); }
     ServiceScript& Signal(std::string text) { return Set(signal, std::move(text)); }
 
-  private:
+private:
     ServiceScript& Set(std::string& field, std::string text) {
         field = std::move(text);
         return *this;

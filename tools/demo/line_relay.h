@@ -11,7 +11,7 @@
 namespace zep::demo {
 
 class LineRelay {
-  public:
+public:
     // The port the program opens; false when no pseudo-terminal is to be had.
     bool Open();
     const std::string& PortPath() const { return m_port.SlavePath(); }
@@ -23,7 +23,7 @@ class LineRelay {
     // Moves what is waiting in either direction; returns false when the device line is gone.
     bool Pump(int waitMs);
 
-  private:
+private:
     void FollowHostSpeed();
 
     PseudoTerminal m_port;
