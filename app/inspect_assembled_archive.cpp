@@ -4,7 +4,7 @@
 
 #include "app/inspect_kinds.h"
 #include "convert/assembled_archive.h"
-#include "link/crc16.h"
+#include "core/crc16.h"
 
 namespace zep {
 

@@ -5,7 +5,7 @@
 
 #include "app/inspect_kinds.h"
 #include "convert/raw_archive_reader.h"
-#include "link/crc16.h"
+#include "core/crc16.h"
 
 namespace zep {
 

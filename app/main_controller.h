@@ -15,9 +15,9 @@
 #include "app/message_queue.h"
 #include "app/prompt_matcher.h"
 #include "app/subsystems.h"
-#include "app/worker/worker_lock.h"
-#include "app/worker/worker_params.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_lock.h"
+#include "core/worker_params.h"
 #include "platform/serial_port.h"
 
 namespace zep {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_params.h"
+#include "core/worker_params.h"
 
 namespace zep {
 

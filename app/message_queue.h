@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/worker/worker_report.h"
+#include "core/worker_report.h"
 
 namespace zep {
 

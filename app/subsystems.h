@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_params.h"
-#include "app/worker/worker_report.h"
+#include "core/worker_params.h"
+#include "core/worker_report.h"
 #include "platform/serial_port.h"
 
 namespace zep {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/worker/worker_lock.h"
+#include "core/worker_lock.h"
 
 namespace zep {
 

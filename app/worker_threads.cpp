@@ -1,10 +1,10 @@
 // The one place where the controller meets the real subsystems.
 #include "app/worker_threads.h"
 
-#include "app/worker/worker_environment.h"
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
 #include "convert/driver_table.h"
+#include "core/worker_environment.h"
 #include "link/exchanges.h"
 #include "media/drive_watcher.h"
 #include "media/media_import_worker.h"

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/subsystems.h"
-#include "app/worker/worker_lock.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_lock.h"
 #include "platform/serial_port.h"
 
 namespace zep {

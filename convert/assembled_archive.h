@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/title_area.h"
+
 namespace zep {
 
 struct AssembledRecord {
@@ -25,18 +27,6 @@ WalkResult WalkAssembledArchive(std::span<const std::uint8_t> image,
 
 // Offset of the first record (2 + H), or nullopt when the image is shorter than its title area.
 std::optional<std::size_t> FirstRecordOffset(std::span<const std::uint8_t> image);
-
-// The n-th (from 0) NUL-terminated string of a title area; nullopt when the area holds fewer
-// than n + 1 terminated strings. Never reads past the area.
-std::optional<std::string> NthString(std::span<const std::uint8_t> area, int n);
-
-// The title area of an assembled archive image (the H bytes behind the length), clipped to
-// the image.
-std::span<const std::uint8_t> TitleArea(std::span<const std::uint8_t> image);
-
-// The n-th decimal number of a list such as "1,2,5" (numbers separated by exactly one other
-// character), or -1 when the text is absent or holds fewer numbers.
-long NthNumber(const std::optional<std::string>& text, int n);
 
 // Log texts for the two walk errors.
 constexpr const char* kStructureErrorLine = "$04CNV: Нарушение структуры данных записи";

@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "app/worker/worker_report.h"
 #include "convert/driver_table.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_report.h"
 #include "platform/dispatch_values.h"
 
 namespace zep {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_report.h"
+#include "core/worker_report.h"
 #include "platform/dispatch_values.h"
 #include "platform/shared_library.h"
 #include "sdk/vl_driver.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/clock.h"
+#include "core/clock.h"
 #include "platform/publish_file.h"
 
 namespace zep {

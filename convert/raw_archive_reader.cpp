@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 
 namespace zep {
 

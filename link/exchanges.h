@@ -2,10 +2,10 @@
 // The three device exchanges, each run on a worker thread started by the poll. Every exchange
 // takes the worker lock first and releases it last, and runs its closing steps (line speed and
 // read time-outs restored, "$03Импорт данных завершен.") on every path. They return 0.
-#include "app/worker/worker_environment.h"
-#include "app/worker/worker_params.h"
-#include "app/worker/worker_report.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_environment.h"
+#include "core/worker_params.h"
+#include "core/worker_report.h"
 #include "platform/serial_port.h"
 
 namespace zep {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "link/exchanges.h"
 #include "link/kolvar_archive.h"
 #include "link/kolvar_routines.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "link/crc16.h"
-#include "link/number_text.h"
+#include "core/crc16.h"
+#include "core/number_text.h"
 
 namespace zep {
 

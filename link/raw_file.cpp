@@ -1,8 +1,30 @@
 #include "link/raw_file.h"
 
-#include "platform/publish_file.h"
+#include "platform/time_base.h"
 
 namespace zep {
+
+std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
+                                                        const std::filesystem::path& folder,
+                                                        const std::string& extension,
+                                                        Clock& clock) {
+    // A taken name means a file of this second exists: the next second's name will be free.
+    // The bound only guards against a clock that never moves.
+    for (int tries = 0; tries < 100000; ++tries) {
+        const std::filesystem::path name =
+            folder / (FormatLocalTime(clock.Now(), kFileStampPattern) + extension);
+        switch (file.Publish(name)) {
+            case PublishResult::Published:
+                return name;
+            case PublishResult::NameTaken:
+                clock.SleepMs(50);
+                continue;
+            case PublishResult::Failed:
+                return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
 
 SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
                        std::span<const std::uint8_t> content, Clock& clock) {

@@ -4,10 +4,12 @@
 // to disk before the name appears, so nothing may be deleted on a device before that.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "platform/publish_file.h"
 
 namespace zep {
 
@@ -16,6 +18,12 @@ enum class SaveResult {
     WriteFailed,   // fewer bytes written than given; nothing is left behind
     CreateFailed,  // no file can be made in the folder (missing, not writable, link refused)
 };
+
+// Publishes as folder + "/" + local time stamp + extension, waiting for the next second while
+// the name of this second is taken. nullopt on any other failure.
+std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
+                                                        const std::filesystem::path& folder,
+                                                        const std::string& extension, Clock& clock);
 
 // Publishes as folder/<%Y%m%d%H%M%S><extension>; a name of this second that is taken makes it
 // wait for the next second's name.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "link/exchanges.h"
 #include "link/raw_file.h"
 #include "link/tessal_routines.h"

@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "link/crc16.h"
-#include "link/number_text.h"
+#include "core/crc16.h"
+#include "core/number_text.h"
 
 namespace zep {
 

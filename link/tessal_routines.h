@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/worker/worker_report.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_report.h"
 #include "platform/serial_port.h"
 
 namespace zep {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/worker/worker_report.h"
+#include "core/worker_report.h"
 #include "platform/serial_port.h"
 
 namespace zep {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "convert/assembled_archive.h"
-#include "link/crc16.h"
+#include "core/crc16.h"
+#include "core/title_area.h"
 
 namespace zep {
 

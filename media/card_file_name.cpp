@@ -1,6 +1,6 @@
 #include "media/card_file_name.h"
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "platform/cp1251.h"
 
 namespace zep {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/worker/worker_params.h"
+#include "core/worker_params.h"
 
 namespace zep {
 

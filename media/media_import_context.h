@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "app/worker/worker_environment.h"
-#include "app/worker/worker_params.h"
+#include "core/worker_environment.h"
+#include "core/worker_params.h"
 #include "platform/publish_file.h"
 
 namespace zep {

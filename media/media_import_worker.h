@@ -8,8 +8,8 @@
 // params.folder is the card folder; a non-empty params.selection restricts the import to the
 // files and first volumes whose keys it holds. The worker takes env.lock first, releases it
 // last, writes raw files into env.programFolder and reports only through env.report.
-#include "app/worker/worker_environment.h"
-#include "app/worker/worker_params.h"
+#include "core/worker_environment.h"
+#include "core/worker_params.h"
 
 namespace zep {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/worker/worker_params.h"
+#include "core/worker_params.h"
 
 namespace zep {
 

@@ -9,8 +9,6 @@
 #include <span>
 #include <string>
 
-#include "platform/clock.h"
-
 namespace zep {
 
 enum class PublishResult { Published, NameTaken, Failed };
@@ -68,12 +66,6 @@ bool FlushFileSystem(const std::filesystem::path& folder);
 std::optional<std::filesystem::path> PublishNumbered(
     PendingFile& file, const std::function<std::filesystem::path(int attempt)>& nameFor,
     int maxAttempts = 100000);
-
-// Publishes as folder + "/" + local time stamp + extension, waiting for the next second while
-// the name of this second is taken. nullopt on any other failure.
-std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
-                                                        const std::filesystem::path& folder,
-                                                        const std::string& extension, Clock& clock);
 
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_report.h"
 #include "convert/conversion_context.h"
 #include "convert/driver_table.h"
 #include "convert/meter_conversion.h"
 #include "convert/output_file.h"
-#include "link/crc16.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/crc16.h"
+#include "core/worker_report.h"
 #include "platform/publish_file.h"
 
 namespace fs = std::filesystem;

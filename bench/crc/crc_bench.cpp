@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "core/clock.h"
 #include "link/exchanges.h"
-#include "platform/clock.h"
 #include "platform/environment.h"
 #include "platform/serial_port_factory.h"
 #include "tools/sim/kolvar_device_sim.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_environment.h"
+#include "core/worker_environment.h"
 #include "media/card_database.h"
 #include "media/media_import_worker.h"
 #include "media/preview_model.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "convert/raw_archive_reader.h"
-#include "link/crc16.h"
+#include "core/crc16.h"
 
 namespace {
 

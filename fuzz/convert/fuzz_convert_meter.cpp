@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "convert/meter_conversion.h"
+#include "core/crc16.h"
 #include "fuzz/convert/fuzz_harness.h"
-#include "link/crc16.h"
 
 namespace {
 

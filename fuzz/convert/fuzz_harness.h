@@ -7,10 +7,10 @@
 #include <span>
 #include <string>
 
-#include "app/worker/worker_report.h"
 #include "convert/conversion_context.h"
 #include "convert/driver_table.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_report.h"
 
 namespace zep::fuzz {
 

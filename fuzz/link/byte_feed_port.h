@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "app/worker/worker_report.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_report.h"
 #include "platform/serial_port.h"
 
 namespace zep::fuzz {

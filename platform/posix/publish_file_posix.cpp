@@ -183,26 +183,6 @@ std::optional<fs::path> PublishNumbered(PendingFile& file,
     return std::nullopt;
 }
 
-std::optional<fs::path> PublishTimeStamped(PendingFile& file, const fs::path& folder,
-                                           const std::string& extension, Clock& clock) {
-    // A taken name means a file of this second exists: the next second's name will be free.
-    // The bound only guards against a clock that never moves.
-    for (int tries = 0; tries < 100000; ++tries) {
-        const fs::path name =
-            folder / (FormatLocalTime(clock.Now(), kFileStampPattern) + extension);
-        switch (file.Publish(name)) {
-            case PublishResult::Published:
-                return name;
-            case PublishResult::NameTaken:
-                clock.SleepMs(50);
-                continue;
-            case PublishResult::Failed:
-                return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
 namespace {
 
 // Copies a file's content into a pending file in the target folder.

@@ -15,7 +15,7 @@
 
 #include "app/main_view.h"
 #include "app/subsystems.h"
-#include "app/worker/worker_lock.h"
+#include "core/worker_lock.h"
 #include "platform/serial_port.h"
 
 namespace zep::test {

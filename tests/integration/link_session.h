@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "app/worker/worker_environment.h"
-#include "app/worker/worker_params.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_environment.h"
+#include "core/worker_params.h"
 #include "platform/serial_port_factory.h"
 #include "tests/support/recording_report.h"
 #include "tests/support/scoped_env.h"

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "convert/assembled_archive.h"
+#include "core/title_area.h"
 #include "platform/ini_document.h"
 #include "tests/support/headless_service.h"
 #include "tools/sim/sim_content.h"

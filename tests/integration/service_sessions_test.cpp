@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "convert/assembled_archive.h"
+#include "core/title_area.h"
 #include "platform/cp1251.h"
 #include "tests/support/headless_service.h"
 #include "tools/sim/sim_content.h"

@@ -5,7 +5,7 @@
 
 #include "convert/assembled_archive.h"
 #include "convert/raw_archive_reader.h"
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sim/sim_content.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "tests/support/line_host.h"
 #include "tools/sim/kolvar_device_sim.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/assembled_archive.h"
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "tests/support/line_host.h"
 #include "tools/sim/sim_content.h"
 #include "tools/sim/tessal_collector_sim.h"

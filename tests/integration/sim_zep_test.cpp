@@ -4,7 +4,7 @@
 #include <array>
 #include <filesystem>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "platform/pseudo_terminal.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/line_host.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_environment.h"
-#include "app/worker/worker_params.h"
+#include "core/worker_environment.h"
+#include "core/worker_params.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_serial_port.h"
 #include "tests/support/recording_report.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 
 namespace zep::test {
 

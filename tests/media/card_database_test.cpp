@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "tests/support/temp_dir.h"
 #include "tools/cardgen/card_builders.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "media/card_file_name.h"
 #include "platform/time_base.h"
 #include "tests/support/fake_clock.h"

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/time_base.h"
-#include "tests/support/fake_clock.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep {
@@ -120,28 +119,6 @@ TEST(PublishNumbered, TakesTheFirstFreeAttemptNumber) {
     EXPECT_EQ(test::ReadFileText(nameFor(2)), "file 2");
     auto pending = PendingWith(dir.path(), "no room");
     EXPECT_EQ(PublishNumbered(pending, nameFor, 3), std::nullopt);
-}
-
-TEST(PublishTimeStamped, WaitsForTheNextSecondWhileTheNameIsTaken) {
-    test::TempDir dir;
-    test::FakeClock clock(1796619600);
-    const auto stampOf = [](std::time_t t) {
-        return FormatLocalTime(t, kFileStampPattern) + ".bin";
-    };
-
-    auto first = PendingWith(dir.path(), "first");
-    EXPECT_EQ(PublishTimeStamped(first, dir.path(), ".bin", clock), dir / stampOf(1796619600));
-    EXPECT_EQ(clock.SleptMs(), 0);
-
-    auto second = PendingWith(dir.path(), "second");
-    EXPECT_EQ(PublishTimeStamped(second, dir.path(), ".bin", clock), dir / stampOf(1796619601));
-    EXPECT_GE(clock.SleptMs(), 1);
-    EXPECT_LE(clock.SleptMs(), 1000);
-    EXPECT_EQ(test::ReadFileText(dir / stampOf(1796619600)), "first");
-    EXPECT_EQ(test::ReadFileText(dir / stampOf(1796619601)), "second");
-
-    auto lost = PendingWith(dir.path(), "x");
-    EXPECT_EQ(PublishTimeStamped(lost, dir / "missing", ".bin", clock), std::nullopt);
 }
 
 TEST(MoveNumbered, MovesToTheFirstFreeNameAndKeepsTheSourceOnFailure) {

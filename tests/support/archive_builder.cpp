@@ -1,6 +1,6 @@
 #include "tests/support/archive_builder.h"
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep::test {

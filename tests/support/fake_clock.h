@@ -2,7 +2,7 @@
 // A clock that moves only when slept on, so pauses and one-second rules run instantly.
 #include <atomic>
 
-#include "platform/clock.h"
+#include "core/clock.h"
 
 namespace zep::test {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
+#include "core/clock.h"
 #include "platform/serial_port.h"
 
 namespace zep::test {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/worker/worker_report.h"
+#include "core/worker_report.h"
 
 namespace zep::test {
 

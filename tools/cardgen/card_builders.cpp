@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "link/crc16.h"
+#include "core/crc16.h"
 #include "platform/cp1251.h"
 
 namespace zep::cardgen {

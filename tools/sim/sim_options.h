@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
+#include "core/clock.h"
 
 namespace zep::sim {
 

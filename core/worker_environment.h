@@ -3,9 +3,9 @@
 // lock it must hold, and the program folder where raw files are written.
 #include <filesystem>
 
-#include "app/worker/worker_lock.h"
-#include "app/worker/worker_report.h"
-#include "platform/clock.h"
+#include "core/clock.h"
+#include "core/worker_lock.h"
+#include "core/worker_report.h"
 
 namespace zep {
 

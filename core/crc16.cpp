@@ -1,6 +1,6 @@
-#include "link/crc16.h"
+#include "core/crc16.h"
 
-#include "link/crc16_fold.h"
+#include "core/crc16_fold.h"
 
 #include <array>
 #include <cstring>
@@ -71,21 +71,6 @@ std::uint16_t Crc16(std::span<const std::uint8_t> data, std::uint16_t initial) {
 
 std::uint16_t Crc16(const void* data, std::size_t length, std::uint16_t initial) {
     return Crc16(std::span(static_cast<const std::uint8_t*>(data), length), initial);
-}
-
-void ReverseBytes(void* destination, const void* source, std::size_t count) {
-    std::vector<std::uint8_t> copy(count);
-    if (count > 0) {
-        std::memcpy(copy.data(), source, count);
-    }
-    auto* out = static_cast<std::uint8_t*>(destination);
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] = copy[count - 1 - i];
-    }
-}
-
-std::uint16_t Swap16(std::uint16_t value) {
-    return static_cast<std::uint16_t>((value >> 8) | (value << 8));
 }
 
 }  // namespace zep

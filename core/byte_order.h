@@ -1,21 +1,15 @@
 #pragma once
-// CRC-16/ARC (reflected polynomial 0xA001, no final inversion) and byte-order helpers shared by
-// the device protocols, the raw archive files and the card database.
+// Byte order of stored numbers: those of the device protocols, assembled archives and card
+// databases are big-endian, those of meter archives little-endian.
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
 namespace zep {
-
-std::uint16_t Crc16(std::span<const std::uint8_t> data, std::uint16_t initial = 0);
-std::uint16_t Crc16(const void* data, std::size_t length, std::uint16_t initial = 0);
 
 // Writes the count bytes of source in reverse order to destination; the two may overlap.
 void ReverseBytes(void* destination, const void* source, std::size_t count);
 std::uint16_t Swap16(std::uint16_t value);
 
-// Numbers of the device protocols, assembled archives and card databases are big-endian;
-// those of meter archives little-endian.
 inline std::uint16_t ReadBe16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }

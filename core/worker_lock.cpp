@@ -1,4 +1,4 @@
-#include "app/worker/worker_lock.h"
+#include "core/worker_lock.h"
 
 namespace zep {
 

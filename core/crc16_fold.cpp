@@ -1,4 +1,4 @@
-#include "link/crc16_fold.h"
+#include "core/crc16_fold.h"
 
 #ifdef ZEP_CRC_FOLD
 #include <immintrin.h>

@@ -1,0 +1,60 @@
+# Fails when a file includes a header of a folder above its own, when an operating-system
+# header appears outside a platform backend, or when Qt appears outside the Qt window.
+# Run as: cmake -DSOURCE_DIR=<repository> -P check_layering.cmake
+cmake_minimum_required(VERSION 3.25)
+
+# Each folder of the product and the folders it may include from (its own is always allowed).
+set(allowed_core "")
+set(allowed_platform "")
+set(allowed_link "core;platform")
+set(allowed_convert "core;platform")
+set(allowed_media "core;platform;convert")
+set(allowed_app "core;platform;link;convert;media")
+set(allowed_ui "core;platform;app")
+set(allowed_window "core;platform;link;convert;media;app;ui")
+set(layers core platform link convert media app ui window)
+
+# Headers of the operating systems; they belong in platform/posix or platform/win32 only.
+set(os_header_pattern
+    "^(unistd|fcntl|termios|dlfcn|pthread|poll|signal|pwd|dirent|windows|winbase|winreg|io|direct|shlobj|shellapi|commctrl|sys/[a-z_]+|linux/[a-z_]+|arpa/[a-z_]+|netinet/[a-z_]+)\\.h$")
+
+set(faults "")
+foreach(layer IN LISTS layers)
+    file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+        set(in_backend FALSE)
+        if(relative MATCHES "^platform/(posix|win32)/")
+            set(in_backend TRUE)
+        endif()
+        foreach(line IN LISTS includes)
+            if(line MATCHES "#[ \t]*include[ \t]*\"([a-z0-9_]+)/")
+                set(target "${CMAKE_MATCH_1}")
+                if(NOT target STREQUAL layer AND NOT target IN_LIST allowed_${layer}
+                   AND target IN_LIST layers)
+                    list(APPEND faults "${relative}: includes ${target}/ (above ${layer}/)")
+                endif()
+                if(layer STREQUAL "media" AND target STREQUAL "convert"
+                   AND NOT line MATCHES "convert/raw_archive_reader\\.h")
+                    list(APPEND faults "${relative}: media/ may take only the raw archive reader of convert/")
+                endif()
+            elseif(line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
+                set(header "${CMAKE_MATCH_1}")
+                string(TOLOWER "${header}" lower)
+                if(NOT in_backend AND lower MATCHES "${os_header_pattern}")
+                    list(APPEND faults "${relative}: operating-system header <${header}> outside a platform backend")
+                endif()
+                if(NOT relative MATCHES "^window/qt/" AND header MATCHES "^Q[A-Za-z]*(/|$)")
+                    list(APPEND faults "${relative}: Qt header <${header}> outside window/qt/")
+                endif()
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(faults)
+    list(JOIN faults "\n" text)
+    message(FATAL_ERROR "Layering faults:\n${text}")
+endif()
+message(STATUS "Layering holds")
