@@ -165,11 +165,10 @@ private:
 
 }  // namespace
 
-int KolvarExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+void KolvarExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     KolvarProcessState().port = params.port;
     KolvarSession(params, port, env).Run();
-    return 0;
 }
 
 }  // namespace zep

@@ -223,7 +223,7 @@ private:
 
 }  // namespace
 
-int TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+void TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     TessalState& state = TessalProcessState();
     state.port = params.port;
@@ -231,7 +231,6 @@ int TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEnv
     TessalSession(params, port, env).Run();
     TessalClose(port, env.report, env.clock);
     env.report.LogUpper("$03Импорт данных завершен.");
-    return 0;
 }
 
 void TessalClose(SerialPort& port, WorkerReport& report, Clock& clock) {

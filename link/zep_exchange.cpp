@@ -178,10 +178,9 @@ private:
 
 }  // namespace
 
-int ZepExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+void ZepExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     ZepSession(params, port, env).Run();
-    return 0;
 }
 
 }  // namespace zep
