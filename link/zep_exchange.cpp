@@ -139,14 +139,23 @@ private:
         }
         if (m_delete) {
             Log("Удаление файла '" + Cp1251ToUtf8(name) + "'");
-            for (int tries = 0; tries < kDeleteTries; ++tries) {
-                m_serial.PortWriteByte(m_port, '-');
-                if (ZepWaitOkError(m_serial, m_port) == 0) {
-                    break;
-                }
+            if (!DeleteOnAdapter()) {
+                // The file stays on the adapter and comes again with the next session: said, so
+                // that the duplicate import is not a surprise.
+                Log("$04Ошибка удаления файла '" + Cp1251ToUtf8(name) + "' с ZEP");
             }
         }
         return true;
+    }
+
+    bool DeleteOnAdapter() {
+        for (int tries = 0; tries < kDeleteTries; ++tries) {
+            m_serial.PortWriteByte(m_port, '-');
+            if (ZepWaitOkError(m_serial, m_port) == 0) {
+                return true;
+            }
+        }
+        return false;
     }
 
     void Log(std::string line) { m_env.report.LogUpper(std::move(line)); }
