@@ -278,7 +278,11 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (link(source.c_str(), name.c_str()) == 0) {
-            unlink(source.c_str());
+            // A source that stays would be moved, and so handed on, a second time.
+            if (unlink(source.c_str()) != 0) {
+                unlink(name.c_str());
+                return std::nullopt;
+            }
             return name;
         }
         if (errno == EEXIST) {
@@ -293,8 +297,9 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published) {
-            unlink(source.c_str());
+        if (published && unlink(source.c_str()) != 0) {
+            unlink(published->c_str());
+            return std::nullopt;
         }
         return published;
     }
