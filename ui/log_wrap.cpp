@@ -1,8 +1,6 @@
 // Word wrapping of log lines: rows end at the last space before the pane's right edge.
 #include "ui/log_wrap.h"
 
-#include <string>
-
 #include "ui/log_colours.h"
 
 namespace zep {
@@ -26,7 +24,8 @@ std::vector<RowSpan> WrapLine(std::string_view line, std::size_t start, int widt
     std::vector<RowSpan> rows;
     std::size_t rowBegin = 0;
     std::ptrdiff_t lastBreak = static_cast<std::ptrdiff_t>(start) - 1;
-    std::string run;
+    int run = 0;  // width of the characters taken since the last break or overflow
+    bool runEmpty = true;
     std::size_t p = start;
     while (p < line.size()) {
         if (line[p] == '$') {
@@ -34,13 +33,15 @@ std::vector<RowSpan> WrapLine(std::string_view line, std::size_t start, int widt
             continue;
         }
         const std::size_t length = Utf8CharLength(line, p);
-        const bool alone = run.empty();
-        run.append(line.substr(p, length));
-        if (measure(run) < width) {
+        const bool alone = runEmpty;
+        run += measure(line.substr(p, length));
+        runEmpty = false;
+        if (run < width) {
             p += length;
             continue;
         }
-        run.clear();
+        run = 0;
+        runEmpty = true;
         std::size_t j = SpaceBetween(line, lastBreak, p);
         const bool keepOverflow = j == 0;
         if (j != std::string_view::npos && static_cast<std::ptrdiff_t>(j) > lastBreak) {

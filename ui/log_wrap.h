@@ -7,7 +7,9 @@
 
 namespace zep {
 
-// Width in pixels of a text without colour codes, as the drawing toolkit measures it.
+// Width in pixels of a text without colour codes, as the drawing toolkit measures it. Widths
+// add up: a text is as wide as its characters together (the pane draws without kerning, as
+// the platform's plain text output does), so a row's width grows by one character's width.
 using TextWidth = std::function<int(std::string_view)>;
 
 // One row of a wrapped line: bytes [begin, end) of the line. A row broken at a space ends

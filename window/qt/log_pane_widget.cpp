@@ -101,8 +101,28 @@ void LogPaneWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         m_measure = TextMeasure(font());
+        m_runCache.clear();
         update();
     }
+}
+
+const QStaticText& LogPaneWidget::StaticText(std::string_view text) {
+    // The same runs come back paint after paint; laying out their glyphs once saves most of
+    // the drawing time. The cache holds a few panes' worth of runs.
+    constexpr qsizetype kMaxCachedRuns = 4096;
+    const QByteArray key(text.data(), static_cast<qsizetype>(text.size()));
+    auto found = m_runCache.find(key);
+    if (found == m_runCache.end()) {
+        if (m_runCache.size() >= kMaxCachedRuns) {
+            m_runCache.clear();
+        }
+        QStaticText laidOut(QString::fromUtf8(key));
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        laidOut.prepare(QTransform(), font());
+        found = m_runCache.insert(key, laidOut);
+    }
+    return *found;
 }
 
 void LogPaneWidget::paintEvent(QPaintEvent*) {
@@ -118,20 +138,21 @@ void LogPaneWidget::paintEvent(QPaintEvent*) {
         painter.fillRect(0, 0, area.width(), layout.clearBottom, m_background);
     }
     for (const PaneRow& row : layout.rows) {
+        painter.fillRect(0, row.top, area.width(), lineHeight, m_background);
         int x = 0;
         for (const TextRun& run : row.runs) {
-            const int runWidth = m_measure.Width(run.text);
-            painter.fillRect(x, row.top, runWidth, lineHeight,
-                             run.background ? ToQColor(*run.background) : m_background);
+            // A word wider than the pane runs past the edge: only what shows is drawn.
+            const std::string_view shown = m_measure.Fitting(run.text, area.width() - x);
+            const int runWidth = m_measure.Width(shown);
+            if (run.background) {
+                painter.fillRect(x, row.top, runWidth, lineHeight, ToQColor(*run.background));
+            }
             painter.setPen(ToQColor(run.colour));
-            painter.drawText(x, row.top + m_measure.Ascent(), QString::fromUtf8(run.text));
+            painter.drawStaticText(x, row.top, StaticText(shown));
             x += runWidth;
             if (x >= area.width()) {
                 break;
             }
-        }
-        if (x < area.width()) {
-            painter.fillRect(x, row.top, area.width() - x, lineHeight, m_background);
         }
     }
 }

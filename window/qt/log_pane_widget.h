@@ -1,8 +1,12 @@
 #pragma once
 // The log pane: coloured lines, newest at the bottom, wrapped to the width, with a vertical
 // scroll bar. Painted bottom-up from the stored lines on every paint.
+#include <QByteArray>
+#include <QHash>
+#include <QStaticText>
 #include <QWidget>
 #include <string>
+#include <string_view>
 
 #include "ui/log_pane_model.h"
 #include "window/qt/text_measure.h"
@@ -30,11 +34,13 @@ private:
     void OnScrollAction(int action);
     void SyncScrollBar();
     QRect TextArea() const;
+    const QStaticText& StaticText(std::string_view text);
 
     LogPaneModel m_model;
     QScrollBar* m_scrollBar = nullptr;
     QColor m_background;
     TextMeasure m_measure;
+    QHash<QByteArray, QStaticText> m_runCache;
 };
 
 }  // namespace zep

@@ -59,4 +59,15 @@ int TextMeasure::Width(std::string_view utf8) const {
     return width;
 }
 
+std::string_view TextMeasure::Fitting(std::string_view utf8, int width) const {
+    int x = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size() && x < width) {
+        const std::size_t length = Utf8CharLength(utf8, pos);
+        x += Advance(DecodeUtf8(utf8, pos, length));
+        pos += length;
+    }
+    return utf8.substr(0, pos);
+}
+
 }  // namespace zep

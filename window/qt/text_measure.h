@@ -14,6 +14,9 @@ class TextMeasure {
 public:
     explicit TextMeasure(const QFont& font);
     int Width(std::string_view utf8) const;
+    // The longest start of the text that begins within `width` pixels: whole characters up
+    // to and including the first one that reaches past it.
+    std::string_view Fitting(std::string_view utf8, int width) const;
     int LineHeight() const { return m_metrics.height(); }
     int Ascent() const { return m_metrics.ascent(); }
 
