@@ -61,6 +61,13 @@ TEST_F(LogPaneWidgetTest, EveryRowOfAWrappedLineRepeatsItsColourPrefix) {
     EXPECT_LE(rows, 4);
 }
 
+TEST_F(LogPaneWidgetTest, AHundredKilobyteLineIsKeptShortAndPaintsItsRow) {
+    pane.AddLine("$1,8" + std::string(100 * 1024, 'x'));
+    pane.AddLine("$1,8" + std::string(100 * 1024, 'y') + " tail");
+    EXPECT_LE(pane.Model().Line(1).size(), LogPaneModel::kMaxLineBytes + 3);
+    EXPECT_EQ(RowsStartingIn(Shot(), kYellow, LineHeight()), 2);
+}
+
 TEST_F(LogPaneWidgetTest, TheScrollBarMovesTheViewLine) {
     for (int i = 0; i < 10; ++i) {
         pane.AddLine("line " + std::to_string(i));

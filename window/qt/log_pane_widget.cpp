@@ -77,9 +77,13 @@ void LogPaneWidget::OnScrollAction(int action) {
 }
 
 void LogPaneWidget::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y() / 120;
-    for (int i = 0; i < std::abs(steps); ++i) {
-        m_model.Scroll(steps > 0 ? ScrollRequest::LineUp : ScrollRequest::LineDown);
+    // A notch is 120; touch pads send parts of one, which add up to a line.
+    m_wheelDelta += event->angleDelta().y();
+    for (; m_wheelDelta >= 120; m_wheelDelta -= 120) {
+        m_model.Scroll(ScrollRequest::LineUp);
+    }
+    for (; m_wheelDelta <= -120; m_wheelDelta += 120) {
+        m_model.Scroll(ScrollRequest::LineDown);
     }
     SyncScrollBar();
     update();

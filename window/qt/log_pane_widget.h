@@ -41,6 +41,7 @@ private:
     QColor m_background;
     TextMeasure m_measure;
     QHash<QByteArray, QStaticText> m_runCache;
+    int m_wheelDelta = 0;
 };
 
 }  // namespace zep

@@ -60,7 +60,7 @@ void ProgressBarWidget::PaintBar(QPainter& painter) const {
 }
 
 void ProgressBarWidget::paintEvent(QPaintEvent*) {
-    if (!m_model.Paints()) {
+    if (!m_model.Paints() || size().isEmpty()) {
         return;
     }
     QPixmap offscreen(size() * devicePixelRatioF());
