@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kReadTimeoutMs = 3000;
+constexpr int kReadTimeoutMs = 5000;
 
 class PreviewDialogTest : public ::testing::Test {
 protected:
@@ -35,7 +35,7 @@ protected:
         cardgen::WriteBytes(card / "p.zvo", cardgen::Bytes(100, 'x'));
     }
 
-    // Runs the dialog and hands it to `act` once it is shown; a dialog still open after ten
+    // Runs the dialog and hands it to `act` once it is shown; a dialog still open after twenty
     // seconds is cancelled so that a fault cannot hang the suite.
     std::optional<std::vector<SelectionKey>> Run(std::function<void(QDialog&)> act) {
         QTimer::singleShot(0, [act] {
@@ -50,7 +50,7 @@ protected:
                 dialog->reject();
             }
         });
-        guard.start(10000);
+        guard.start(20000);
         return RunPreviewDialog(nullptr, card.string(), program);
     }
 
@@ -113,7 +113,7 @@ TEST_F(PreviewDialogTest, CancelsItselfWhenTheCardIsPulledAfterTheReading) {
     const auto result = Run([&](QDialog& dialog) {
         ASSERT_TRUE(WaitForRead(dialog));
         fs::remove_all(card);
-        closed = QTest::qWaitFor([&] { return !dialog.isVisible(); }, 2000);
+        closed = QTest::qWaitFor([&] { return !dialog.isVisible(); }, kReadTimeoutMs);
     });
     EXPECT_TRUE(closed);
     EXPECT_FALSE(result);
