@@ -10,6 +10,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
         return std::nullopt;
     }
     CommandLine line;
+    if (arguments.empty()) {
+        line.window = true;
+        return line;
+    }
     bool ours = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -37,9 +41,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
     if (!ours) {
         return std::nullopt;
     }
-    if (!line.error && !line.headless && !line.help && !line.version) {
-        line.error = "--program-dir goes with --headless";
-    }
+    line.window = !line.error && !line.headless && !line.help && !line.version;
     return line;
 }
 

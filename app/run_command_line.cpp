@@ -13,10 +13,12 @@ namespace {
 constexpr const char* kVersion = "zepimport 1.10.0";
 
 constexpr const char* kUsage =
-    "usage: zepimport [--program-dir DIR] --headless\n"
+    "usage: zepimport [--program-dir DIR]\n"
+    "       zepimport [--program-dir DIR] --headless\n"
     "       zepimport --inspect FILE...\n"
     "       zepimport --help | --version\n"
     "\n"
+    "  (no option)        open the window.\n"
     "  --headless         run without a window: poll the COM port and the removable\n"
     "                     drives, import and convert; log lines go to standard output.\n"
     "                     SIGINT or SIGTERM ends the program as soon as it is idle.\n"
@@ -26,7 +28,7 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-std::optional<int> RunCommandLine(int argc, char** argv) {
+std::optional<int> RunCommandLine(int argc, char** argv, const WindowRunner& runWindow) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto line = ParseCommandLine(arguments);
     if (!line) {
@@ -51,6 +53,13 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
             return 2;
         }
         SetProgramDirOverride(*line->programDir);
+    }
+    if (line->window) {
+        if (!runWindow) {
+            std::cerr << "zepimport: built without the window; use --headless\n" << kUsage;
+            return 2;
+        }
+        return runWindow(argc, argv);
     }
     return RunHeadless();
 }

@@ -23,10 +23,18 @@ TEST(CommandLineTest, OwnOptionsAreRecognised) {
 TEST(CommandLineTest, MistakesAreReportedAndForeignCommandsLeftAlone) {
     EXPECT_TRUE(ParseCommandLine({"--headless", "--program-dir"})->error);
     EXPECT_TRUE(ParseCommandLine({"--headless", "--bogus"})->error);
-    EXPECT_TRUE(ParseCommandLine({"--program-dir", "/x"})->error);  // nothing to run
     EXPECT_FALSE(ParseCommandLine({"--inspect", "file.bia"}));
     EXPECT_FALSE(ParseCommandLine({"--program-dir", "/x", "--inspect", "file.bia"}));
-    EXPECT_FALSE(ParseCommandLine({}));
+}
+
+TEST(CommandLineTest, WithoutAModeOptionTheWindowRuns) {
+    EXPECT_TRUE(ParseCommandLine({})->window);
+    const auto inFolder = ParseCommandLine({"--program-dir", "/x"});
+    ASSERT_TRUE(inFolder);
+    EXPECT_TRUE(inFolder->window);
+    EXPECT_FALSE(inFolder->error);
+    EXPECT_FALSE(ParseCommandLine({"--headless"})->window);
+    EXPECT_FALSE(ParseCommandLine({"--version"})->window);
 }
 
 }  // namespace

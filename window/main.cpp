@@ -1,3 +1,5 @@
+// The program's entry: the desktop window without arguments (where it is built), the headless
+// mode, --inspect and the informational options. The headless mode never starts Qt.
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -7,6 +9,9 @@
 #include "app/command_line.h"
 #include "app/inspect.h"
 #include "platform/program_path.h"
+#ifdef ZEP_QT_WINDOW
+#include "window/qt/run_window.h"
+#endif
 
 namespace {
 
@@ -20,7 +25,12 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto status = zep::RunCommandLine(argc, argv)) {
+#ifdef ZEP_QT_WINDOW
+    const zep::WindowRunner window = zep::RunWindow;
+#else
+    const zep::WindowRunner window;
+#endif
+    if (const auto status = zep::RunCommandLine(argc, argv, window)) {
         return *status;
     }
     std::vector<std::string> args(argv + 1, argv + argc);
