@@ -357,7 +357,11 @@ void MainWindow::ShowDriveButtons(const std::vector<DriveButton>& buttons) {
 
 void MainWindow::SetTrayIcon(bool present, const std::string& tooltip) {
     if (!present || !m_trayAvailable) {
-        m_tray.reset();
+        // The icon goes at once; the object may be the sender of the command that got here.
+        if (m_tray) {
+            m_tray->Icon().hide();
+            m_tray.release()->deleteLater();
+        }
         return;
     }
     if (!m_tray) {
