@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
+#include <iostream>
+
 #include "app/worker_threads.h"
 #include "platform/config_home.h"
 #include "platform/desktop_open.h"
@@ -15,7 +17,27 @@
 
 namespace zep {
 
+namespace {
+
+// Qt ends the process when it cannot reach a display; a plain word is kinder. Only where the
+// display comes from the environment (X11 or Wayland) and no platform was chosen explicitly.
+bool DisplayMissing() {
+#if defined(__linux__)
+    return qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return false;
+#endif
+}
+
+}  // namespace
+
 int RunWindow(int argc, char** argv) {
+    if (DisplayMissing()) {
+        std::cerr << "zepimport: no display to open the window on; use --headless\n";
+        return 2;
+    }
     QApplication application(argc, argv);
     // The window spends most of its life hidden; closing the about box then is no reason to end.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -29,7 +51,9 @@ int RunWindow(int argc, char** argv) {
     WindowSession session({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                            DefaultClock(), SettingsFileFor(programFile), programFile, ConfigHome(),
                            OpenWithDesktop, QSystemTrayIcon::isSystemTrayAvailable()});
-    QObject::connect(&session, &WindowSession::finished, &application, &QApplication::quit);
+    // exit, not quit: quit first asks the windows to close, and the main window never agrees.
+    QObject::connect(&session, &WindowSession::finished, &application,
+                     [] { QCoreApplication::exit(0); });
     session.Start();
     return QApplication::exec();
 }
