@@ -3,7 +3,6 @@
 #include <set>
 
 #include "ui/dialog_templates.h"
-#include "ui/version_text.h"
 
 namespace zep::test {
 namespace {
@@ -46,20 +45,6 @@ TEST(DialogTemplatesTest, TrayMenuGivesRestoreAboutAndExit) {
     EXPECT_EQ(menu[2].command, 0);
     EXPECT_EQ(menu[3].command, cmd::kTrayExit);
     EXPECT_STREQ(menu[3].text, "Выход");
-}
-
-TEST(VersionTextTest, MinorIsTwoDigitsAndTheThirdPartKeepsAllItsDigits) {
-    struct Case {
-        std::uint32_t ms, ls;
-        const char* text;
-    };
-    for (const Case& c : {Case{(2009u << 16) | 1, 10u << 16, "Версия 1.10.0"},
-                          Case{(2009u << 16) | 1, 1u << 16, "Версия 1.01.0"},
-                          Case{(2009u << 16) | 2, (3u << 16) | 123, "Версия 2.03.123"},
-                          Case{0xFFFFFFFFu, 0xFFFFFFFFu, "Версия 65535.65535.65535"}}) {
-        EXPECT_EQ(FormatVersionText(c.ms, c.ls), c.text);
-    }
-    EXPECT_EQ(FormatVersionText(kFileVersionMs, kFileVersionLs), "Версия 1.10.0");
 }
 
 }  // namespace

@@ -63,9 +63,10 @@ protected:
 
     void Click(int id) { QTest::mouseClick(Control(id), Qt::LeftButton); }
 
-    // One poll tick as the timer gives it, and the messages it caused.
+    // One second on, and the timer's tick with the messages it caused.
     void Tick() {
-        session->Pump().Tick();
+        clock.Advance(1000);
+        session->Pump().OnTimer();
         QApplication::processEvents();
     }
 

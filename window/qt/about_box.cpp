@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/program_version.h"
 #include "ui/dialog_templates.h"
-#include "ui/version_text.h"
 #include "window/qt/control_names.h"
 #include "window/qt/dialog_geometry.h"
 #include "window/qt/program_icon.h"
@@ -57,8 +57,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
         NameControl(*widget, name, QString::fromStdString(control.text));
     }
     if (auto* version = findChild<QLabel*>(ControlObjectName(ctl::kVersionLine))) {
-        const QString text =
-            QString::fromStdString(FormatVersionText(kFileVersionMs, kFileVersionLs));
+        const QString text = QString::fromStdString(AboutVersionLine(ProgramFileVersion()));
         version->setText(text);
         version->setAccessibleName(text);
     }

@@ -4,14 +4,15 @@
 namespace zep {
 
 WindowSession::WindowSession(WindowSetup setup)
-    : m_window(std::make_unique<MainWindow>(setup.trayAvailable, setup.programFile.parent_path())) {
+    : m_clock(setup.clock),
+      m_window(std::make_unique<MainWindow>(setup.trayAvailable, setup.programFile.parent_path())) {
     m_controller = std::make_unique<MainController>(
         ControllerSetup{*m_window, setup.subsystems, setup.drives, setup.serial, setup.lock,
                         setup.clock, std::move(setup.iniPath), std::move(setup.programFile),
                         std::move(setup.configHome), std::move(setup.openHelp)});
     m_window->Attach(*m_controller);
     // Before initialisation: the conversion worker may post from its first pass on.
-    m_pump = std::make_unique<ControllerPump>(*m_controller);
+    m_pump = std::make_unique<WindowPump>(*m_controller, m_clock);
     connect(m_window.get(), &MainWindow::exitAccepted, this, [this] {
         m_pump->Stop();
         m_controller->Close();

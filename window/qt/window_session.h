@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "app/main_controller.h"
-#include "window/qt/controller_pump.h"
 #include "window/qt/main_window.h"
+#include "window/qt/window_pump.h"
 
 namespace zep {
 
@@ -39,16 +39,17 @@ public:
 
     MainWindow& Window() { return *m_window; }
     MainController& Controller() { return *m_controller; }
-    ControllerPump& Pump() { return *m_pump; }
+    WindowPump& Pump() { return *m_pump; }
 
 signals:
     // "Выход" was accepted and the closing steps have run.
     void finished();
 
 private:
+    Clock& m_clock;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MainController> m_controller;
-    std::unique_ptr<ControllerPump> m_pump;
+    std::unique_ptr<WindowPump> m_pump;
 };
 
 }  // namespace zep
