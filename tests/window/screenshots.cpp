@@ -1,9 +1,15 @@
 // Renders the main window, as a dispatcher sees it in the middle of a working day, into PNG
 // files for the documentation: the real window and controller over the fakes of the tests,
 // fed with the log lines and progress reports the workers write.
-// Usage: window_screenshots OUTPUT_FOLDER [CARD_FOLDER]
+// Where a tray host runs on the display, the window is also sent to the tray and the tray's
+// menu opened, for a picture of the notification area.
+// Usage: window_screenshots OUTPUT_FOLDER
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <filesystem>
@@ -13,6 +19,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_serial_port.h"
 #include "tests/support/temp_dir.h"
+#include "window/qt/tray_icon.h"
 #include "window/qt/window_session.h"
 
 namespace {
@@ -43,9 +50,36 @@ void PostWorkingDay(WorkerReport& report) {
     report.SetBar2(35, "20261207091402.bia");
 }
 
-bool Save(QWidget& widget, const std::filesystem::path& file) {
-    const bool saved = widget.grab().save(QString::fromStdString(file.string()), "PNG");
+bool Save(const QPixmap& picture, const std::filesystem::path& file) {
+    const bool saved = picture.save(QString::fromStdString(file.string()), "PNG");
     std::cerr << (saved ? "written " : "could not write ") << file.string() << "\n";
+    return saved;
+}
+
+// Lets the event loop run: deliveries, painting, the tray host's embedding.
+void Settle(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The notification area in the top right corner with menu 129 open under the icon.
+bool SaveTray(WindowSession& session, const std::filesystem::path& file) {
+    session.Controller().OnSystemCommand(SystemCommand::Minimize);  // as Esc does
+    Settle(700);
+    TrayIcon* tray = session.Window().Tray();
+    if (tray == nullptr) {
+        std::cerr << "no tray icon\n";
+        return false;
+    }
+    const QRect icon = tray->Icon().geometry();
+    tray->Menu().popup(icon.bottomLeft() + QPoint(0, 2));
+    Settle(400);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area(screen->geometry().width() - 260, 0, 260, 130);
+    const bool saved =
+        Save(screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()), file);
+    tray->Menu().hide();
     return saved;
 }
 
@@ -82,8 +116,10 @@ int main(int argc, char** argv) {
                            true});
     session.Start();
     PostWorkingDay(session.Controller().Messages());
-    // Let the queued delivery and the painting run.
-    QTimer::singleShot(300, &application, [] { QCoreApplication::exit(0); });
-    QApplication::exec();
-    return Save(session.Window(), output / "window-main.png") ? 0 : 1;
+    Settle(300);
+    bool saved = Save(session.Window().grab(), output / "window-main.png");
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        saved = SaveTray(session, output / "window-tray.png") && saved;
+    }
+    return saved ? 0 : 1;
 }
