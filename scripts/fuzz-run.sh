@@ -15,6 +15,10 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 work="$build/fuzz-runs"
+# The targets that write each input to a file run several times faster on a memory file system.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    export TMPDIR=/dev/shm
+fi
 for target in "${targets[@]}"; do
     program="$(find "$build/fuzz" -name "${target}_fuzz" -type f -perm -u+x | head -n 1)"
     corpus="fuzz/corpus/$target"
