@@ -13,10 +13,10 @@ sudo=""
 
 echo "== building the package"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-cmake --build "$build" -j "$(nproc)" --target zepimport vl_m1 vl_kolvar zep-sim cardgen
+cmake --build "$build" -j "$(nproc)" --target zepimport vl_m1 vl_kolvar zep-sim cardgen >/dev/null
 rm -f "$build"/zepimport_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-deb="$(ls "$build"/zepimport_*.deb)"
+deb="$(realpath "$(ls "$build"/zepimport_*.deb)")"
 dpkg-deb --field "$deb" Package Version Depends
 
 work="$(mktemp -d /tmp/zepimport-package.XXXXXX)"
@@ -32,7 +32,7 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== installing $deb"
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "./$deb" >/dev/null
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null
 for file in /usr/bin/zepimport /usr/lib/zepimport/drivers/vl_m1.so \
             /usr/lib/zepimport/drivers/vl_kolvar.so /usr/include/zepimport/vl_driver.h \
             /usr/share/doc/zepimport/service.md /usr/share/applications/zepimport.desktop \
@@ -48,8 +48,9 @@ echo "== zepimport --version"
 echo "== zepimport --inspect on a generated card archive"
 "$build/bin/cardgen" "$work/card" --archives 1 >/dev/null
 archive="$(ls "$work"/card/Pexilor/Tessal/*.zep | head -n 1)"
-/usr/bin/zepimport --inspect "$archive" | tee "$work/inspect.txt"
-[ -s "$work/inspect.txt" ]
+/usr/bin/zepimport --inspect "$archive" > "$work/inspect.txt"
+head -n 3 "$work/inspect.txt"
+grep -q 'check word ok' "$work/inspect.txt"
 
 # The service as a user runs it: the installed program's folder cannot be written, so the
 # program folder is $XDG_DATA_HOME/zepimport. As root every folder is writable, so the service
@@ -64,16 +65,18 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     cp "$build/bin/zep-sim" "$work/zep-sim"
 fi
-as_user() { "${runner[@]}" env HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
-                XDG_DATA_HOME="$work/data" ZEPIMPORT_MEDIA_ROOTS= "$@"; }
+# A plain command line, so that a program started in the background is itself the job.
+as_user=("${runner[@]}" env HOME="$work/home" XDG_CONFIG_HOME="$work/config"
+         XDG_DATA_HOME="$work/data" ZEPIMPORT_MEDIA_ROOTS=)
+as_user() { "${as_user[@]}" "$@"; }
 as_user mkdir -p "$work/config/Kestrom" "$work/data/zepimport" "$work/import" "$work/home"
 as_user sh -c "printf '[General]\nDrivers=/usr/lib/zepimport/drivers\nImport=$work/import\n' \
     > '$work/config/Kestrom/Velmora.conf'"
 as_user sh -c "printf '[COM Port]\r\nm_port=5\r\n' > '$work/data/zepimport/zepimport.ini'"
-as_user "$work/zep-sim" --generate 2 --com 5 >"$work/sim.txt" 2>&1 &
+"${as_user[@]}" "$work/zep-sim" --generate 2 --com 5 >"$work/sim.txt" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do [ -L "$work/config/zepimport/ports/COM5" ] && break; sleep 0.1; done
-as_user /usr/bin/zepimport --headless >"$work/out.txt" 2>"$work/err.txt" &
+"${as_user[@]}" /usr/bin/zepimport --headless >"$work/out.txt" 2>"$work/err.txt" &
 service_pid=$!
 for _ in $(seq 300); do
     [ "$(ls "$work/import" | grep -c '[.]imp$')" -ge 2 ] && break
