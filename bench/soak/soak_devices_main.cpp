@@ -5,7 +5,8 @@
 // empty or five plugs have been tried.
 //   zep-soak-devices --com N --sessions S --seconds T --first-serial F [--fault-every E]
 // Prints "offered <serial>" for every archive when its device is first plugged, "left <serial>"
-// for those still on a device at the end, then a summary line.
+// for those still on a device at the end, then a summary line. ZEP_SOAK_TRACE=1 in the
+// environment prints the devices' events too.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
