@@ -1,3 +1,4 @@
+// The headless mode's window: log lines to standard output, whole and in order.
 #include "app/console_view.h"
 
 #include <algorithm>
@@ -50,8 +51,7 @@ ConsoleView::ConsoleView(std::ostream& out, std::ostream& errors, bool ansiColou
     : m_out(out), m_errors(errors), m_ansiColours(ansiColours) {}
 
 void ConsoleView::AddLine(Pane pane, const std::string& line) {
-    std::lock_guard guard(m_mutex);
-    m_out << FormatConsoleLine(pane, line, m_ansiColours) << '\n' << std::flush;
+    WriteWhole(m_out, FormatConsoleLine(pane, line, m_ansiColours));
 }
 
 void ConsoleView::FillPortSelector(const std::vector<int>& ports, int selectedPort) {
@@ -60,8 +60,15 @@ void ConsoleView::FillPortSelector(const std::vector<int>& ports, int selectedPo
 }
 
 void ConsoleView::ShowError(const std::string& text) {
+    WriteWhole(m_errors, text);
+}
+
+void ConsoleView::WriteWhole(std::ostream& stream, std::string line) {
+    // One write per line: a journal or a pipe read by lines never sees the halves of two.
+    line += '\n';
     std::lock_guard guard(m_mutex);
-    m_errors << text << '\n' << std::flush;
+    stream.write(line.data(), static_cast<std::streamsize>(line.size()));
+    stream.flush();
 }
 
 }  // namespace zep

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <string>
 
 #include "app/console_view.h"
 #include "app/controller_pump.h"
@@ -35,6 +36,16 @@ void RunUntilExit(MainController& controller, ControllerPump& pump) {
     }
 }
 
+// Says where the files go; an installed program's data-home folder is named with the reason.
+std::string StartNote(const ProgramFolderChoice& choice) {
+    std::string note =
+        "zepimport: running without a window, program folder " + choice.folder.string();
+    if (choice.source == ProgramFolderSource::DataHome) {
+        note += " (the folder of the executable cannot be written)";
+    }
+    return note + "; SIGINT or SIGTERM ends it\n";
+}
+
 }  // namespace
 
 int RunHeadless() {
@@ -51,9 +62,7 @@ int RunHeadless() {
                                DefaultClock(), SettingsFileFor(programFile), programFile,
                                *autostart, DispatchValues::Installed(), OpenWithDesktop});
     controller.Initialise(false);
-    std::cerr << "zepimport: running without a window, program folder "
-              << programFile.parent_path().string() << "; SIGINT or SIGTERM ends it\n"
-              << std::flush;
+    std::cerr << StartNote(ProgramFolderInUse()) << std::flush;
     ControllerPump pump(controller, DefaultClock());
     RunUntilExit(controller, pump);
     controller.Close();

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "app/console_view.h"
 #include "app/help_request.h"
@@ -86,6 +89,52 @@ TEST(ConsoleTest, ViewPrintsLinesKeepsControlsAndNeverShowsThePreview) {
     const auto selection = view.ShowPreview("/media/card/Pexilor/Tessal");
     ASSERT_TRUE(selection);
     EXPECT_TRUE(selection->empty());  // everything is imported
+}
+
+// Keeps what reaches the stream between two flushes: what one write of the line buffer holds.
+class WriteRecorder : public std::stringbuf {
+public:
+    std::vector<std::string> writes;
+
+protected:
+    int sync() override {
+        writes.push_back(str());
+        str("");
+        return 0;
+    }
+};
+
+TEST(ConsoleTest, LinesFromManyThreadsReachTheStreamWholeAndUncoloured) {
+    WriteRecorder outBuffer;
+    WriteRecorder errorBuffer;
+    std::ostream out(&outBuffer);
+    std::ostream errors(&errorBuffer);
+    ConsoleView view(out, errors, false);  // not a terminal: the journal, a pipe, a file
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&view, t] {
+            for (int i = 0; i < kLines; ++i) {
+                view.AddLine(t % 2 ? Pane::Lower : Pane::Upper,
+                             "$04CNV: line " + std::to_string(i));
+                view.ShowError("error " + std::to_string(i));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    ASSERT_EQ(outBuffer.writes.size(), std::size_t{kThreads * kLines});
+    ASSERT_EQ(errorBuffer.writes.size(), std::size_t{kThreads * kLines});
+    for (const auto& write : outBuffer.writes) {
+        EXPECT_EQ(write.find('\n'), write.size() - 1) << write;
+        EXPECT_EQ(write.find('\x1b'), std::string::npos) << write;
+        EXPECT_NE(write.find("CNV: line "), std::string::npos) << write;
+    }
+    for (const auto& write : errorBuffer.writes) {
+        EXPECT_EQ(write.find('\n'), write.size() - 1) << write;
+    }
 }
 
 TEST(HelpFileTest, ExtensionOfTheFileNameIsReplaced) {
