@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/log_text.h"
+#include "app/visible_text.h"
 
 namespace zep {
 
@@ -32,12 +33,12 @@ std::string AnsiColours(const LogSegment& segment) {
 std::string FormatConsoleLine(Pane pane, std::string_view line, bool ansiColours) {
     std::string text = pane == Pane::Lower ? kLowerPaneMark : "";
     if (!ansiColours) {
-        return text + StripColourCodes(line);
+        return text + ShowControlCharacters(StripColourCodes(line));
     }
     bool coloured = false;
     for (const auto& segment : SplitLogLine(line)) {
         text += AnsiColours(segment);
-        text += segment.text;
+        text += ShowControlCharacters(segment.text);
         coloured = true;
     }
     if (coloured) {
