@@ -175,6 +175,27 @@ TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
     EXPECT_EQ(ImportFiles().size(), 1u);
 }
 
+TEST_F(ConversionWorkerTest, AnArchiveReadOnlyUpToDamageIsImportedAndKeptAsFailed) {
+    MeterArchiveBuilder builder;
+    builder.HeaderText(kHeader);
+    for (int record = 0; record < 4; ++record) {
+        builder.Record(1, {static_cast<std::uint8_t>(record)},
+                       record == 1 ? RecordFlaw::BadCheck : RecordFlaw::None);
+    }
+    WriteRaw("20240101120000.bia", builder.Build());
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ImportFiles().size(), 1u);
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120000.bia.M1_123_2"});
+    EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '20240101120000.bia' повреждён (смещение " +
+                                 std::to_string(builder.BodyOffsets()[1]) +
+                                 "): записи после этого места не прочитаны, файл сохранён в "
+                                 "каталоге программы."));
+}
+
+// What is not a plain file is passed over once, with a line: a link is not followed (its
+// target is never published) and a FIFO never blocks the pass, also when the printer folder
+// lies on another file system and the move would have to read it.
 TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAgain) {
     // With the longest name allowed, not even the lone dot fits.
     const std::string name = std::string(251, 'n') + ".bia";
