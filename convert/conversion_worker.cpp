@@ -175,15 +175,13 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
         // A file that cannot be deleted must still not be converted a second time.
         return Remove(path) || RenameKeeping(path, labelled);
     }
-    if (RenameKeeping(path, labelled)) {
+    // The label may hold what the file system refuses in a name (or be too long for it); the
+    // raw data matter more than the label, after a failure and with SaveBin alike.
+    if (RenameKeeping(path, labelled) || RenameKeeping(path, path.string() + ".")) {
         return true;
     }
-    if (converted) {
-        return Remove(path);
-    }
-    // The label may hold what the file system refuses in a name (or be too long for it); the
-    // raw data matter more than the label.
-    return RenameKeeping(path, path.string() + ".");
+    // No new name at all: a converted file has its import file, and must not be converted again.
+    return converted && Remove(path);
 }
 
 bool ConversionWorker::MovePrinterFile(const fs::path& path) {

@@ -167,11 +167,11 @@ TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
     EXPECT_TRUE(worker->RunPass());
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"long.bia."});
 
-    // After a successful conversion with SaveBin set, such a file is deleted.
+    // With SaveBin set a converted file is kept the same way, never deleted.
     saveBin = true;
     WriteRaw("long2.bia", MeterArchive("Type=M1\nSerial=" + longType + "\n", {}));
     EXPECT_TRUE(worker->RunPass());
-    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"long.bia."});
+    EXPECT_EQ(ListFiles(raw.path()), (std::vector<std::string>{"long.bia.", "long2.bia."}));
     EXPECT_EQ(ImportFiles().size(), 1u);
 }
 
