@@ -33,7 +33,7 @@ void RunUntilExit(MainController& controller) {
                                      milliseconds{0}, kWakeUp);
         controller.Messages().WaitFor(wait);
         controller.DeliverMessages();
-        if (ExitSignalReceived() && controller.RequestExit()) {
+        if (ExitSignalReceived() && controller.RequestExitBetweenFiles()) {
             return;
         }
         if (steady_clock::now() >= nextTick) {

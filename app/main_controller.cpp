@@ -214,6 +214,13 @@ bool MainController::RequestExit() {
     return !m_workerBusy && m_convertBusy.load() == 0;
 }
 
+bool MainController::RequestExitBetweenFiles() {
+    if (!m_workerBusy && m_convertBusy.load() != 0) {
+        m_subsystems.StopConversionAfterFile();
+    }
+    return RequestExit();
+}
+
 void MainController::Close() {
     if (m_closed) {
         return;

@@ -74,6 +74,9 @@ public:
 
     // Accepted only while no worker and no conversion pass is busy.
     bool RequestExit();
+    // The exit a signal asks for, repeated until accepted: as RequestExit, but once no worker
+    // is busy a conversion pass is ended after the file in hand instead of being waited for.
+    bool RequestExitBetweenFiles();
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
     // port closed, workers stopped, drivers unloaded.
     void Close();

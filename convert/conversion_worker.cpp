@@ -67,12 +67,16 @@ void ConversionWorker::Start() {
     m_thread = std::thread([this] { Run(); });
 }
 
-void ConversionWorker::Stop() {
+void ConversionWorker::RequestStop() {
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
     m_wake.notify_all();
+}
+
+void ConversionWorker::Stop() {
+    RequestStop();
     if (m_thread.joinable()) {
         m_thread.join();
     }

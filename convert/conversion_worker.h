@@ -39,6 +39,9 @@ public:
     // Wakes the sleep, lets the file being converted finish, and joins. Idempotent. After Stop
     // no driver call is made by this worker, so the drivers may be unloaded.
     void Stop();
+    // Asks the thread to end after the file in hand without waiting for it: a pass over many
+    // files ends early (the rest wait for the next start) and the busy flag drops with it.
+    void RequestStop();
 
     // One pass on the caller's thread (configures first if needed). False when the import
     // folder is not configured; the error line is sent once. Not to be mixed with Start.

@@ -1,6 +1,7 @@
 #include "convert/conversion_worker.h"
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "convert/printer_conversion.h"
@@ -23,8 +24,12 @@ public:
             std::lock_guard lock(m_mutex);
             m_busyAtCaption.push_back({caption.value_or("<none>"), m_busy.load()});
         }
+        if (onCaption && caption) {
+            onCaption(*caption);
+        }
         RecordingReport::SetBar2(position, std::move(caption));
     }
+    std::function<void(const std::string&)> onCaption;
     std::vector<std::pair<std::string, int>> BusyAtCaption() const {
         std::lock_guard lock(m_mutex);
         return m_busyAtCaption;
@@ -237,6 +242,22 @@ TEST_F(ConversionWorkerTest, ArchiveDroppedIntoARunningWorkerIsImportedQuickly) 
     EXPECT_EQ(text.substr(0, 10), "[DEVICE]\r\n");
     EXPECT_NE(text.find("[RECORD]\r\nKind=2\r\nData=78\r\n[RECORD_END]\r\n"), std::string::npos);
     EXPECT_TRUE(ListFiles(raw.path()).empty());
+    EXPECT_EQ(busy.load(), 0);
+}
+
+TEST_F(ConversionWorkerTest, AStopAskedForDuringAPassEndsItAfterTheFileInHand) {
+    for (const char* name : {"20240101120000.bia", "20240101120001.bia", "20240101120002.bia"}) {
+        WriteRaw(name, MeterArchive(kHeader, {}));
+    }
+    auto worker = MakeWorker();
+    watched.onCaption = [&](const std::string& caption) {
+        if (caption != "...") {
+            worker->RequestStop();
+        }
+    };
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ImportFiles().size(), 1u);
+    EXPECT_EQ(ListFiles(raw.path()).size(), 2u);
     EXPECT_EQ(busy.load(), 0);
 }
 
