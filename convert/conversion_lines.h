@@ -33,6 +33,9 @@ std::string FolderUnavailableLine(const std::string& folder);
 // A printer protocol that could not be moved: "$04CNV: Не удалось перенести файл данных
 // принтера '%s' в каталог '%s'."
 std::string PrinterMoveFailedLine(const std::string& file, const std::string& folder);
+// A raw file's name that leads to no plain file (a link, FIFO, device or socket), passed over:
+// "$04CNV: '%s' - не обычный файл (ссылка, канал или устройство), он пропущен."
+std::string NotAPlainFileLine(const std::string& file);
 // Reading a meter archive stopped on a damaged record, a record cut short or stray bytes; the
 // raw file is kept: "$04CNV: Файл '%s' повреждён (смещение %llu): записи после этого места не
 // прочитаны, файл сохранён в каталоге программы."

@@ -5,15 +5,18 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "convert/driver_table.h"
 #include "core/clock.h"
 #include "core/worker_report.h"
 #include "platform/dispatch_values.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -56,6 +59,10 @@ private:
     bool Configure();
     void Run();
     void Pass();
+    // The found files that were there unchanged in the previous pass as well; reports and
+    // passes over what is not a plain file.
+    std::vector<std::filesystem::path> SettledFiles(
+        const std::vector<std::filesystem::path>& found);
     void HandleRawFile(const std::filesystem::path& path);
     // Both return whether the raw file left its name (deleted, renamed or moved). The name
     // itself says nothing afterwards: an exchange may publish a new raw file under it as soon
@@ -70,6 +77,7 @@ private:
     std::filesystem::path m_importFolder;
     std::filesystem::path m_printerFolder;
     std::set<std::filesystem::path> m_passedOver;
+    std::map<std::filesystem::path, FileProbe> m_lastSeen;  // raw files of the previous pass
 
     std::thread m_thread;
     std::mutex m_mutex;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/posix/file_mode.h"
 #include "platform/publish_file.h"
 #include "platform/time_base.h"
 
@@ -22,7 +23,8 @@ std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     if (fd < 0) {
         return std::nullopt;
     }
-    fchmod(fd, 0644);
+    // mkostemps gives rw-------; the published file gets what the user's umask allows.
+    fchmod(fd, posix::DefaultFileMode());
     return PendingFile(fd, fs::path(name.data()));
 }
 
