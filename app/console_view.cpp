@@ -52,6 +52,11 @@ ConsoleView::ConsoleView(std::ostream& out, std::ostream& errors, bool ansiColou
 
 void ConsoleView::AddLine(Pane pane, const std::string& line) {
     std::lock_guard guard(m_mutex);
+    // Once the output has failed (its reader gone) nothing more is written to it; the service
+    // goes on with its work all the same.
+    if (!m_out) {
+        return;
+    }
     m_out << FormatConsoleLine(pane, line, m_ansiColours) << '\n' << std::flush;
 }
 

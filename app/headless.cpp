@@ -7,6 +7,7 @@
 #include "app/console_view.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
+#include "platform/broken_pipe.h"
 #include "platform/config_home.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"
@@ -47,6 +48,7 @@ void RunUntilExit(MainController& controller) {
 }  // namespace
 
 int RunHeadless() {
+    IgnoreBrokenPipes();
     InstallExitSignals();
     if (!FixTimeBase()) {
         std::cerr << "Ошибка инициализации временной зоны!\n";
