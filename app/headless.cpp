@@ -8,10 +8,12 @@
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
 #include "platform/broken_pipe.h"
+#include "platform/broken_pipe.h"
 #include "platform/config_home.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"
 #include "platform/exit_signals.h"
+#include "platform/folder_lock.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 
@@ -55,6 +57,17 @@ int RunHeadless() {
         return 1;
     }
     const auto programFile = ProgramFile();
+    // Held until the process ends; a second instance would convert the same raw files again.
+    const auto folderLock = FolderLock::Acquire(programFile.parent_path());
+    if (folderLock.GetState() == FolderLock::State::InUse) {
+        std::cerr << "zepimport: the program folder " << programFile.parent_path().string()
+                  << " is in use by another running zepimport; not started\n";
+        return 1;
+    }
+    if (folderLock.GetState() == FolderLock::State::Unavailable) {
+        std::cerr << "zepimport: the program folder " << programFile.parent_path().string()
+                  << " cannot be locked; a second instance on it would not be noticed\n";
+    }
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
     ConsoleView view(std::cout, std::cerr, StdoutIsTerminal());
     MainController controller({view, *parts.subsystems, *parts.drives, *parts.serial, g_workerLock,

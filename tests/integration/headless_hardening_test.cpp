@@ -12,6 +12,10 @@
 namespace zep::test {
 namespace {
 
+std::string Zepimport() {
+    return "'" + BinaryFolder() + "/zepimport' --headless --program-dir program";
+}
+
 void DropMeterArchive(const TempDir& dir) {
     std::filesystem::create_directories(dir / "program");
     WriteFileBytes(dir / "program" / "20240101120000.bia", MeterArchiveBuilder()
@@ -35,6 +39,28 @@ TEST(HeadlessHardeningTest, AClosedOutputDoesNotEndTheService) {
     EXPECT_EQ(ImportFiles(dir).size(), 1u);
     EXPECT_TRUE(RawFiles(dir).empty());
     EXPECT_TRUE(IniDocument::Load(dir / "program" / "zepimport.ini").Get("General", "SaveBin"));
+}
+
+TEST(HeadlessHardeningTest, ASecondInstanceOnTheSameProgramFolderRefusesToStart) {
+    TempDir dir;
+    const HeadlessRun run = RunHeadless(
+        dir, ServiceScript().AfterStart("timeout 10 " + Zepimport() +
+                                        " >out2.txt 2>err2.txt; echo $? >status2.txt; "));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFileText(dir / "status2.txt"), "1\n");
+    EXPECT_NE(ReadFileText(dir / "err2.txt").find("in use by another running zepimport"),
+              std::string::npos)
+        << ReadFileText(dir / "err2.txt");
+
+    // An instance that was killed leaves no lock behind.
+    // The output files of the run before go first, so that its start note is not taken for this
+    // run's.
+    const std::string fresh = "rm -f out.txt err.txt; ";
+    const HeadlessRun killed = RunHeadless(dir, ServiceScript().Before(fresh).Signal("KILL"));
+    EXPECT_TRUE(killed.aliveAtSignal);
+    const HeadlessRun next = RunHeadless(dir, ServiceScript().Before(fresh));
+    EXPECT_TRUE(next.aliveAtSignal) << next.err;
+    EXPECT_EQ(next.status, 0) << next.err;
 }
 
 }  // namespace
