@@ -8,7 +8,6 @@
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
 #include "platform/broken_pipe.h"
-#include "platform/broken_pipe.h"
 #include "platform/config_home.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"
@@ -78,7 +77,12 @@ int RunHeadless() {
               << programFile.parent_path().string() << "; SIGINT or SIGTERM ends it\n"
               << std::flush;
     RunUntilExit(controller);
-    controller.Close();
+    if (!controller.Close()) {
+        // A closing step failed: the next run would start from old settings without a word.
+        std::cerr << "zepimport: settings NOT saved to " << SettingsFileFor(programFile).string()
+                  << "; port closed, drivers unloaded\n";
+        return 1;
+    }
     std::cerr << "zepimport: settings saved, port closed, drivers unloaded\n";
     return 0;
 }

@@ -78,8 +78,9 @@ public:
     // is busy a conversion pass is ended after the file in hand instead of being waited for.
     bool RequestExitBetweenFiles();
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
-    // port closed, workers stopped, drivers unloaded.
-    void Close();
+    // port closed, workers stopped, drivers unloaded. False when the settings could not be
+    // saved (the log says so); every other step runs all the same.
+    bool Close();
 
     // State, for the front ends.
     int Port() const { return m_port; }
@@ -94,7 +95,7 @@ public:
 private:
     // Settings and data exchange.
     void LoadSettings();
-    void SaveSettings();
+    bool SaveSettings();
     bool ReadOptions();
     void ListPorts();
     // Port.
@@ -145,6 +146,7 @@ private:
     PromptMatcher m_matcher;
 
     bool m_closed = false;
+    bool m_settingsSaved = false;
 };
 
 }  // namespace zep

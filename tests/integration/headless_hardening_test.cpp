@@ -63,5 +63,16 @@ TEST(HeadlessHardeningTest, ASecondInstanceOnTheSameProgramFolderRefusesToStart)
     EXPECT_EQ(next.status, 0) << next.err;
 }
 
+TEST(HeadlessHardeningTest, SettingsThatCannotBeSavedAreReportedAndTheExitSaysSo) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "program" / "zepimport.ini");
+    const HeadlessRun run = RunHeadless(dir, ServiceScript());
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err.find("settings saved"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("settings NOT saved"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("Не удалось сохранить настройки в файл '"), std::string::npos)
+        << run.out;
+}
+
 }  // namespace
 }  // namespace zep::test
