@@ -247,7 +247,7 @@ TEST_F(ConversionWorkerTest, LinksAndSpecialFilesArePassedOverNotFollowed) {
                 << name;
             fs::remove(raw / name);
         }
-        fs::remove_all(zuvo / "Base");
+        fs::remove_all(zuvo == import.path() ? zuvo / "Base" : zuvo);
         watched.Clear();
     }
 }
