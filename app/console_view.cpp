@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/log_text.h"
+#include "app/visible_text.h"
 
 namespace zep {
 
@@ -33,12 +34,12 @@ std::string AnsiColours(const LogSegment& segment) {
 std::string FormatConsoleLine(Pane pane, std::string_view line, bool ansiColours) {
     std::string text = pane == Pane::Lower ? kLowerPaneMark : "";
     if (!ansiColours) {
-        return text + StripColourCodes(line);
+        return text + ShowControlCharacters(StripColourCodes(line));
     }
     bool coloured = false;
     for (const auto& segment : SplitLogLine(line)) {
         text += AnsiColours(segment);
-        text += segment.text;
+        text += ShowControlCharacters(segment.text);
         coloured = true;
     }
     if (coloured) {
@@ -67,6 +68,11 @@ void ConsoleView::WriteWhole(std::ostream& stream, std::string line) {
     // One write per line: a journal or a pipe read by lines never sees the halves of two.
     line += '\n';
     std::lock_guard guard(m_mutex);
+    // Once an output has failed (its reader gone) nothing more is written to it; the service
+    // goes on with its work all the same.
+    if (!stream) {
+        return;
+    }
     stream.write(line.data(), static_cast<std::streamsize>(line.size()));
     stream.flush();
 }

@@ -11,9 +11,11 @@
 #include "app/controller_pump.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
+#include "platform/broken_pipe.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"
 #include "platform/exit_signals.h"
+#include "platform/folder_lock.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 
@@ -29,7 +31,7 @@ void RunUntilExit(MainController& controller, ControllerPump& pump) {
         const auto wait = std::min(pump.MsUntilTick(), kExitCheckMs);
         controller.Messages().WaitFor(std::chrono::milliseconds{wait});
         pump.DeliverMessages();
-        if (ExitSignalReceived() && controller.RequestExit()) {
+        if (ExitSignalReceived() && controller.RequestExitBetweenFiles()) {
             return;
         }
         pump.TickIfDue();
@@ -49,12 +51,24 @@ std::string StartNote(const ProgramFolderChoice& choice) {
 }  // namespace
 
 int RunHeadless() {
+    IgnoreBrokenPipes();
     InstallExitSignals();
     if (!FixTimeBase()) {
         std::cerr << "Ошибка инициализации временной зоны!\n";
         return 1;
     }
     const auto programFile = ProgramFile();
+    // Held until the process ends; a second instance would convert the same raw files again.
+    const auto folderLock = FolderLock::Acquire(programFile.parent_path());
+    if (folderLock.GetState() == FolderLock::State::InUse) {
+        std::cerr << "zepimport: the program folder " << programFile.parent_path().string()
+                  << " is in use by another running zepimport; not started\n";
+        return 1;
+    }
+    if (folderLock.GetState() == FolderLock::State::Unavailable) {
+        std::cerr << "zepimport: the program folder " << programFile.parent_path().string()
+                  << " cannot be locked; a second instance on it would not be noticed\n";
+    }
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
     ConsoleView view(std::cout, std::cerr, StdoutIsTerminal());
     const auto autostart = CreateSessionAutostart();
@@ -65,7 +79,12 @@ int RunHeadless() {
     std::cerr << StartNote(ProgramFolderInUse()) << std::flush;
     ControllerPump pump(controller, DefaultClock());
     RunUntilExit(controller, pump);
-    controller.Close();
+    if (!controller.Close()) {
+        // A closing step failed: the next run would start from old settings without a word.
+        std::cerr << "zepimport: settings NOT saved to " << SettingsFileFor(programFile).string()
+                  << "; port closed, drivers unloaded\n";
+        return 1;
+    }
     std::cerr << "zepimport: settings saved, port closed, drivers unloaded\n";
     return 0;
 }

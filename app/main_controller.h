@@ -77,9 +77,13 @@ public:
 
     // Accepted only while no worker and no conversion pass is busy.
     bool RequestExit();
+    // The exit a signal asks for, repeated until accepted: as RequestExit, but once no worker
+    // is busy a conversion pass is ended after the file in hand instead of being waited for.
+    bool RequestExitBetweenFiles();
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
-    // port closed, workers stopped, drivers unloaded.
-    void Close();
+    // port closed, workers stopped, drivers unloaded. False when the settings could not be
+    // saved (the log says so); every other step runs all the same.
+    bool Close();
 
     // State, for the front ends.
     int Port() const { return m_port; }
@@ -94,7 +98,7 @@ public:
 private:
     // Settings and data exchange.
     void LoadSettings();
-    void SaveSettings();
+    bool SaveSettings();
     bool ReadOptions();
     void ListPorts();
     // Port.
@@ -146,6 +150,7 @@ private:
     PromptMatcher m_matcher;
 
     bool m_closed = false;
+    bool m_settingsSaved = false;
 };
 
 }  // namespace zep

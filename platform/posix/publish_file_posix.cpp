@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/publish_batch.h"
+#include "platform/posix/file_mode.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -75,7 +76,8 @@ std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     if (fd < 0) {
         return std::nullopt;
     }
-    fchmod(fd, 0644);
+    // mkostemps gives rw-------; the published file gets what the user's umask allows.
+    fchmod(fd, posix::DefaultFileMode());
     auto state = std::make_unique<State>();
     state->fd = fd;
     state->tempPath = fs::path(name.data());

@@ -67,6 +67,16 @@ TEST(ConsoleTest, TerminalsGetAnsiColours) {
     EXPECT_EQ(FormatConsoleLine(Pane::Upper, "$99x", true), "\x1b[0mx\x1b[0m");  // off the table
 }
 
+// Header texts and device replies reach the log as they came; on a terminal an ESC or CR in
+// them would move the cursor or recolour the screen, so the console shows them as escapes.
+TEST(ConsoleTest, ControlCharactersFromFilesAndDevicesAreShownNotObeyed) {
+    const std::string hostile = "$02CNV: Обработка M1\x1b[2J\r\x07, 1\x9b, \xc2\x9b\x7f ...";
+    const std::string shown = "CNV: Обработка M1\\x1b[2J\\x0d\\x07, 1\\x9b, \\u009b\\x7f ...";
+    EXPECT_EQ(FormatConsoleLine(Pane::Upper, hostile, false), shown);
+    EXPECT_EQ(FormatConsoleLine(Pane::Upper, hostile, true), "\x1b[0;34m" + shown + "\x1b[0m");
+    EXPECT_EQ(FormatConsoleLine(Pane::Lower, "tab\there", false), "  > tab\\x09here");
+}
+
 TEST(ConsoleTest, ViewPrintsLinesKeepsControlsAndNeverShowsThePreview) {
     std::ostringstream out;
     std::ostringstream errors;

@@ -43,7 +43,7 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
     std::string shell = "cd '" + folder + "' || exit 1; export XDG_CONFIG_HOME='" + folder +
                         "/config' " + script.environment + "; " + script.before;
     shell += "'" + BinaryFolder() + "/zepimport' --headless --program-dir '" + folder +
-             "/program' >out.txt 2>err.txt & pid=$!; ";
+             "/program' >'" + script.output + "' 2>err.txt & pid=$!; ";
     shell += WaitFor("grep -q 'SIGTERM ends it' err.txt");
     shell += script.afterStart;
     if (!script.waitUntil.empty()) {

@@ -21,12 +21,14 @@ struct ServiceScript {
     std::string afterStart;   // shell lines run once it says it runs (a card appears)
     std::string waitUntil;    // shell condition waited for, up to 30 s, before the signal
     std::string signal = "TERM";
+    std::string output = "out.txt";  // where the service's standard output goes
 
     ServiceScript& Environment(std::string text) { return Set(environment, std::move(text)); }
     ServiceScript& Before(std::string text) { return Set(before, std::move(text)); }
     ServiceScript& AfterStart(std::string text) { return Set(afterStart, std::move(text)); }
     ServiceScript& WaitUntil(std::string text) { return Set(waitUntil, std::move(text)); }
     ServiceScript& Signal(std::string text) { return Set(signal, std::move(text)); }
+    ServiceScript& Output(std::string file) { return Set(output, std::move(file)); }
 
 private:
     ServiceScript& Set(std::string& field, std::string text) {
