@@ -105,6 +105,11 @@ void MainController::ListPorts() {
     for (int number = list.Next(-1); number != 0; number = list.Next(-1)) {
         ports.push_back(number);
     }
+    // Refilled only when adapters came or went: a refill would drop the user's open drop-down.
+    if (m_listedPorts == ports) {
+        return;
+    }
+    m_listedPorts = ports;
     // The configured port stays selected when it could not be opened, so that a port that was
     // busy at start-up is not dropped from the settings at exit.
     m_view.FillPortSelector(ports, m_configuredPort);

@@ -102,8 +102,13 @@ private:
     bool ReadOptions();
     void ListPorts();
     // Port.
-    void OpenPort();
+    enum class OpenFailure { Logged, Silent };
+    void OpenPort(OpenFailure failure = OpenFailure::Logged);
+    const char* SetUpPort();
     void ClosePort();
+    // Adapters that come and go.
+    void DropVanishedPort();
+    void FollowAdapters();
     void SetTooltip(std::string tooltip);
     // Tray.
     void PostMinimize();
@@ -132,8 +137,9 @@ private:
     MessageQueue m_messages;
 
     Options m_options;
-    int m_port = 0;            // the open port; 0 = none
-    int m_configuredPort = 0;  // the port the settings name, open or not
+    int m_port = 0;                                 // the open port; 0 = none
+    int m_configuredPort = 0;                       // the port the settings name, open or not
+    std::optional<std::vector<int>> m_listedPorts;  // what the port selector offers
     std::atomic<bool> m_saveBin{false};
     std::atomic<int> m_convertBusy{0};
     std::string m_tooltip;

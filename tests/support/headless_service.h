@@ -48,8 +48,12 @@ struct HeadlessRun {
 // bounded; they only wait for the program to get somewhere.
 HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script);
 
+// Shell lines that repeat the condition every 0.1 s until it holds, at most 30 s.
+std::string WaitFor(const std::string& condition);
 // A shell condition: the service's standard output holds the text.
 std::string OutputHas(const std::string& text);
+// A shell condition: at least count lines of the service's standard output hold the text.
+std::string OutputHasTimes(const std::string& text, int count);
 // A shell condition: the folder (relative to the test folder) holds at least count files whose
 // names end in the extension.
 std::string FolderHolds(const std::string& folder, const std::string& extension, int count);
