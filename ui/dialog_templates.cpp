@@ -84,10 +84,7 @@ const DialogTemplate& AboutBoxTemplate() {
 }
 
 const DialogControl* FindControl(const DialogTemplate& dialog, int id) {
-    const auto found =
-        std::find_if(dialog.controls.begin(), dialog.controls.end(),
-                     [id](const DialogControl& control) { return control.id == id; });
-    return found == dialog.controls.end() ? nullptr : &*found;
+    return dialog.Find(id);
 }
 
 const DialogControl& PortSelectorLabel() {

@@ -17,6 +17,9 @@ enum class ControlKind {
     CheckBox,     // auto check box, text on the left of the box
     PushButton,   // push button
     ProgressBar,  // progress bar
+    DefaultPushButton,
+    Picture,   // static bitmap (a decoration)
+    ListView,  // report-view list
 };
 
 // Position and size in dialog units.
@@ -25,6 +28,7 @@ struct DialogRect {
     int y = 0;
     int width = 0;
     int height = 0;
+    bool operator==(const DialogRect&) const = default;
 };
 
 struct DialogControl {
@@ -45,7 +49,14 @@ struct DialogTemplate {
     int width = 0;  // client size in dialog units
     int height = 0;
     std::vector<DialogControl> controls;
+
+    // The control with the id, or nullptr.
+    const DialogControl* Find(int controlId) const;
 };
+
+// Pixels of dialog units at 96 dpi for the 8-point "MS Sans Serif": 4 horizontal units are 6
+// pixels, 8 vertical units are 13 pixels, rounded to the nearest pixel.
+DialogRect DialogUnitsToPixels(const DialogRect& units);
 
 // Control ids of the main window.
 namespace ctl {

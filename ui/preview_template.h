@@ -2,7 +2,7 @@
 // Dialog template 133, the preview of a card, and the ids and texts of its controls.
 #include <string_view>
 
-#include "ui/dialog_template.h"
+#include "ui/dialog_templates.h"
 
 namespace zep {
 

@@ -22,7 +22,7 @@ QRect PixelRect(const DialogRect& units) {
 
 // Object names come from the control ids, so tests and desktop automation find the controls.
 void Name(QWidget* widget, const DialogControl& control) {
-    if (control.id != kNoControlId) {
+    if (control.id != DialogControl::kNoId) {
         widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
     }
     widget->setAccessibleName(

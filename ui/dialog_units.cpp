@@ -1,5 +1,5 @@
 // Dialog templates: the lookup of a control and the dialog-unit to pixel conversion.
-#include "ui/dialog_template.h"
+#include "ui/dialog_templates.h"
 
 namespace zep {
 
