@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <iostream>
 
 #include "app/worker_threads.h"
 #include "platform/config_home.h"
 #include "platform/desktop_open.h"
+#include "platform/exit_signals.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 #include "window/qt/window_session.h"
@@ -18,6 +20,9 @@
 namespace zep {
 
 namespace {
+
+// How often a termination signal is looked for, and a refused exit tried again.
+constexpr int kSignalCheckMs = 500;
 
 // Qt ends the process when it cannot reach a display; a plain word is kinder. Only where the
 // display comes from the environment (X11 or Wayland) and no platform was chosen explicitly.
@@ -38,6 +43,7 @@ int RunWindow(int argc, char** argv) {
         std::cerr << "zepimport: no display to open the window on; use --headless\n";
         return 2;
     }
+    InstallExitSignals();
     QApplication application(argc, argv);
     // The window spends most of its life hidden; closing the about box then is no reason to end.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -54,6 +60,15 @@ int RunWindow(int argc, char** argv) {
     // exit, not quit: quit first asks the windows to close, and the main window never agrees.
     QObject::connect(&session, &WindowSession::finished, &application,
                      [] { QCoreApplication::exit(0); });
+    // SIGTERM and SIGINT (the session ending, a service manager) ask for "Выход", as in the
+    // headless mode: the program ends with the closing steps once nothing is busy.
+    QTimer signalCheck;
+    QObject::connect(&signalCheck, &QTimer::timeout, &session, [&session] {
+        if (ExitSignalReceived()) {
+            session.TryExit();
+        }
+    });
+    signalCheck.start(kSignalCheckMs);
     session.Start();
     return QApplication::exec();
 }

@@ -37,6 +37,10 @@ public:
     // poll runs.
     void Start();
 
+    // The guarded exit from outside the window (a termination signal): carried out when
+    // nothing is busy, otherwise nothing happens and the caller asks again later.
+    void TryExit();
+
     MainWindow& Window() { return *m_window; }
     MainController& Controller() { return *m_controller; }
     WindowPump& Pump() { return *m_pump; }
@@ -46,6 +50,8 @@ signals:
     void finished();
 
 private:
+    void Finish();
+
     Clock& m_clock;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MainController> m_controller;
