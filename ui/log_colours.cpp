@@ -87,8 +87,8 @@ std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
     return i;
 }
 
-ColourCode ReadColourCode(std::string_view code) {
-    ColourCode result;
+PaneColourCode ReadPaneColourCode(std::string_view code) {
+    PaneColourCode result;
     const std::string_view rest = code.substr(1);
     if (rest.empty()) {
         return result;

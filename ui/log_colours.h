@@ -22,7 +22,7 @@ std::optional<Rgb> LogColour(int index);
 
 // A colour code at the start of a text that begins with "$". The numbers are as written (they
 // may lie outside the table); a missing number means the colour stays.
-struct ColourCode {
+struct PaneColourCode {
     std::size_t length = 1;  // bytes of the code, "$" included; never past the text
     std::optional<int> text;
     std::optional<int> background;
@@ -30,7 +30,7 @@ struct ColourCode {
 
 // Reads the code at the start of `code`, which must begin with "$". The one or two characters
 // of a number are whole characters of the UTF-8 text, so a code never splits a letter.
-ColourCode ReadColourCode(std::string_view code);
+PaneColourCode ReadPaneColourCode(std::string_view code);
 
 // Bytes of the UTF-8 character starting at `pos` (1 for a stray byte), never past the text.
 std::size_t Utf8CharLength(std::string_view text, std::size_t pos);

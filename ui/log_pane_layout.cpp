@@ -13,7 +13,7 @@ struct Pen {
     std::optional<Rgb> background;
 };
 
-void Apply(const ColourCode& code, Pen& pen) {
+void Apply(const PaneColourCode& code, Pen& pen) {
     if (code.text) {
         if (const auto colour = LogColour(*code.text)) {
             pen.colour = *colour;
@@ -39,7 +39,7 @@ std::vector<TextRun> RowRuns(std::string_view prefix, std::string_view body, Pen
         for (std::size_t dollar = rest.find('$'); dollar != std::string_view::npos;
              dollar = rest.find('$')) {
             AddRun(rest.substr(0, dollar), pen, runs);
-            const ColourCode code = ReadColourCode(rest.substr(dollar));
+            const PaneColourCode code = ReadPaneColourCode(rest.substr(dollar));
             Apply(code, pen);
             rest.remove_prefix(dollar + code.length);
         }
@@ -54,7 +54,7 @@ std::vector<std::vector<TextRun>> LineRuns(const std::string& line, int width,
                                            const TextWidth& measure) {
     const std::string_view text = line;
     const std::size_t prefixLength =
-        !text.empty() && text.front() == '$' ? ReadColourCode(text).length : 0;
+        !text.empty() && text.front() == '$' ? ReadPaneColourCode(text).length : 0;
     const std::string_view prefix = text.substr(0, prefixLength);
     std::vector<std::vector<TextRun>> rows;
     Pen pen;

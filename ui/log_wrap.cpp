@@ -29,7 +29,7 @@ std::vector<RowSpan> WrapLine(std::string_view line, std::size_t start, int widt
     std::size_t p = start;
     while (p < line.size()) {
         if (line[p] == '$') {
-            p += ReadColourCode(line.substr(p)).length;
+            p += ReadPaneColourCode(line.substr(p)).length;
             continue;
         }
         const std::size_t length = Utf8CharLength(line, p);

@@ -45,7 +45,7 @@ TEST(LogColourCode, ReadsOneAndTwoNumberCodesAsTheirLengthsSay) {
         {"$4,", 3, 4, 0},     {"$-1x", 3, -1, {}},  {"$Жx", 3, 0, {}},    {"$,5", 3, 0, {}},
     };
     for (const auto& c : cases) {
-        const ColourCode code = ReadColourCode(c.code);
+        const PaneColourCode code = ReadPaneColourCode(c.code);
         EXPECT_EQ(code.length, c.length) << c.code;
         EXPECT_EQ(code.text, c.text) << c.code;
         EXPECT_EQ(code.background, c.background) << c.code;

@@ -10,9 +10,11 @@
 #include <iostream>
 
 #include "app/worker_threads.h"
-#include "platform/config_home.h"
+#include "platform/autostart.h"
 #include "platform/desktop_open.h"
+#include "platform/dispatch_values.h"
 #include "platform/exit_signals.h"
+#include "platform/folder_lock.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 #include "window/qt/window_session.h"
@@ -53,19 +55,29 @@ int RunWindow(int argc, char** argv) {
         return 1;
     }
     const auto programFile = ProgramFile();
+    // Held until the process ends; a second instance would convert the same raw files again.
+    const auto folderLock = FolderLock::Acquire(programFile.parent_path());
+    if (folderLock.GetState() == FolderLock::State::InUse) {
+        QMessageBox::critical(nullptr, QString(),
+                              QStringLiteral("ZEP Импорт уже запущен с папкой %1.")
+                                  .arg(QString::fromStdString(programFile.parent_path().string())));
+        return 1;
+    }
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
+    const auto autostart = CreateSessionAutostart();
     WindowSession session({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
-                           DefaultClock(), SettingsFileFor(programFile), programFile, ConfigHome(),
-                           OpenWithDesktop, QSystemTrayIcon::isSystemTrayAvailable()});
+                           DefaultClock(), SettingsFileFor(programFile), programFile, *autostart,
+                           DispatchValues::Installed(), OpenWithDesktop,
+                           QSystemTrayIcon::isSystemTrayAvailable()});
     // exit, not quit: quit first asks the windows to close, and the main window never agrees.
     QObject::connect(&session, &WindowSession::finished, &application,
-                     [] { QCoreApplication::exit(0); });
+                     [](bool saved) { QCoreApplication::exit(saved ? 0 : 1); });
     // SIGTERM and SIGINT (the session ending, a service manager) ask for "Выход", as in the
     // headless mode: the program ends with the closing steps once nothing is busy.
     QTimer signalCheck;
     QObject::connect(&signalCheck, &QTimer::timeout, &session, [&session] {
         if (ExitSignalReceived()) {
-            session.TryExit();
+            session.TryExitOnSignal();
         }
     });
     signalCheck.start(kSignalCheckMs);

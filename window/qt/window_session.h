@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/main_controller.h"
+#include "platform/autostart.h"
+#include "platform/dispatch_values.h"
 #include "window/qt/main_window.h"
 #include "window/qt/window_pump.h"
 
@@ -22,7 +24,8 @@ struct WindowSetup {
     Clock& clock;
     std::filesystem::path iniPath;      // settings file
     std::filesystem::path programFile;  // its folder holds the list layout file
-    std::filesystem::path configHome;
+    Autostart& autostart;
+    DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
     bool trayAvailable = false;
 };
@@ -37,17 +40,17 @@ public:
     // poll runs.
     void Start();
 
-    // The guarded exit from outside the window (a termination signal): carried out when
-    // nothing is busy, otherwise nothing happens and the caller asks again later.
-    void TryExit();
+    // The exit a termination signal asks for: carried out once no worker is busy (a conversion
+    // pass ends after the file in hand), otherwise nothing happens and the caller asks again.
+    void TryExitOnSignal();
 
     MainWindow& Window() { return *m_window; }
     MainController& Controller() { return *m_controller; }
     WindowPump& Pump() { return *m_pump; }
 
 signals:
-    // "Выход" was accepted and the closing steps have run.
-    void finished();
+    // "Выход" was accepted and the closing steps have run; saved: the settings were written.
+    void finished(bool saved);
 
 private:
     void Finish();
