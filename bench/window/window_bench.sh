@@ -25,12 +25,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own.
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# A display of our own, on a number nobody holds.
+number=150
+while [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=":$number"
+for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -root >/dev/null 2>&1 || { echo "Xvfb did not start on $DISPLAY"; exit 1; }
 
 mkdir -p "$work"/{program,import,media,config/Kestrom}
 cat >"$work/config/Kestrom/Velmora.conf" <<CONF

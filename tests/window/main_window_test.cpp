@@ -9,8 +9,8 @@
 
 #include <thread>
 
-#include "platform/autostart.h"
 #include "tests/window/window_fixture.h"
+#include "window/qt/progress_bar_widget.h"
 #include "window/qt/tray_icon.h"
 
 namespace zep::test {
@@ -56,11 +56,10 @@ TEST_F(WindowTest, ChoosingAnotherPortClosesTheOpenOneAndOpensTheChosenOne) {
 
 TEST_F(WindowTest, AutostartBoxWritesAndRemovesTheEntryAtOnce) {
     Start();
-    const auto entry = posix::AutostartEntryFile(ConfigHome());
     Control<QAbstractButton>(ctl::kAutoStart)->click();
-    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_EQ(autostart.entry, Program());
     Control<QAbstractButton>(ctl::kAutoStart)->click();
-    EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_FALSE(autostart.entry);
 }
 
 TEST_F(WindowTest, CardBoxRescansTheDrivesAndTheButtonsShowThem) {
@@ -225,20 +224,43 @@ TEST_F(WindowTest, WorkerReportsReachThePanesInOrderWithoutAPollTick) {
         }
     });
     worker.join();
+    Controller().Messages().SetBar2(40, std::string("20261207091402.bia"));
+    Controller().Messages().SetBar2(45, std::nullopt);  // the caption stays
     ASSERT_TRUE(WaitUntil([&] { return PaneLines(ctl::kUpperPane).size() >= kLines; }));
-    const QStringList upper = PaneLines(ctl::kUpperPane);
-    const QStringList lower = PaneLines(ctl::kLowerPane);
+    QApplication::processEvents();
+    const ProgressBarModel& bar2 = Control<ProgressBarWidget>(ctl::kBar2)->Model();
+    EXPECT_EQ(bar2.Position(), 45);
+    EXPECT_EQ(bar2.Caption(), "20261207091402.bia");
+    const auto upper = PaneLines(ctl::kUpperPane);
+    const auto lower = PaneLines(ctl::kLowerPane);
     for (int i = 0; i < kLines; ++i) {
-        ASSERT_EQ(upper[upper.size() - kLines + i], QStringLiteral("line %1").arg(i));
+        ASSERT_EQ(upper[upper.size() - kLines + i], "line " + std::to_string(i));
     }
-    ASSERT_EQ(lower.size(), kLines / 3);
-    EXPECT_EQ(lower.back(), QStringLiteral("line %1").arg(kLines - 3));
+    ASSERT_EQ(lower.size(), static_cast<std::size_t>(kLines / 3));
+    EXPECT_EQ(lower.back(), "line " + std::to_string(kLines - 3));
+}
+
+TEST_F(WindowTest, NewCardShowsThePreviewFirstAndItsCancelStopsTheImport) {
+    Start("[General]\nm_removable=1\nm_preview=1\n");
+    const auto card = dir / "card" / "Pexilor" / "Tessal";
+    std::filesystem::create_directories(card);
+    for (const bool accept : {false, true}) {
+        drives.newFolders.push_back(card.string());
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown = preview->objectName();
+                accept ? preview->accept() : preview->reject();
+            }
+        });
+        Tick();
+        EXPECT_EQ(shown, "dlg133");
+        EXPECT_EQ(Contains(events, "StartCardImport"), accept);
+    }
 }
 
 TEST_F(WindowTest, F1OpensTheHelpFile) {
-    std::filesystem::create_directories(ConfigHome() / "Kestrom");
-    WriteFileText(ConfigHome() / "Kestrom" / "Velmora.conf",
-                  "[General]\nPath=/opt/velmora/main.exe\n");
+    dispatch[{"Velmora", "Path"}] = "/opt/velmora/main.exe";
     Start();
     Press(Qt::Key_F1);
     ASSERT_EQ(helpOpened.size(), 1u);

@@ -3,7 +3,8 @@
 // fed with the log lines and progress reports the workers write.
 // Where a tray host runs on the display, the window is also sent to the tray and the tray's
 // menu opened, for a picture of the notification area.
-// Usage: window_screenshots OUTPUT_FOLDER
+// With a card folder, the preview of that card is rendered too.
+// Usage: window_screenshots OUTPUT_FOLDER [CARD_FOLDER]
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
@@ -15,11 +16,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/posix/xdg_autostart.h"
 #include "tests/app/controller_fakes.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_serial_port.h"
 #include "tests/support/temp_dir.h"
+#include "window/qt/preview_dialog.h"
 #include "window/qt/tray_icon.h"
 #include "window/qt/window_session.h"
 
@@ -84,6 +85,20 @@ bool SaveTray(WindowSession& session, const std::filesystem::path& file) {
     return saved;
 }
 
+// The preview of a card as the poll shows it, grabbed once it has read the card.
+bool SavePreview(QWidget& parent, const std::string& card,
+                 const std::filesystem::path& programFolder, const std::filesystem::path& file) {
+    bool saved = false;
+    QTimer::singleShot(1500, [&] {
+        if (auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            saved = Save(preview->grab(), file);
+            preview->reject();
+        }
+    });
+    RunPreviewDialog(&parent, card, programFolder);
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,12 +115,12 @@ int main(int argc, char** argv) {
     test::FakeDrives drives(events);
     test::FakeSerialPort serial;
     test::FakeClock clock;
-    posix::XdgAutostart autostart(dir / "config");
     subsystems.portNumbers = std::vector<int>{1, 3};
     drives.drives = {{"E:\\", true}, {"/media/CARD/", false}, {"/media/usb1/", true}};
     test::WriteFileText(dir / "zepimport.ini",
                         "[General]\nm_removable=1\nm_deleteAfter=1\nm_expandActive=1\n"
                         "[COM Port]\nm_port=1\n");
+    test::FakeAutostart autostart;
     WindowSession session({subsystems,
                            drives,
                            serial,
@@ -114,13 +129,17 @@ int main(int argc, char** argv) {
                            dir / "zepimport.ini",
                            dir / "zepimport",
                            autostart,
-                           {},
+                           DispatchValues(),
                            {},
                            true});
     session.Start();
     PostWorkingDay(session.Controller().Messages());
     Settle(300);
     bool saved = Save(session.Window().grab(), output / "window-main.png");
+    if (argc > 2) {
+        saved = SavePreview(session.Window(), argv[2], dir.path(), output / "window-preview.png") &&
+                saved;
+    }
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         saved = SaveTray(session, output / "window-tray.png") && saved;
     }

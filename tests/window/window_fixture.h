@@ -6,10 +6,12 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QPlainTextEdit>
 #include <QTest>
 
+#include <map>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "tests/app/controller_fakes.h"
 #include "tests/support/fake_clock.h"
@@ -17,8 +19,7 @@
 #include "tests/support/temp_dir.h"
 #include "ui/dialog_templates.h"
 #include "window/qt/control_names.h"
-#include "platform/posix/dispatch_conf.h"
-#include "platform/posix/xdg_autostart.h"
+#include "window/qt/log_pane_widget.h"
 #include "window/qt/window_session.h"
 
 namespace zep::test {
@@ -28,15 +29,18 @@ protected:
     WindowTest() { serial.RequireOpen(true); }
 
     std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
-    std::filesystem::path ConfigHome() const { return dir / "config"; }
+    std::filesystem::path Program() const { return dir / "zepimport"; }
 
     void Start(const std::string& iniText = "", bool trayAvailable = true) {
         if (!iniText.empty()) {
             WriteFileText(Ini(), iniText);
         }
         session = std::make_unique<WindowSession>(WindowSetup{
-            subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport", autostart,
-            posix::DispatchValuesBelow(ConfigHome()),
+            subsystems, drives, serial, lock, clock, Ini(), Program(), autostart,
+            DispatchValues([this](std::string_view section, std::string_view key) {
+                const auto value = dispatch.find({std::string(section), std::string(key)});
+                return value == dispatch.end() ? std::nullopt : std::optional(value->second);
+            }),
             [this](const std::filesystem::path& file) { helpOpened.push_back(file); },
             trayAvailable});
         session->Start();
@@ -93,10 +97,14 @@ protected:
         return condition();
     }
 
-    QStringList PaneLines(int id) {
-        auto* pane = Control<QPlainTextEdit>(id);
-        return pane ? pane->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-                    : QStringList();
+    std::vector<std::string> PaneLines(int id) {
+        std::vector<std::string> lines;
+        if (auto* pane = Control<LogPaneWidget>(id)) {
+            for (int i = 0; i < pane->Model().LineCount(); ++i) {
+                lines.push_back(pane->Model().Line(i));
+            }
+        }
+        return lines;
     }
 
     void TearDown() override {
@@ -107,13 +115,14 @@ protected:
     }
 
     TempDir dir;
-    posix::XdgAutostart autostart{dir / "config"};
     Events events;
     WorkerLock lock;
     FakeSubsystems subsystems{events, lock};
     FakeDrives drives{events};
     FakeSerialPort serial;
     FakeClock clock;
+    FakeAutostart autostart;
+    std::map<std::pair<std::string, std::string>, std::string> dispatch;  // (section, key)
     std::vector<std::filesystem::path> helpOpened;
     std::unique_ptr<WindowSession> session;
 };

@@ -16,16 +16,15 @@
 #include "window/qt/control_names.h"
 #include "window/qt/dialog_geometry.h"
 #include "window/qt/drive_button.h"
-#include "window/qt/interim_widgets.h"
+#include "window/qt/log_pane_widget.h"
+#include "window/qt/preview_dialog.h"
 #include "window/qt/program_icon.h"
+#include "window/qt/progress_bar_widget.h"
 #include "window/qt/tray_icon.h"
 
 namespace zep {
 
 namespace {
-
-using interim::LogPaneWidget;
-using interim::ProgressBarWidget;
 
 constexpr int kIconPixels = 32;
 
@@ -297,7 +296,7 @@ void MainWindow::AddLine(Pane pane, const std::string& line) {
     (pane == Pane::Upper ? m_upperPane : m_lowerPane)->AddLine(line);
 }
 
-interim::ProgressBarWidget* MainWindow::Bar(int bar) const {
+ProgressBarWidget* MainWindow::Bar(int bar) const {
     return bar == 2 ? m_bar2 : m_bar1;
 }
 
@@ -396,7 +395,7 @@ void MainWindow::RestoreWindow() {
 }
 
 std::optional<std::vector<SelectionKey>> MainWindow::ShowPreview(const std::string& folder) {
-    return interim::RunPreviewDialog(this, folder, m_programFolder);
+    return RunPreviewDialog(this, folder, m_programFolder);
 }
 
 void MainWindow::ShowError(const std::string& text) {

@@ -20,10 +20,8 @@ class QContextMenuEvent;
 
 namespace zep {
 
-namespace interim {
 class LogPaneWidget;
 class ProgressBarWidget;
-}  // namespace interim
 class DriveButtonWidget;
 class TrayIcon;
 
@@ -75,7 +73,7 @@ private:
     void BuildAccelerators();
     void RunCommand(int command);
     void RequestExit();
-    interim::ProgressBarWidget* Bar(int bar) const;
+    ProgressBarWidget* Bar(int bar) const;
     QCheckBox* CheckBox(int id) const;
 
     bool m_trayAvailable;
@@ -85,10 +83,10 @@ private:
     bool m_changingState = false;
 
     QComboBox* m_portSelector = nullptr;
-    interim::ProgressBarWidget* m_bar1 = nullptr;
-    interim::ProgressBarWidget* m_bar2 = nullptr;
-    interim::LogPaneWidget* m_upperPane = nullptr;
-    interim::LogPaneWidget* m_lowerPane = nullptr;
+    ProgressBarWidget* m_bar1 = nullptr;
+    ProgressBarWidget* m_bar2 = nullptr;
+    LogPaneWidget* m_upperPane = nullptr;
+    LogPaneWidget* m_lowerPane = nullptr;
     std::array<DriveButtonWidget*, 10> m_driveButtons{};
     std::unique_ptr<QMenu> m_systemMenu;
     std::unique_ptr<TrayIcon> m_tray;

@@ -5,13 +5,16 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <iostream>
 
 #include "app/worker_threads.h"
 #include "platform/autostart.h"
-#include "platform/dispatch_values.h"
 #include "platform/desktop_open.h"
+#include "platform/dispatch_values.h"
+#include "platform/exit_signals.h"
+#include "platform/folder_lock.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 #include "window/qt/window_session.h"
@@ -19,6 +22,9 @@
 namespace zep {
 
 namespace {
+
+// How often a termination signal is looked for, and a refused exit tried again.
+constexpr int kSignalCheckMs = 500;
 
 // Qt ends the process when it cannot reach a display; a plain word is kinder. Only where the
 // display comes from the environment (X11 or Wayland) and no platform was chosen explicitly.
@@ -39,6 +45,7 @@ int RunWindow(int argc, char** argv) {
         std::cerr << "zepimport: no display to open the window on; use --headless\n";
         return 2;
     }
+    InstallExitSignals();
     QApplication application(argc, argv);
     // The window spends most of its life hidden; closing the about box then is no reason to end.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -48,6 +55,14 @@ int RunWindow(int argc, char** argv) {
         return 1;
     }
     const auto programFile = ProgramFile();
+    // Held until the process ends; a second instance would convert the same raw files again.
+    const auto folderLock = FolderLock::Acquire(programFile.parent_path());
+    if (folderLock.GetState() == FolderLock::State::InUse) {
+        QMessageBox::critical(nullptr, QString(),
+                              QStringLiteral("ZEP Импорт уже запущен с папкой %1.")
+                                  .arg(QString::fromStdString(programFile.parent_path().string())));
+        return 1;
+    }
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
     const auto autostart = CreateSessionAutostart();
     WindowSession session({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
@@ -56,7 +71,16 @@ int RunWindow(int argc, char** argv) {
                            QSystemTrayIcon::isSystemTrayAvailable()});
     // exit, not quit: quit first asks the windows to close, and the main window never agrees.
     QObject::connect(&session, &WindowSession::finished, &application,
-                     [] { QCoreApplication::exit(0); });
+                     [](bool saved) { QCoreApplication::exit(saved ? 0 : 1); });
+    // SIGTERM and SIGINT (the session ending, a service manager) ask for "Выход", as in the
+    // headless mode: the program ends with the closing steps once nothing is busy.
+    QTimer signalCheck;
+    QObject::connect(&signalCheck, &QTimer::timeout, &session, [&session] {
+        if (ExitSignalReceived()) {
+            session.TryExitOnSignal();
+        }
+    });
+    signalCheck.start(kSignalCheckMs);
     session.Start();
     return QApplication::exec();
 }

@@ -13,11 +13,7 @@ WindowSession::WindowSession(WindowSetup setup)
     m_window->Attach(*m_controller);
     // Before initialisation: the conversion worker may post from its first pass on.
     m_pump = std::make_unique<WindowPump>(*m_controller, m_clock);
-    connect(m_window.get(), &MainWindow::exitAccepted, this, [this] {
-        m_pump->Stop();
-        m_controller->Close();
-        emit finished();
-    });
+    connect(m_window.get(), &MainWindow::exitAccepted, this, &WindowSession::Finish);
 }
 
 // The pump goes first (no more deliveries), then the controller; the closing steps, when the
@@ -25,6 +21,17 @@ WindowSession::WindowSession(WindowSetup setup)
 WindowSession::~WindowSession() {
     m_pump.reset();
     m_controller.reset();
+}
+
+void WindowSession::TryExitOnSignal() {
+    if (m_controller->RequestExitBetweenFiles()) {
+        Finish();
+    }
+}
+
+void WindowSession::Finish() {
+    m_pump->Stop();
+    emit finished(m_controller->Close());
 }
 
 void WindowSession::Start() {

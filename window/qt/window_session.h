@@ -40,15 +40,21 @@ public:
     // poll runs.
     void Start();
 
+    // The exit a termination signal asks for: carried out once no worker is busy (a conversion
+    // pass ends after the file in hand), otherwise nothing happens and the caller asks again.
+    void TryExitOnSignal();
+
     MainWindow& Window() { return *m_window; }
     MainController& Controller() { return *m_controller; }
     WindowPump& Pump() { return *m_pump; }
 
 signals:
-    // "Выход" was accepted and the closing steps have run.
-    void finished();
+    // "Выход" was accepted and the closing steps have run; saved: the settings were written.
+    void finished(bool saved);
 
 private:
+    void Finish();
+
     Clock& m_clock;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<MainController> m_controller;
