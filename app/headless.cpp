@@ -7,7 +7,6 @@
 #include "app/console_view.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
-#include "platform/config_home.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"
 #include "platform/exit_signals.h"
@@ -55,9 +54,10 @@ int RunHeadless() {
     const auto programFile = ProgramFile();
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
     ConsoleView view(std::cout, std::cerr, StdoutIsTerminal());
+    const auto autostart = CreateSessionAutostart();
     MainController controller({view, *parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                                DefaultClock(), SettingsFileFor(programFile), programFile,
-                               ConfigHome(), OpenWithDesktop});
+                               *autostart, DispatchValues::Installed(), OpenWithDesktop});
     controller.Initialise(false);
     std::cerr << "zepimport: running without a window, program folder "
               << programFile.parent_path().string() << "; SIGINT or SIGTERM ends it\n"

@@ -3,8 +3,6 @@
 #include "app/help_request.h"
 #include "app/main_settings.h"
 #include "app/serial_port_list.h"
-#include "platform/autostart.h"
-#include "platform/dispatch_values.h"
 
 namespace zep {
 
@@ -29,9 +27,10 @@ MainController::MainController(ControllerSetup setup)
       m_clock(setup.clock),
       m_iniPath(std::move(setup.iniPath)),
       m_programFile(std::move(setup.programFile)),
-      m_configHome(std::move(setup.configHome)),
+      m_autostart(setup.autostart),
+      m_values(std::move(setup.values)),
       m_openHelp(std::move(setup.openHelp)) {
-    m_options.autoStart = QueryAutostart(m_configHome, m_programFile) ? 1 : 0;
+    m_options.autoStart = m_autostart.Query(m_programFile) ? 1 : 0;
 }
 
 MainController::~MainController() = default;
@@ -118,12 +117,12 @@ void MainController::OnOptionClicked(OptionBox box) {
     }
     ReadOptions();
     if (box == OptionBox::AutoStart) {
-        SetAutostart(m_configHome, m_programFile, m_options.autoStart != 0);
+        m_autostart.Set(m_programFile, m_options.autoStart != 0);
     }
 }
 
 void MainController::OnHelp() {
-    if (const auto file = FindHelpFile(DispatchValues(m_configHome)); file && m_openHelp) {
+    if (const auto file = FindHelpFile(m_values); file && m_openHelp) {
         m_openHelp(*file);
     }
 }

@@ -18,6 +18,8 @@
 #include "core/clock.h"
 #include "core/worker_lock.h"
 #include "core/worker_params.h"
+#include "platform/autostart.h"
+#include "platform/dispatch_values.h"
 #include "platform/serial_port.h"
 
 namespace zep {
@@ -30,8 +32,9 @@ struct ControllerSetup {
     WorkerLock& lock;
     Clock& clock;
     std::filesystem::path iniPath;      // settings file
-    std::filesystem::path programFile;  // quoted into the autostart entry
-    std::filesystem::path configHome;   // autostart entry and the dispatch system's values
+    std::filesystem::path programFile;  // named by the autostart entry
+    Autostart& autostart;
+    DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
 };
 
@@ -118,7 +121,8 @@ private:
     Clock& m_clock;
     std::filesystem::path m_iniPath;
     std::filesystem::path m_programFile;
-    std::filesystem::path m_configHome;
+    Autostart& m_autostart;
+    DispatchValues m_values;
     std::function<void(const std::filesystem::path&)> m_openHelp;
 
     MessageQueue m_messages;

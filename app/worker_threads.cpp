@@ -46,7 +46,7 @@ public:
         : m_lock(lock),
           m_clock(clock),
           m_programFolder(std::move(programFolder)),
-          m_values(DispatchValues::FromEnvironment()),
+          m_values(DispatchValues::Installed()),
           m_worker(lock) {}
 
     void LoadDrivers(WorkerReport& report) override { m_drivers.LoadDrivers(report, m_values); }

@@ -91,7 +91,7 @@ bool ConversionWorker::Configure() {
     if (m_setup != Setup::NotDone) {
         return m_setup == Setup::Ready;
     }
-    const auto import = m_config.values.Read(DispatchValue::Import);
+    const auto import = m_config.values.GetValue(kVelmoraSection, "Import");
     if (!import || import->empty()) {
         m_config.report.LogUpper(kImportFolderMissingLine);
         m_setup = Setup::Failed;
@@ -99,7 +99,7 @@ bool ConversionWorker::Configure() {
     }
     m_importFolder = *import;
     m_printerFolder = m_importFolder;
-    const auto installTo = m_config.values.Read(DispatchValue::InstallTo);
+    const auto installTo = m_config.values.GetValue(kZuvoSection, "InstallTo");
     if (installTo && !installTo->empty()) {
         m_printerFolder = fs::path(*installTo) / "Base";
     }

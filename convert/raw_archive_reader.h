@@ -3,9 +3,8 @@
 // layout: "tess", a header block of key=value lines with a check word, then records of
 // L, 'T', kind, data and a check word, all numbers least significant byte first.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,13 +58,10 @@ public:
     std::uint64_t FileLength() const { return m_fileLength; }
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
     std::size_t ReadBytes(std::uint8_t* into, std::size_t count);
     OpenFailure ReadHeader(const std::filesystem::path& path);
 
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::ifstream m_file;
     std::vector<std::uint8_t> m_header;  // 8 file-header bytes then the N header-block bytes
     std::vector<std::uint8_t> m_record;
     struct ReadAhead {

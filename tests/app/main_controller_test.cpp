@@ -1,5 +1,4 @@
 // Start-up, the port, the worker messages, the options, the guarded exit and closing.
-#include "platform/autostart.h"
 #include "tests/app/controller_fixture.h"
 
 namespace zep::test {
@@ -178,18 +177,18 @@ TEST_F(MainControllerTest, OptionClicksReadTheControlsAndAutostartIsWrittenAtOnc
     view.controls.options.deleteAfter = 1;
     controller->OnOptionClicked(OptionBox::DeleteAfter);
     EXPECT_EQ(controller->CurrentOptions().deleteAfter, 1);
-    EXPECT_FALSE(std::filesystem::exists(AutostartEntryFile(ConfigHome())));
+    EXPECT_EQ(autostart.entry, std::nullopt);
 
     view.controls.options.autoStart = 1;
     controller->OnOptionClicked(OptionBox::AutoStart);
-    EXPECT_TRUE(QueryAutostart(ConfigHome(), Program()));
+    EXPECT_EQ(autostart.entry, Program());
     view.controls.options.autoStart = 0;
     controller->OnOptionClicked(OptionBox::AutoStart);
-    EXPECT_FALSE(std::filesystem::exists(AutostartEntryFile(ConfigHome())));
+    EXPECT_EQ(autostart.entry, std::nullopt);
 }
 
 TEST_F(MainControllerTest, AutostartEntryIsReadWhenTheControllerIsMade) {
-    ASSERT_TRUE(SetAutostart(ConfigHome(), Program(), true));
+    autostart.entry = Program();
     Start();
     EXPECT_EQ(controller->CurrentOptions().autoStart, 1);
     EXPECT_EQ(view.controls.options.autoStart, 1);
@@ -231,9 +230,7 @@ TEST_F(MainControllerTest, HelpOpensTheDispatchSystemsHelpFile) {
     Start();
     controller->OnHelp();
     EXPECT_TRUE(helpOpened.empty());  // no "Path" value
-    std::filesystem::create_directories(ConfigHome() / "Kestrom");
-    WriteFileText(ConfigHome() / "Kestrom" / "Velmora.conf",
-                  "[General]\nPath=/opt/velmora/main.exe\n");
+    dispatch[{"Velmora", "Path"}] = "/opt/velmora/main.exe";
     controller->OnHelp();
     EXPECT_EQ(helpOpened, std::vector<std::filesystem::path>{"/opt/velmora/main.chm"});
 }

@@ -1,4 +1,5 @@
-#include "platform/autostart.h"
+// The XDG autostart entry: written with the quoted program path, read back to tell on from off.
+#include "platform/posix/xdg_autostart.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,9 +8,12 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/config_home.h"
 #include "platform/ini_document.h"
 
 namespace zep {
+
+namespace posix {
 
 namespace {
 
@@ -76,15 +80,13 @@ std::string AutostartExecValue(const std::filesystem::path& programFile) {
     return value;
 }
 
-bool QueryAutostart(const std::filesystem::path& configHome,
-                    const std::filesystem::path& programFile) {
-    const auto exec = ReadExec(AutostartEntryFile(configHome));
+bool XdgAutostart::Query(const std::filesystem::path& programFile) const {
+    const auto exec = ReadExec(AutostartEntryFile(m_configHome));
     return exec && EqualIgnoringCase(*exec, AutostartExecValue(programFile));
 }
 
-bool SetAutostart(const std::filesystem::path& configHome, const std::filesystem::path& programFile,
-                  bool on) {
-    const auto entry = AutostartEntryFile(configHome);
+bool XdgAutostart::Set(const std::filesystem::path& programFile, bool on) {
+    const auto entry = AutostartEntryFile(m_configHome);
     std::error_code error;
     if (!on) {
         std::filesystem::remove(entry, error);
@@ -105,6 +107,12 @@ bool SetAutostart(const std::filesystem::path& configHome, const std::filesystem
          << "Exec=" << AutostartExecValue(programFile) << "\n"
          << "Terminal=false\n";
     return IniDocument(text.str()).Save(entry);
+}
+
+}  // namespace posix
+
+std::unique_ptr<Autostart> CreateSessionAutostart() {
+    return std::make_unique<posix::XdgAutostart>(ConfigHome());
 }
 
 }  // namespace zep
