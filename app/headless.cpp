@@ -7,6 +7,7 @@
 #include "app/console_view.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
+#include "core/path_text.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"
 #include "platform/exit_signals.h"
@@ -60,7 +61,7 @@ int RunHeadless() {
                                *autostart, DispatchValues::Installed(), OpenWithDesktop});
     controller.Initialise(false);
     std::cerr << "zepimport: running without a window, program folder "
-              << programFile.parent_path().string() << "; SIGINT or SIGTERM ends it\n"
+              << PathToUtf8(programFile.parent_path()) << "; SIGINT or SIGTERM ends it\n"
               << std::flush;
     RunUntilExit(controller);
     controller.Close();

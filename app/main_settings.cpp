@@ -1,13 +1,14 @@
 #include "app/main_settings.h"
 
 #include "app/profile_settings.h"
+#include "core/path_text.h"
 
 namespace zep {
 
 void ExchangeSettings(SettingsDirection direction, const std::filesystem::path& iniPath,
                       StoredSettings& settings) {
     const bool saving = direction == SettingsDirection::Save;
-    ProfileSettings profile(iniPath.string(), "General", true);
+    ProfileSettings profile(PathToUtf8(iniPath), "General", true);
     Options& options = settings.options;
     profile.ExchangeInt(saving, options.runMinimized, "m_runMinimized", std::nullopt, 0);
     profile.ExchangeInt(saving, options.expandActive, "m_expandActive", std::nullopt, 1);

@@ -17,9 +17,10 @@ case "$action" in
 start)
     mkdir -p "$WINEPREFIX"
     log="$WINEPREFIX/../wineprefix.log"
-    "$server" -p >>"$log" 2>&1 </dev/null
+    # A server already running for the prefix (an earlier start) is kept.
+    "$server" -p >>"$log" 2>&1 </dev/null || true
     "$wine" wineboot --init >>"$log" 2>&1 </dev/null
-    [ -f "$WINEPREFIX/system.reg" ] || { echo "no Wine prefix in $WINEPREFIX; see $log" >&2; exit 1; }
+    [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "no Wine prefix in $WINEPREFIX; see $log" >&2; exit 1; }
     ;;
 stop)
     "$server" -k >/dev/null 2>&1 || true

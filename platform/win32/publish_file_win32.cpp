@@ -1,23 +1,70 @@
-// Output files written under a temporary name, flushed (FlushFileBuffers) and then moved to
-// their final name by a rename that never replaces an existing file and is itself written
-// through to disk before it returns.
-#include <fcntl.h>
-#include <io.h>
-#include <share.h>
-#include <sys/stat.h>
-
+// Publishing on Windows: the temporary is created new and unshared, flushed with
+// FlushFileBuffers, and moved to its final name with MoveFileExW, which never replaces an
+// existing file unless told to and, written through, has the new name on disk when it returns.
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <climits>
 #include <string>
 #include <vector>
 
+#include "platform/publish_batch.h"
 #include "platform/publish_file.h"
 #include "platform/win32/windows_api.h"
 
 namespace zep {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Flushes a closed file's data through a fresh handle.
+bool FlushPath(const fs::path& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+}  // namespace
+
+// The open file while it is written (none once finished), the temporary name while it is not
+// published.
+struct PendingFile::State {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    fs::path tempPath;
+    bool flushed = false;
+    bool published = false;
+
+    ~State() {
+        CloseFile();
+        if (!tempPath.empty()) {
+            DeleteFileW(tempPath.c_str());
+        }
+    }
+    bool CloseFile() {
+        if (file == INVALID_HANDLE_VALUE) {
+            return true;
+        }
+        const HANDLE closing = file;
+        file = INVALID_HANDLE_VALUE;
+        return CloseHandle(closing) != 0;
+    }
+    // Flushes the content once. An open file is flushed and closed (a file cannot be renamed
+    // while it is open); a finished one through a fresh handle.
+    bool FlushContent() {
+        if (file != INVALID_HANDLE_VALUE) {
+            const bool done = flushed || FlushFileBuffers(file) != 0;
+            flushed = CloseFile() && done;
+        } else if (!flushed) {
+            flushed = FlushPath(tempPath);
+        }
+        return flushed;
+    }
+};
 
 namespace {
 
@@ -33,18 +80,6 @@ fs::path TempName(const fs::path& folder) {
                      std::to_wstring(GetTickCount()) + kTempSuffix);
 }
 
-// Flushes a closed file's data through a fresh handle.
-bool FlushClosedFile(const fs::path& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool flushed = FlushFileBuffers(file) != 0;
-    CloseHandle(file);
-    return flushed;
-}
-
 bool NameTaken(DWORD error) {
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
 }
@@ -53,69 +88,55 @@ bool NameTaken(DWORD error) {
 
 std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+        auto state = std::make_unique<State>();
         const fs::path name = TempName(folder);
-        int fd = -1;
-        const errno_t error =
-            _wsopen_s(&fd, name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                      _SH_DENYWR, _S_IREAD | _S_IWRITE);
-        if (error == 0) {
-            return PendingFile(fd, name);
+        state->file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (state->file != INVALID_HANDLE_VALUE) {
+            state->tempPath = name;
+            return PendingFile(std::move(state));
         }
-        if (error != EEXIST) {
+        if (!NameTaken(GetLastError())) {
             return std::nullopt;
         }
     }
     return std::nullopt;
 }
 
-PendingFile::PendingFile(int fd, fs::path tempPath) : m_fd(fd), m_tempPath(std::move(tempPath)) {}
+PendingFile::PendingFile(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+PendingFile::PendingFile(PendingFile&& other) noexcept = default;
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept = default;
+PendingFile::~PendingFile() = default;
 
-PendingFile::PendingFile(PendingFile&& other) noexcept
-    : m_fd(other.m_fd),
-      m_tempPath(std::move(other.m_tempPath)),
-      m_flushed(other.m_flushed),
-      m_published(other.m_published) {
-    other.m_fd = -1;
-    other.m_tempPath.clear();
-}
-
-PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
-    if (this != &other) {
-        Discard();
-        m_fd = other.m_fd;
-        m_tempPath = std::move(other.m_tempPath);
-        m_flushed = other.m_flushed;
-        m_published = other.m_published;
-        other.m_fd = -1;
-        other.m_tempPath.clear();
-    }
-    return *this;
-}
-
-PendingFile::~PendingFile() {
-    Discard();
-}
-
-void PendingFile::Discard() {
-    if (m_fd >= 0) {
-        _close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_tempPath.empty()) {
-        DeleteFileW(m_tempPath.c_str());
-        m_tempPath.clear();
-    }
+const fs::path& PendingFile::TemporaryPath() const {
+    static const fs::path kNone;
+    return m_state ? m_state->tempPath : kNone;
 }
 
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
-    while (m_fd >= 0 && done < bytes.size()) {
-        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, INT_MAX));
-        const int n = _write(m_fd, bytes.data() + done, chunk);
-        if (n <= 0) {
+    while (m_state && m_state->file != INVALID_HANDLE_VALUE && done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, INT_MAX));
+        DWORD written = 0;
+        if (!WriteFile(m_state->file, bytes.data() + done, chunk, &written, nullptr) ||
+            written == 0) {
             break;
         }
-        done += static_cast<std::size_t>(n);
+        done += written;
+    }
+    return done;
+}
+
+std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pieces) {
+    // The file is written through the system's cache; one call per piece costs little more
+    // than a gathered write would.
+    std::size_t done = 0;
+    for (const auto& piece : pieces) {
+        const std::size_t written = Write(piece);
+        done += written;
+        if (written != piece.size()) {
+            break;
+        }
     }
     return done;
 }
@@ -125,12 +146,7 @@ std::size_t PendingFile::Write(std::string_view text) {
 }
 
 bool PendingFile::Finish() {
-    if (m_fd < 0) {
-        return !m_tempPath.empty();
-    }
-    const int fd = m_fd;
-    m_fd = -1;
-    return _close(fd) == 0;
+    return m_state && !m_state->tempPath.empty() && m_state->CloseFile();
 }
 
 bool FlushFileSystem(const fs::path& folder) {
@@ -145,64 +161,72 @@ bool FlushFileSystem(const fs::path& folder) {
     bool flushed = true;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            flushed = FlushClosedFile(folder / found.cFileName) && flushed;
+            flushed = FlushPath(folder / found.cFileName) && flushed;
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return flushed;
 }
 
+bool FlushFolder(const fs::path& folder) {
+    const HANDLE directory = CreateFileW(
+        folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (directory == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(directory);
+    // The names published here were written through by their renames. A folder's own entries
+    // can be flushed only by a writer of the folder, which Windows grants to administrators;
+    // where that is refused the written-through renames are what there is.
+    const HANDLE writable = CreateFileW(
+        folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (writable != INVALID_HANDLE_VALUE) {
+        FlushFileBuffers(writable);
+        CloseHandle(writable);
+    }
+    return true;
+}
+
+bool PublishBatch::FlushContents() {
+    // Windows flushes a whole volume for administrators only, so each file is flushed on its own.
+    bool flushed = true;
+    for (auto& file : m_files) {
+        if (file.m_state && !file.m_state->tempPath.empty()) {
+            flushed = file.m_state->FlushContent() && flushed;
+        }
+    }
+    return flushed;
+}
+
 PublishResult PendingFile::Publish(const fs::path& finalPath) {
-    if (m_tempPath.empty() || m_published) {
+    if (!m_state || m_state->tempPath.empty() || m_state->published) {
         return PublishResult::Failed;
     }
-    // An open file cannot be renamed; its data are flushed before the descriptor goes.
-    if (m_fd >= 0) {
-        const bool flushed = m_flushed || _commit(m_fd) == 0;
-        _close(m_fd);
-        m_fd = -1;
-        if (!flushed) {
-            return PublishResult::Failed;
-        }
-        m_flushed = true;
+    State& state = *m_state;
+    if (!state.FlushContent()) {
+        return PublishResult::Failed;
     }
-    if (!m_flushed) {
-        if (!FlushClosedFile(m_tempPath)) {
-            return PublishResult::Failed;
-        }
-        m_flushed = true;
-    }
-    if (!MoveFileExW(m_tempPath.c_str(), finalPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(state.tempPath.c_str(), finalPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
         return NameTaken(GetLastError()) ? PublishResult::NameTaken : PublishResult::Failed;
     }
-    m_published = true;
-    m_tempPath.clear();
+    state.published = true;
+    state.tempPath.clear();
     return PublishResult::Published;
 }
 
 PublishResult PendingFile::Replace(const fs::path& finalPath) {
-    if (m_tempPath.empty() || m_published) {
+    if (!m_state || m_state->tempPath.empty() || m_state->published) {
         return PublishResult::Failed;
     }
-    if (m_fd >= 0) {
-        const bool flushed = m_flushed || _commit(m_fd) == 0;
-        _close(m_fd);
-        m_fd = -1;
-        if (!flushed) {
-            return PublishResult::Failed;
-        }
-        m_flushed = true;
-    }
-    if (!m_flushed && !FlushClosedFile(m_tempPath)) {
+    State& state = *m_state;
+    if (!state.FlushContent() || !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(),
+                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return PublishResult::Failed;
     }
-    m_flushed = true;
-    if (!MoveFileExW(m_tempPath.c_str(), finalPath.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return PublishResult::Failed;
-    }
-    m_published = true;
-    m_tempPath.clear();
+    state.published = true;
+    state.tempPath.clear();
     return PublishResult::Published;
 }
 
@@ -239,12 +263,11 @@ std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path&
         DWORD n = 0;
         if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
             ok = false;
+        } else if (n == 0) {
             break;
+        } else {
+            ok = pending->Write(std::span(buffer.data(), n)) == n;
         }
-        if (n == 0) {
-            break;
-        }
-        ok = pending->Write(std::span(buffer.data(), n)) == n;
     }
     CloseHandle(in);
     if (!ok) {

@@ -64,10 +64,10 @@ std::optional<std::wstring> ReadRegistryText(HKEY root, const std::wstring& key,
 LONG WriteRegistryText(HKEY root, const std::wstring& key, const std::wstring& value,
                        const std::wstring& text, bool createKey) {
     Key opened;
-    const LONG opening =
-        createKey ? RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                    opened.out(), nullptr)
-                  : RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, opened.out());
+    const LONG opening = createKey
+                             ? RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                               nullptr, opened.out(), nullptr)
+                             : RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, opened.out());
     if (opening != ERROR_SUCCESS) {
         return opening;
     }

@@ -1,13 +1,9 @@
-// The COM ports the system has registered: the REG_SZ values "COM<n>" under
-// HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, at most 255, by ascending number (equal numbers in the
-// order read); COM<n> itself is opened as "\\.\COMn".
+// The COM ports of the registry's serial device map, read value by value as they come.
 #include <cwctype>
-#include <string>
-#include <vector>
+#include <iterator>
 
-#include "platform/serial_device_map.h"
 #include "platform/win32/registry.h"
-#include "platform/win32/windows_api.h"
+#include "platform/win32/serial_comm_registry.h"
 
 namespace zep {
 
@@ -30,11 +26,12 @@ int PortNumber(const std::wstring& data) {
 
 }  // namespace
 
-std::vector<SerialDevice> ListSerialDevices() {
+namespace win32 {
+
+std::vector<SerialDevice> SerialDevicesUnder(HKEY root, const std::wstring& keyPath) {
     std::vector<SerialDevice> devices;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return devices;
     }
     for (DWORD index = 0; devices.size() < kMaxPorts; ++index) {
@@ -48,7 +45,7 @@ std::vector<SerialDevice> ListSerialDevices() {
             ERROR_SUCCESS) {
             break;
         }
-        const auto text = win32::RegistryStringData(type, data, dataBytes);
+        const auto text = RegistryStringData(type, data, dataBytes);
         const int number = text ? PortNumber(*text) : 0;
         if (number == 0) {
             continue;
@@ -62,6 +59,12 @@ std::vector<SerialDevice> ListSerialDevices() {
     }
     RegCloseKey(key);
     return devices;
+}
+
+}  // namespace win32
+
+std::vector<SerialDevice> ListSerialDevices() {
+    return win32::SerialDevicesUnder(HKEY_LOCAL_MACHINE, win32::kSerialCommKey);
 }
 
 std::optional<std::filesystem::path> FindSerialDevice(int number) {

@@ -74,8 +74,8 @@ public:
             return -1;
         }
         // No sharing: a port held by another program refuses the open.
-        const HANDLE handle = CreateFileW(DeviceName(port).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                          0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const HANDLE handle = CreateFileW(DeviceName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             return -1;
         }
@@ -211,10 +211,9 @@ public:
 
     int PortFlush(int port, int which) override {
         auto open = Find(port);
-        static constexpr DWORD kQueues[] = {PURGE_RXABORT | PURGE_RXCLEAR,
-                                            PURGE_TXABORT | PURGE_TXCLEAR,
-                                            PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT |
-                                                PURGE_TXCLEAR};
+        static constexpr DWORD kQueues[] = {
+            PURGE_RXABORT | PURGE_RXCLEAR, PURGE_TXABORT | PURGE_TXCLEAR,
+            PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR};
         if (!open || which < 0 || which > 2) {
             return -1;
         }

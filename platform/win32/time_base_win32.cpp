@@ -15,9 +15,8 @@ std::mutex g_timeMutex;  // _tzset and the zone it fills are shared by every thr
 int StandardOffsetHoursWest() {
     std::lock_guard guard(g_timeMutex);
     _tzset();
-    long seconds = 0;
-    _get_timezone(&seconds);  // standard time, seconds west of UTC
-    return static_cast<int>(seconds / 3600);
+    // Standard time, seconds west of UTC.
+    return static_cast<int>(_timezone / 3600);
 }
 
 bool FixTimeBase() {
