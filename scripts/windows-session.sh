@@ -95,6 +95,12 @@ folder="$win/Программа учёта"
 mkdir -p "$folder" "$win/Импорт" "$win/drivers"
 cp "$windows/bin/zepimport.exe" "$folder/"
 cp "$windows/drivers/vl_m1.dll" "$win/drivers/"
+# Beside the driver: a file that is no DLL, and a DLL marked as built for 32-bit x86; both must
+# be passed over without a word.
+echo "not a library" >"$win/drivers/broken.dll"
+cp "$windows/drivers/vl_m1.dll" "$win/drivers/x86.DLL"
+pe=$(od -An -tu4 -j60 -N4 "$win/drivers/x86.DLL" | tr -d ' ')
+printf '\x4c\x01' | dd of="$win/drivers/x86.DLL" bs=1 seek=$((pe + 4)) conv=notrunc status=none
 settings "$folder/zepimport.ini"
 winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
 {
@@ -131,4 +137,29 @@ compare "$linux/program" "$folder" "*.bia.*"
 compare "$linux/import" "$win/Импорт" "*.imp"
 grep -q "Импорт данных завершен" "$work/windows-program.log" ||
     fail "the Windows log lacks the end of the import"
+[ "$(grep -c "Загружен драйвер" "$work/windows-program.log")" = 1 ] ||
+    fail "the broken DLLs were not passed over quietly"
+
+echo "== Windows: a COM port that is not there and registry values of the wrong type or length"
+{
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
+    printf '"Drivers"=dword:00000005\r\n'
+    printf '"Import"="%s"\r\n' "$(winpath "$win/$(printf 'x%.0s' {1..300})")"
+} | iconv -f UTF-8 -t UTF-16 >"$win/bad.reg"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" regedit /S "$(winpath "$win/bad.reg")" \
+    >>"$work/windows-regedit.log" 2>&1 || fail "the registry values could not be set"
+sed -i 's/m_port=5/m_port=9/' "$folder/zepimport.ini"
+# A raw file waiting for conversion makes the conversion read the import folder.
+cp "$(ls "$folder"/*.bia.* | head -1)" "$folder/20000101000000.bia"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+    >"$work/windows-bad.log" 2>&1 </dev/null &
+pids+=($!)
+program=$!
+for line in "Ошибка открытия COM-порта." "Не найден путь к папке драйверов." "Не указан каталог импорта."; do
+    wait_for 60 "grep -q '$line' '$work/windows-bad.log'" || fail "no line \"$line\""
+done
+kill -INT "$program"
+wait "$program" || fail "zepimport.exe ended with status $? after bad input"
+[ -f "$folder/20000101000000.bia" ] || fail "the raw file was lost"
 echo "windows-session: passed"
