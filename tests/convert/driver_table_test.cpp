@@ -95,7 +95,7 @@ TEST_F(DriverTableTest, KolvarTypeIsKeptAsWindows1251AndLoggedReadable) {
 }
 
 TEST_F(DriverTableTest, RejectsLibrariesThatBreakTheContractWithoutALine) {
-    for (const char* name :
+    for (const std::string& name :
          {Lib("vl_test_no_init"), Lib("vl_test_init_false"), Lib("vl_test_init_high_byte"),
           Lib("vl_test_no_entry6"), Lib("vl_test_no_entries"), Lib("vl_test_foreign_entry6"),
           Lib("vl_test_script")}) {
