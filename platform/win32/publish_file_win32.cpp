@@ -298,8 +298,10 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published) {
-            DeleteFileW(source.c_str());
+        // A source that stays would be moved, and so handed on, a second time.
+        if (published && !DeleteFileW(source.c_str())) {
+            DeleteFileW(published->c_str());
+            return std::nullopt;
         }
         return published;
     }

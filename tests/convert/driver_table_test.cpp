@@ -199,7 +199,11 @@ TEST_F(DriverTableTest, FindDriverComparesWholeNamesByteForByte) {
 
 TEST_F(DriverTableTest, AFolderReachedAgainThroughALinkIsScannedOnce) {
     CopyDriver(Lib("vl_test_script"), folder.path());
-    fs::create_directory_symlink(folder.path(), folder / "loop");
+    std::error_code error;
+    fs::create_directory_symlink(folder.path(), folder / "loop", error);
+    if (error) {
+        GTEST_SKIP() << "no directory links here: " << error.message();
+    }
     table.LoadDriversFrom(report, folder.path());
     EXPECT_EQ(table.Count(), 1);
     EXPECT_EQ(ZepProbeCount("setapp:vl_test_script"), 1);
