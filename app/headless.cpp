@@ -11,6 +11,7 @@
 #include "app/controller_pump.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
+#include "core/path_text.h"
 #include "platform/broken_pipe.h"
 #include "platform/console.h"
 #include "platform/desktop_open.h"

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/inspect_kinds.h"
+#include "core/path_text.h"
 #include "platform/cp1251.h"
 
 namespace zep {
@@ -33,7 +34,7 @@ bool ReadWhole(const fs::path& file, std::vector<std::uint8_t>& content, std::os
 }
 
 bool InspectOne(const fs::path& file, std::ostream& out) {
-    out << file.string() << "\n";
+    out << PathToUtf8(file) << "\n";
     std::vector<std::uint8_t> content;
     if (!ReadWhole(file, content, out)) {
         return false;
@@ -62,7 +63,7 @@ std::span<const FileInspector> FileInspectors() {
 }
 
 std::string LowerExtension(const fs::path& file) {
-    std::string extension = file.extension().string();
+    std::string extension = PathToUtf8(file.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension;

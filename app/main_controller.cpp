@@ -3,6 +3,7 @@
 #include "app/help_request.h"
 #include "app/main_settings.h"
 #include "app/serial_port_list.h"
+#include "core/path_text.h"
 
 namespace zep {
 
@@ -138,7 +139,7 @@ void MainController::OnOptionClicked(OptionBox box) {
 
 void MainController::OnHelp() {
     if (const auto file = FindHelpFile(m_values); file && m_openHelp) {
-        m_openHelp(*file);
+        m_openHelp(PathFromUtf8(*file));
     }
 }
 

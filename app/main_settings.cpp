@@ -1,6 +1,7 @@
 #include "app/main_settings.h"
 
 #include "app/profile_settings.h"
+#include "core/path_text.h"
 #include "platform/ini_document.h"
 
 namespace zep {
@@ -8,7 +9,7 @@ namespace zep {
 bool ExchangeSettings(SettingsDirection direction, const std::filesystem::path& iniPath,
                       StoredSettings& settings) {
     const bool saving = direction == SettingsDirection::Save;
-    ProfileSettings profile(iniPath.string(), "General", true);
+    ProfileSettings profile(PathToUtf8(iniPath), "General", true);
     Options& options = settings.options;
     bool ok = profile.ExchangeInt(saving, options.runMinimized, "m_runMinimized", std::nullopt, 0);
     ok &= profile.ExchangeInt(saving, options.expandActive, "m_expandActive", std::nullopt, 1);

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/number_text.h"
+#include "core/path_text.h"
 #include "platform/ini_document.h"
 #include "platform/program_path.h"
 
@@ -20,7 +21,7 @@ fs::path CurrentDirectory() {
 }
 
 std::string ApplicationName() {
-    return SettingsFileFor(ProgramFile()).stem().string();
+    return PathToUtf8(SettingsFileFor(ProgramFile()).stem());
 }
 
 std::string FormatInt(int value) {
@@ -35,7 +36,7 @@ fs::path ProfileSettings::ResolvePath(std::string_view file, bool moduleDirector
                                       const fs::path& programFile,
                                       const fs::path& currentDirectory) {
     const fs::path anchor = moduleDirectory ? programFile.parent_path() : currentDirectory;
-    fs::path name = file.empty() ? SettingsFileFor(programFile).filename() : fs::path(file);
+    fs::path name = file.empty() ? SettingsFileFor(programFile).filename() : PathFromUtf8(file);
     if (name.is_absolute()) {
         return name;
     }

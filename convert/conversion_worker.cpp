@@ -8,6 +8,7 @@
 #include "convert/conversion_lines.h"
 #include "convert/meter_conversion.h"
 #include "convert/printer_conversion.h"
+#include "core/path_text.h"
 
 namespace zep {
 
@@ -39,12 +40,19 @@ bool Exists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, error));
 }
 
+fs::path WithDot(fs::path path) {
+    path += ".";
+    return path;
+}
+
 // Renames without replacing a file of the new name; when the name is taken, "~1", "~2" ... are
 // tried after it.
-bool RenameKeeping(const fs::path& from, const std::string& to) {
+bool RenameKeeping(const fs::path& from, const fs::path& to) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path target =
-            attempt == 0 ? fs::path(to) : fs::path(to + "~" + std::to_string(attempt));
+        fs::path target = to;
+        if (attempt != 0) {
+            target += "~" + std::to_string(attempt);
+        }
         if (Exists(target)) {
             continue;
         }
@@ -108,11 +116,11 @@ bool ConversionWorker::Configure() {
         m_setup = Setup::Failed;
         return false;
     }
-    m_importFolder = *import;
+    m_importFolder = PathFromUtf8(*import);
     m_printerFolder = m_importFolder;
     const auto installTo = m_config.values.GetValue(kZuvoSection, "InstallTo");
     if (installTo && !installTo->empty()) {
-        m_printerFolder = fs::path(*installTo) / "Base";
+        m_printerFolder = PathFromUtf8(*installTo) / "Base";
     }
     m_setup = Setup::Ready;
     return true;
@@ -133,7 +141,7 @@ void ConversionWorker::Pass() {
     for (fs::directory_iterator it(m_config.scanFolder, error), end; !error && it != end;
          it.increment(error)) {
         const fs::path& path = it->path();
-        const std::string name = path.filename().string();
+        const std::string name = PathToUtf8(path.filename());
         if (IsRawFileName(name) && RawKind(name) != 0 && !m_passedOver.contains(path)) {
             found.push_back(path);
         }
@@ -179,7 +187,7 @@ std::vector<fs::path> ConversionWorker::SettledFiles(const std::vector<fs::path>
 }
 
 void ConversionWorker::HandleRawFile(const fs::path& path) {
-    const std::string name = path.filename().string();
+    const std::string name = PathToUtf8(path.filename());
     bool gone = false;
     switch (RawKind(name)) {
         case 'A':
@@ -198,14 +206,16 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
 }
 
 bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
-    m_config.report.SetBar2(0, path.filename().string());
+    m_config.report.SetBar2(0, PathToUtf8(path.filename()));
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
     std::string label;
     const bool converted = kind == 'A' ? ConvertMeterArchive(path, m_importFolder, context, label)
                                        : ConvertAssembledArchive(path, m_importFolder,
                                                                  m_printerFolder, context, label);
 
-    const std::string labelled = path.string() + "." + label;
+    // The folder stays as the system gave it; only the ending is text of ours.
+    fs::path labelled = path;
+    labelled += "." + label;
     if (converted && !m_config.saveBin) {
         // A file that cannot be deleted must still not be converted a second time.
         return Remove(path) || RenameKeeping(path, labelled);
@@ -222,12 +232,12 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
 bool ConversionWorker::MovePrinterFile(const fs::path& path) {
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
     return MovePrinterProtocol(path, m_printerFolder, context) ||
-           RenameKeeping(path, path.string() + ".");
+           RenameKeeping(path, WithDot(path));
 }
 
 void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path) {
     m_passedOver.insert(path);
-    m_config.report.LogUpper(RawFileStuckLine(path.filename().string()));
+    m_config.report.LogUpper(RawFileStuckLine(PathToUtf8(path.filename())));
 }
 
 }  // namespace zep

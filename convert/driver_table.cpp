@@ -5,6 +5,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "core/path_text.h"
 #include "platform/cp1251.h"
 
 namespace zep {
@@ -44,7 +45,7 @@ void DriverTable::LoadDrivers(WorkerReport& report, const DispatchValues& values
         report.LogUpper("$04Не найден путь к папке драйверов.");
         return;
     }
-    LoadDriversFrom(report, *folder);
+    LoadDriversFrom(report, PathFromUtf8(*folder));
 }
 
 void DriverTable::LoadDriversFrom(WorkerReport& report, const fs::path& folder) {
@@ -73,7 +74,7 @@ void DriverTable::Scan(const fs::path& folder, std::vector<fs::path>& visited) {
         return;
     }
     for (const fs::directory_entry& entry : entries) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = PathToUtf8(entry.path().filename());
         if (entry.is_directory(error)) {
             if (!name.starts_with(".")) {
                 Scan(entry.path(), visited);

@@ -2,6 +2,7 @@
 
 #include "convert/conversion_lines.h"
 #include "convert/output_file.h"
+#include "core/path_text.h"
 
 namespace zep {
 
@@ -15,7 +16,7 @@ bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& im
         case OutputFileResult::Written:
             return true;
         case OutputFileResult::CannotCreate:
-            context.report.LogUpper(FolderUnavailableLine(importFolder.string()));
+            context.report.LogUpper(FolderUnavailableLine(PathToUtf8(importFolder)));
             break;
         case OutputFileResult::WriteFailed:
             break;

@@ -3,6 +3,7 @@
 #include "convert/assembled_archive.h"
 #include "convert/conversion_lines.h"
 #include "convert/output_file.h"
+#include "core/path_text.h"
 #include "platform/regular_file.h"
 #include "platform/time_base.h"
 
@@ -44,7 +45,7 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
     bool result = false;
     auto file = PendingFile::Create(printerFolder);
     if (!file) {
-        context.report.LogUpper(FolderUnavailableLine(printerFolder.string()));
+        context.report.LogUpper(FolderUnavailableLine(PathToUtf8(printerFolder)));
     } else if (CopyPrinterRecords(*file, image, context.report) == 0) {
         result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value();
     }
@@ -63,7 +64,7 @@ bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
     });
     if (!moved) {
         context.report.LogUpper(
-            PrinterMoveFailedLine(path.filename().string(), printerFolder.string()));
+            PrinterMoveFailedLine(PathToUtf8(path.filename()), PathToUtf8(printerFolder)));
         return false;
     }
     return true;

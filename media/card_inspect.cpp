@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/path_text.h"
 #include "media/card_database.h"
 #include "platform/cp1251.h"
 
@@ -64,7 +65,7 @@ bool DescribeCardDatabase(const std::filesystem::path& path, std::ostream& out) 
     if (result == kCardCannotOpen || result == kCardTooShort || result == kCardBadSignature) {
         return false;
     }
-    out << "card database " << path.string() << "\n";
+    out << "card database " << PathToUtf8(path) << "\n";
     out << "  length " << database.FileLength() << " bytes, version " << database.Version()
         << (database.Version() == 0 ? "" : " (not supported)") << "\n";
     if (result != kCardLoaded) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/path_text.h"
 #include "media/card_database_import.h"
 #include "media/card_file_name.h"
 #include "media/media_import_context.h"
@@ -24,7 +25,7 @@ std::vector<CardFile> ListCardFiles(const std::filesystem::path& folder) {
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        std::string name = it->path().filename().string();
+        std::string name = PathToUtf8(it->path().filename());
         std::error_code entryError;
         if (name.empty() || name.front() == '.' || !it->is_regular_file(entryError)) {
             continue;

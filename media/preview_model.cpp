@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "convert/raw_archive_reader.h"
+#include "core/path_text.h"
 #include "media/card_database.h"
 #include "media/card_file_name.h"
 #include "platform/cp1251.h"
@@ -80,7 +81,7 @@ CardFolderContents ReadCardFolder(const std::filesystem::path& folder) {
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = PathToUtf8(it->path().filename());
         std::error_code entryError;
         if (name.empty() || name.front() == '.' || !it->is_regular_file(entryError)) {
             continue;

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need (run as root, or with
 # sudo available). Packages already present are left alone.
+# Usage: scripts/install-deps.sh [windows]
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev python3 procps qt6-base-dev
           # The Debian package and its test: dpkg-shlibdeps, file, setpriv.
           dpkg-dev file fakeroot util-linux)
+
+# "windows" adds the cross-build for Windows (mingw-w64 with posix threads, GoogleTest's sources
+# to build for it) and Wine to run its tests.
+if [ "${1:-}" = windows ]; then
+    packages+=(g++-mingw-w64-x86-64-posix googletest wine64)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a plain build and an AddressSanitizer + UBSan build; then
-# the threaded tests under ThreadSanitizer, each fuzz target for a short while, and the Debian
-# package installed and run.
-# Usage: scripts/test.sh [plain|sanitize|tsan|fuzz|package|all]   (default: all)
+# the threaded tests under ThreadSanitizer, each fuzz target for a short while, the Debian
+# package installed and run, and the Windows cross-build with its tests under Wine and one
+# device session through it.
+# Usage: scripts/test.sh [plain|sanitize|tsan|fuzz|package|windows|all]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
 mode="${1:-all}"
+if [ "$mode" = windows ] || [ "$mode" = all ]; then
+    scripts/install-deps.sh windows
+else
+    scripts/install-deps.sh
+fi
 jobs="$(nproc)"
 
 run() {
@@ -53,4 +58,15 @@ fi
 if [ "$mode" = package ] || [ "$mode" = all ]; then
     echo "== Debian package"
     scripts/package-test.sh build-package
+fi
+
+if [ "$mode" = windows ] || [ "$mode" = all ]; then
+    echo "== Windows cross-build (mingw-w64), tests under Wine"
+    started=$SECONDS
+    run build-win -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+    # The session meets the Linux simulators and the Linux build's result.
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j "$jobs" --target zep-sim zepimport zep_drivers
+    scripts/windows-session.sh build build-win
+    echo "Windows stage: $((SECONDS - started)) s"
 fi

@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     zep::DriverTable drivers;
     drivers.LoadDriversFrom(report, root / "drivers");
     if (drivers.FindDriver("M1") < 0 || drivers.FindDriver("NULL") < 0) {
-        std::fprintf(stderr, "drivers not found below %s\n", built.c_str());
+        std::fprintf(stderr, "drivers not found below %s\n", built.string().c_str());
         return 1;
     }
     zep::ConversionContext context{report, drivers, zep::DefaultClock()};
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
     const double inputMb = static_cast<double>(TotalSize(m1Files)) / 1e6;
     const fs::path out = root / "out";
     std::printf("input: %zu meter archives, %.1f MB, in %s\n", m1Files.size(), inputMb,
-                root.c_str());
+                root.string().c_str());
 
     // Baseline: the same bytes read and written as files, published like an import file.
     const auto publishedCopy = [&] {

@@ -3,6 +3,7 @@
 // sample drivers, a scratch folder for the raw file and an import folder that is emptied after
 // every input.
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <span>
 #include <string>
@@ -47,13 +48,9 @@ public:
     // Writes the raw file and returns its path.
     std::filesystem::path WriteRaw(const std::string& name, std::span<const std::uint8_t> bytes) {
         const auto path = m_root / name;
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (file != nullptr) {
-            if (!bytes.empty()) {
-                std::fwrite(bytes.data(), 1, bytes.size(), file);
-            }
-            std::fclose(file);
-        }
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return path;
     }
     void Clean() {

@@ -2,6 +2,7 @@
 // Raw files and folders for the conversion tests: archives from lists of records, driver
 // folders holding copies of the built driver libraries, and the dispatch-system values pointing
 // at temporary folders.
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/dispatch_values.h"
+#include "platform/shared_library.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -48,6 +50,18 @@ inline Bytes AssembledArchive(const std::vector<std::string>& titles,
 inline std::vector<std::string> Titles(const std::string& type, const std::string& virtuals,
                                        const std::string& vname, const std::string& serial) {
     return {"archive", type, virtuals, vname, serial};
+}
+
+// The file name of a driver library on this platform ("vl_m1.so", "vl_m1.dll").
+inline std::string Lib(const std::string& base) {
+    return base + std::string(SharedLibrarySuffix());
+}
+
+inline std::string UpperCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
 }
 
 inline std::filesystem::path BuiltDriver(const std::string& fileName) {

@@ -19,7 +19,8 @@ protected:
     // The script driver ("TEST"), the sample drivers ("M1", the Kolvar type) and "NULL".
     static void SetUpTestSuite() {
         s_driverFolder = std::make_unique<TempDir>();
-        for (const char* name : {"vl_test_script.so", "vl_m1.so", "vl_kolvar.so", "vl_null.so"}) {
+        for (const std::string& name :
+             {Lib("vl_test_script"), Lib("vl_m1"), Lib("vl_kolvar"), Lib("vl_null")}) {
             CopyDriver(name, s_driverFolder->path());
         }
         s_drivers = std::make_unique<DriverTable>();

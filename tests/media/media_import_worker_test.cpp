@@ -377,6 +377,10 @@ INSTANTIATE_TEST_SUITE_P(
 // A crash of the program (the process ends at once) while a card database is imported with
 // deletion leaves either no output or every output complete, and the card as it was.
 TEST_F(MediaImport, ACrashBeforeTheCardIsChangedLeavesItWholeAndTheOutputsWholeOrAbsent) {
+#if GTEST_OS_WINDOWS
+    // There the crashing child is a new run of the test, with temporary folders of its own.
+    GTEST_SKIP() << "death tests do not share the test's folders on Windows";
+#endif
     CardRecordSpec voided = Spec("9");
     voided.flags = 0x80;
     const std::vector<Bytes> first = {Payload(10, 1), Payload(11, 2)};

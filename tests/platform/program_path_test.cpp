@@ -22,15 +22,16 @@ TEST(SettingsFileFor, ReplacesOnlyTheFileNamesExtension) {
 }
 
 TEST(ProgramPath, TheExecutableUnlessAFolderIsGiven) {
-    // This test program is the executable.
-    EXPECT_EQ(ProgramFile().filename(), "platform_tests");
+    // This test program is the executable ("platform_tests.exe" on Windows).
+    const fs::path executable = ProgramFile().filename();
+    EXPECT_EQ(executable.stem(), "platform_tests");
     EXPECT_TRUE(fs::is_regular_file(ProgramFile()));
     EXPECT_EQ(ProgramFolder(), ProgramFile().parent_path());
 
     test::TempDir dir;
     SetProgramDirOverride(dir.path());
     EXPECT_EQ(ProgramFolder(), dir.path());
-    EXPECT_EQ(ProgramFile(), dir / "platform_tests");
+    EXPECT_EQ(ProgramFile(), dir.path() / executable);
     EXPECT_EQ(SettingsFileFor(ProgramFile()), dir / "platform_tests.ini");
 }
 

@@ -1,0 +1,28 @@
+// Bytes patched in place at their offsets and flushed with FlushFileBuffers.
+#include "platform/file_patch.h"
+#include "platform/win32/windows_api.h"
+
+namespace zep {
+
+bool PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches) {
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool ok = true;
+    for (const BytePatch& patch : patches) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(patch.offset & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(patch.offset >> 32);
+        DWORD written = 0;
+        if (!WriteFile(handle, &patch.value, 1, &written, &at) || written != 1) {
+            ok = false;
+            break;
+        }
+    }
+    ok = ok && FlushFileBuffers(handle) != 0;
+    return CloseHandle(handle) != 0 && ok;
+}
+
+}  // namespace zep

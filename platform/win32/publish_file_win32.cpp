@@ -1,0 +1,311 @@
+// Publishing on Windows: the temporary is created new and unshared, flushed with
+// FlushFileBuffers, and moved to its final name with MoveFileExW, which never replaces an
+// existing file unless told to and, written through, has the new name on disk when it returns.
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "platform/publish_batch.h"
+#include "platform/publish_file.h"
+#include "platform/win32/windows_api.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Flushes a closed file's data through a fresh handle.
+bool FlushPath(const fs::path& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+}  // namespace
+
+// The open file while it is written (none once finished), the temporary name while it is not
+// published.
+struct PendingFile::State {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    fs::path tempPath;
+    bool flushed = false;
+    bool published = false;
+
+    ~State() {
+        CloseFile();
+        if (!tempPath.empty()) {
+            DeleteFileW(tempPath.c_str());
+        }
+    }
+    bool CloseFile() {
+        if (file == INVALID_HANDLE_VALUE) {
+            return true;
+        }
+        const HANDLE closing = file;
+        file = INVALID_HANDLE_VALUE;
+        return CloseHandle(closing) != 0;
+    }
+    // Flushes the content once. An open file is flushed and closed (a file cannot be renamed
+    // while it is open); a finished one through a fresh handle.
+    bool FlushContent() {
+        if (file != INVALID_HANDLE_VALUE) {
+            const bool done = flushed || FlushFileBuffers(file) != 0;
+            flushed = CloseFile() && done;
+        } else if (!flushed) {
+            flushed = FlushPath(tempPath);
+        }
+        return flushed;
+    }
+};
+
+namespace {
+
+constexpr const wchar_t* kTempPrefix = L".zepimport-";
+constexpr const wchar_t* kTempSuffix = L".tmp";
+constexpr int kTempNameAttempts = 1000;
+
+std::atomic<unsigned> g_tempCounter{0};
+
+fs::path TempName(const fs::path& folder) {
+    return folder / (kTempPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(g_tempCounter.fetch_add(1)) + L"-" +
+                     std::to_wstring(GetTickCount()) + kTempSuffix);
+}
+
+bool NameTaken(DWORD error) {
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
+
+}  // namespace
+
+std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+        auto state = std::make_unique<State>();
+        const fs::path name = TempName(folder);
+        state->file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (state->file != INVALID_HANDLE_VALUE) {
+            state->tempPath = name;
+            return PendingFile(std::move(state));
+        }
+        if (!NameTaken(GetLastError())) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+PendingFile::PendingFile(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+PendingFile::PendingFile(PendingFile&& other) noexcept = default;
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept = default;
+PendingFile::~PendingFile() = default;
+
+const fs::path& PendingFile::TemporaryPath() const {
+    static const fs::path kNone;
+    return m_state ? m_state->tempPath : kNone;
+}
+
+std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (m_state && m_state->file != INVALID_HANDLE_VALUE && done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, INT_MAX));
+        DWORD written = 0;
+        if (!WriteFile(m_state->file, bytes.data() + done, chunk, &written, nullptr) ||
+            written == 0) {
+            break;
+        }
+        done += written;
+    }
+    return done;
+}
+
+std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pieces) {
+    // The file is written through the system's cache; one call per piece costs little more
+    // than a gathered write would.
+    std::size_t done = 0;
+    for (const auto& piece : pieces) {
+        const std::size_t written = Write(piece);
+        done += written;
+        if (written != piece.size()) {
+            break;
+        }
+    }
+    return done;
+}
+
+std::size_t PendingFile::Write(std::string_view text) {
+    return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+bool PendingFile::Finish() {
+    return m_state && !m_state->tempPath.empty() && m_state->CloseFile();
+}
+
+bool FlushFileSystem(const fs::path& folder) {
+    // Published names are on disk already (every rename here is written through), and so are
+    // the contents under them; what may still sit in the cache are the temporaries, all ours.
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = std::wstring(kTempPrefix) + L"*" + kTempSuffix;
+    const HANDLE search = FindFirstFileW((folder / pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    bool flushed = true;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            flushed = FlushPath(folder / found.cFileName) && flushed;
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return flushed;
+}
+
+bool FlushFolder(const fs::path& folder) {
+    const HANDLE directory = CreateFileW(
+        folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (directory == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(directory);
+    // The names published here were written through by their renames. A folder's own entries
+    // can be flushed only by a writer of the folder, which Windows grants to administrators;
+    // where that is refused the written-through renames are what there is.
+    const HANDLE writable = CreateFileW(
+        folder.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (writable != INVALID_HANDLE_VALUE) {
+        FlushFileBuffers(writable);
+        CloseHandle(writable);
+    }
+    return true;
+}
+
+bool PublishBatch::FlushContents() {
+    // Windows flushes a whole volume for administrators only, so each file is flushed on its own.
+    bool flushed = true;
+    for (auto& file : m_files) {
+        if (file.m_state && !file.m_state->tempPath.empty()) {
+            flushed = file.m_state->FlushContent() && flushed;
+        }
+    }
+    return flushed;
+}
+
+PublishResult PendingFile::Publish(const fs::path& finalPath) {
+    if (!m_state || m_state->tempPath.empty() || m_state->published) {
+        return PublishResult::Failed;
+    }
+    State& state = *m_state;
+    if (!state.FlushContent()) {
+        return PublishResult::Failed;
+    }
+    if (!MoveFileExW(state.tempPath.c_str(), finalPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return NameTaken(GetLastError()) ? PublishResult::NameTaken : PublishResult::Failed;
+    }
+    state.published = true;
+    state.tempPath.clear();
+    return PublishResult::Published;
+}
+
+PublishResult PendingFile::Replace(const fs::path& finalPath) {
+    if (!m_state || m_state->tempPath.empty() || m_state->published) {
+        return PublishResult::Failed;
+    }
+    State& state = *m_state;
+    if (!state.FlushContent() || !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(),
+                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return PublishResult::Failed;
+    }
+    state.published = true;
+    state.tempPath.clear();
+    return PublishResult::Published;
+}
+
+std::optional<fs::path> PublishNumbered(PendingFile& file,
+                                        const std::function<fs::path(int)>& nameFor,
+                                        int maxAttempts) {
+    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
+        const fs::path name = nameFor(attempt);
+        switch (file.Publish(name)) {
+            case PublishResult::Published:
+                return name;
+            case PublishResult::NameTaken:
+                continue;
+            case PublishResult::Failed:
+                return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Copies a file's content into a pending file in the target folder.
+std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
+    const HANDLE in = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    auto pending = PendingFile::Create(folder);
+    std::vector<std::uint8_t> buffer(1 << 16);
+    bool ok = pending.has_value();
+    while (ok) {
+        DWORD n = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
+            ok = false;
+        } else if (n == 0) {
+            break;
+        } else {
+            ok = pending->Write(std::span(buffer.data(), n)) == n;
+        }
+    }
+    CloseHandle(in);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return pending;
+}
+
+}  // namespace
+
+std::optional<fs::path> MoveNumbered(const fs::path& source,
+                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
+    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
+        const fs::path name = nameFor(attempt);
+        if (MoveFileExW(source.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return name;
+        }
+        const DWORD error = GetLastError();
+        if (NameTaken(error)) {
+            continue;
+        }
+        if (error != ERROR_NOT_SAME_DEVICE) {
+            return std::nullopt;
+        }
+        // Another volume: copy, publish, then remove, so no reader sees a partial file.
+        auto pending = CopyToPending(source, name.parent_path());
+        if (!pending) {
+            return std::nullopt;
+        }
+        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
+        // A source that stays would be moved, and so handed on, a second time.
+        if (published && !DeleteFileW(source.c_str())) {
+            DeleteFileW(published->c_str());
+            return std::nullopt;
+        }
+        return published;
+    }
+    return std::nullopt;
+}
+
+}  // namespace zep

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# One ZEP session each through the Linux build and through the Windows build under Wine, from
+# the same simulated adapter and content: the Linux simulator serves a pseudo-terminal that the
+# Wine prefix knows as COM5, zepimport.exe --headless runs from a program folder named in
+# Cyrillic with the dispatch system's values in the registry, and the raw files and import files
+# of both runs must be the same bytes.
+# Usage: scripts/windows-session.sh [--keep] [NATIVE_BUILD] [WINDOWS_BUILD]
+#        (default: build build-win; --keep leaves the session's folder for a look)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+keep=0
+if [ "${1:-}" = --keep ]; then
+    keep=1
+    shift
+fi
+root="$PWD"
+native="$root/${1:-build}"
+windows="$root/${2:-build-win}"
+wine="$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)"
+prefix="$windows/wineprefix"
+port=5
+work="$(mktemp -d)"
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -f "$prefix/dosdevices/com$port"
+    if [ "$keep" = 1 ]; then
+        echo "session folder kept: $work"
+    else
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "windows-session: $*" >&2
+    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done >&2
+    exit 1
+}
+
+# Waits up to $1 seconds for the shell condition $2.
+wait_for() {
+    local limit=$(($1 * 10))
+    for ((i = 0; i < limit; i++)); do
+        eval "$2" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts the simulated adapter on a new pseudo-terminal linked as COM$port in $1's ports folder;
+# it serves one session of a fixed generated set and ends.
+start_adapter() {
+    XDG_CONFIG_HOME="$1" "$native/bin/zep-sim" --com "$port" --generate 3 --seed 7 \
+        --sessions 1 --announce-every 1 >"$work/$2-sim.log" 2>&1 &
+    pids+=($!)
+    adapter=$!
+    wait_for 10 "[ -L '$1/zepimport/ports/COM$port' ]" || fail "the simulator made no COM link"
+}
+
+# The session is over when the adapter has ended and the program folder holds no raw file
+# that waits for conversion.
+wait_for_session() {
+    local folder="$1"
+    wait_for 120 "! kill -0 $adapter 2>/dev/null" || fail "the session did not end"
+    wait_for 60 "! ls '$folder'/*.bi[al] >/dev/null 2>&1" || fail "raw files were not converted"
+    wait_for 10 "[ -n \"\$(ls '$2')\" ]" || fail "no import file in $2"
+}
+
+settings() {
+    printf '[General]\r\nSaveBin=1\r\nm_removable=0\r\n[COM Port]\r\nm_port=%d\r\n' "$port" >"$1"
+}
+
+echo "== Linux: zepimport --headless"
+linux="$work/linux"
+mkdir -p "$linux/program" "$linux/import" "$linux/config/Kestrom"
+cp "$native/drivers/vl_m1.so" "$linux/program/"
+printf '[General]\nDrivers=%s\nImport=%s\n' "$linux/program" "$linux/import" \
+    >"$linux/config/Kestrom/Velmora.conf"
+settings "$linux/program/zepimport.ini"
+start_adapter "$linux/config" linux
+XDG_CONFIG_HOME="$linux/config" ZEPIMPORT_MEDIA_ROOTS="" \
+    "$native/bin/zepimport" --headless --program-dir "$linux/program" >"$work/linux-program.log" 2>&1 &
+pids+=($!)
+program=$!
+wait_for_session "$linux/program" "$linux/import"
+kill -INT "$program"
+wait "$program" || fail "the Linux program ended with status $?"
+
+echo "== Windows: zepimport.exe --headless under Wine, program folder in Cyrillic"
+"$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
+win="$work/windows"
+folder="$win/Программа учёта"
+mkdir -p "$folder" "$win/Импорт" "$win/drivers"
+cp "$windows/bin/zepimport.exe" "$folder/"
+cp "$windows/drivers/vl_m1.dll" "$win/drivers/"
+# Beside the driver: a file that is no DLL, and a DLL marked as built for 32-bit x86; both must
+# be passed over without a word.
+echo "not a library" >"$win/drivers/broken.dll"
+cp "$windows/drivers/vl_m1.dll" "$win/drivers/x86.DLL"
+pe=$(od -An -tu4 -j60 -N4 "$win/drivers/x86.DLL" | tr -d ' ')
+printf '\x4c\x01' | dd of="$win/drivers/x86.DLL" bs=1 seek=$((pe + 4)) conv=notrunc status=none
+settings "$folder/zepimport.ini"
+winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
+{
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
+    printf '"Drivers"="%s"\r\n' "$(winpath "$win/drivers")"
+    printf '"Import"="%s"\r\n' "$(winpath "$win/Импорт")"
+} | iconv -f UTF-8 -t UTF-16 >"$win/values.reg"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" regedit /S "$(winpath "$win/values.reg")" \
+    >"$work/windows-regedit.log" 2>&1 || fail "the registry values could not be set"
+start_adapter "$win/config" windows
+ln -sfn "$(readlink "$win/config/zepimport/ports/COM$port")" "$prefix/dosdevices/com$port"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+    >"$work/windows-program.log" 2>&1 </dev/null &
+pids+=($!)
+program=$!
+wait_for_session "$folder" "$win/Импорт"
+kill -INT "$program"
+wait "$program" || fail "zepimport.exe ended with status $?"
+[ -f "$folder/zepimport.ini" ] || fail "no settings file in the Cyrillic program folder"
+
+echo "== The same bytes from both builds"
+# File names carry the time of the run; the contents must be equal as sets.
+digests() { (cd "$1" && find . -maxdepth 1 -type f -name "$2" -exec sha256sum {} + | cut -d' ' -f1 | sort); }
+compare() {
+    local a b
+    a="$(digests "$1" "$3")"
+    b="$(digests "$2" "$3")"
+    [ -n "$a" ] || fail "no $3 files from the Linux build"
+    [ "$a" = "$b" ] || fail "the $3 files differ between the builds"
+    echo "$(echo "$a" | wc -l) $3 file(s) equal"
+}
+compare "$linux/program" "$folder" "*.bia.*"
+compare "$linux/import" "$win/Импорт" "*.imp"
+grep -q "Импорт данных завершен" "$work/windows-program.log" ||
+    fail "the Windows log lacks the end of the import"
+[ "$(grep -c "Загружен драйвер" "$work/windows-program.log")" = 1 ] ||
+    fail "the broken DLLs were not passed over quietly"
+
+echo "== Windows: a COM port that is not there and registry values of the wrong type or length"
+{
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
+    printf '"Drivers"=dword:00000005\r\n'
+    printf '"Import"="%s"\r\n' "$(winpath "$win/$(printf 'x%.0s' {1..300})")"
+} | iconv -f UTF-8 -t UTF-16 >"$win/bad.reg"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" regedit /S "$(winpath "$win/bad.reg")" \
+    >>"$work/windows-regedit.log" 2>&1 || fail "the registry values could not be set"
+sed -i 's/m_port=5/m_port=9/' "$folder/zepimport.ini"
+# A raw file waiting for conversion makes the conversion read the import folder.
+cp "$(ls "$folder"/*.bia.* | head -1)" "$folder/20000101000000.bia"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+    >"$work/windows-bad.log" 2>&1 </dev/null &
+pids+=($!)
+program=$!
+for line in "Ошибка открытия COM-порта." "Не найден путь к папке драйверов." "Не указан каталог импорта."; do
+    wait_for 60 "grep -q '$line' '$work/windows-bad.log'" || fail "no line \"$line\""
+done
+kill -INT "$program"
+wait "$program" || fail "zepimport.exe ended with status $? after bad input"
+[ -f "$folder/20000101000000.bia" ] || fail "the raw file was lost"
+echo "windows-session: passed"
