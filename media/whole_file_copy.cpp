@@ -60,10 +60,10 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
         context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
         return;
     }
-    context.env.report.LogUpper(kDeletingLine);
-    if (!RemoveCardFile(file)) {
-        context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
-    }
+    // Only a file that is gone is said to be deleted: one that stays is imported again at the
+    // next insertion, and the user must see why.
+    context.env.report.LogUpper(RemoveCardFile(file) ? std::string(kDeletingLine)
+                                                     : CardLine(kNotDeletedLine, file));
 }
 
 }  // namespace zep
