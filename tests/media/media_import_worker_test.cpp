@@ -376,6 +376,21 @@ INSTANTIATE_TEST_SUITE_P(
                                     "$04Ошибка удаления файла 'a.zep'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// An archive that could not be published leaves its records on the card unmarked.
+TEST_F(MediaImport, AnArchiveThatCannotBePublishedMarksNothing) {
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1)});
+    const Bytes database = builder.Build();
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+    test::FailingFiles files;
+    files.Fail(FileCall::Link, 0);
+
+    Run(true);
+
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
+    EXPECT_TRUE(ListFiles(program).empty());
+}
+
 // A read-only card: nothing can be deleted from it, so nothing is said to be.
 TEST_F(MediaImport, ACardThatRefusesDeletionKeepsItsFilesAndSaysSo) {
     CardDatabaseBuilder builder;
