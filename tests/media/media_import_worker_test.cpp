@@ -288,6 +288,23 @@ TEST_F(MediaImport, PassesOverWhatIsNotItsToTake) {
     EXPECT_TRUE(fs::exists(card / "new.dat"));
 }
 
+// Links on a card are never followed: one to a secret outside would publish it, one to a card
+// database would import each of its archives twice.
+TEST_F(MediaImport, LinksOnTheCardArePassedOver) {
+    cardgen::WriteBytes(card / "DB.DAT",
+                        CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(4, 1)}).Build());
+    cardgen::WriteBytes(dir / "secret", cardgen::BuildMeterArchive({}));
+    fs::create_symlink("DB.DAT", card / "DBLINK.DAT");
+    fs::create_symlink(dir / "secret", card / "s.zvo");
+    fs::create_symlink(dir / "secret", card / "s.zep");
+    Run(true);
+    EXPECT_EQ(ListFiles(program), (std::vector<std::string>{Stamp() + "_0.bin"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"Обработка файла 'DB.DAT'",
+                                                 "Все записи удалены, удаление файла",
+                                                 "$03Импорт данных завершен."}));
+    EXPECT_TRUE(fs::is_symlink(card / "s.zep"));
+}
+
 TEST_F(MediaImport, OutputsThatCannotBeWrittenKeepTheCardFiles) {
     cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
     const Bytes database = CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(4, 1)}).Build();
