@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "app/inspect_kinds.h"
@@ -23,9 +22,16 @@ bool ReadWhole(const fs::path& file, std::vector<std::uint8_t>& content, std::os
             << "\n";
         return false;
     }
+    // Read in pieces with read(), which turns a failing read (a failing card, a file of the
+    // system that refuses reading) into a bad stream instead of an exception.
     std::ifstream in(file, std::ios::binary);
-    content.assign(std::istreambuf_iterator<char>(in), {});
-    if (!in.eof() && in.fail()) {
+    std::vector<char> piece(1 << 16);
+    content.clear();
+    while (in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        content.insert(content.end(), piece.begin(), piece.begin() + in.gcount());
+    }
+    if (in.bad() || !in.eof()) {
         out << "  cannot be read\n";
         return false;
     }
