@@ -195,6 +195,17 @@ TEST(InspectCardDatabase, ADatabaseThatDoesNotLoadFailsTheRun) {
     }
 }
 
+// A huge file that is no card database is not read whole (bench: the peak memory stays that of
+// one archive).
+TEST(InspectHugeFile, IsNotInspectedAndFailsTheRun) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "zeros", {});
+    std::filesystem::resize_file(dir / "zeros", 300u << 20);  // sparse: no disk space taken
+    std::ostringstream report;
+    EXPECT_EQ(RunInspect({(dir / "zeros").string()}, report), 1);
+    EXPECT_THAT(report.str(), testing::HasSubstr("larger than any archive"));
+}
+
 // A file whose reading fails (as a failing card's does) is a message and a failed run.
 TEST(InspectReadError, IsReportedAndFailsTheRun) {
     if (!std::filesystem::exists("/proc/self/mem")) {
