@@ -1,9 +1,12 @@
 #pragma once
-// The colours of a log line: the 17-entry table and the reader of the "$" codes inside a line.
+// The colours of a log line: the 17-entry table. The codes themselves are read by
+// ReadColourCode (app/log_text.h), the same reader the console uses.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
+
+#include "app/log_text.h"
 
 namespace zep {
 
@@ -19,20 +22,5 @@ inline constexpr int kLogDefaultColour = 1;  // black, in force at the start of 
 
 // The table entry, or nullopt for a number outside 0..16: such a code changes nothing.
 std::optional<Rgb> LogColour(int index);
-
-// A colour code at the start of a text that begins with "$". The numbers are as written (they
-// may lie outside the table); a missing number means the colour stays.
-struct ColourCode {
-    std::size_t length = 1;  // bytes of the code, "$" included; never past the text
-    std::optional<int> text;
-    std::optional<int> background;
-};
-
-// Reads the code at the start of `code`, which must begin with "$". The one or two characters
-// of a number are whole characters of the UTF-8 text, so a code never splits a letter.
-ColourCode ReadColourCode(std::string_view code);
-
-// Bytes of the UTF-8 character starting at `pos` (1 for a stray byte), never past the text.
-std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
 
 }  // namespace zep

@@ -56,7 +56,7 @@ TEST_F(WindowTest, ChoosingAnotherPortClosesTheOpenOneAndOpensTheChosenOne) {
 
 TEST_F(WindowTest, AutostartBoxWritesAndRemovesTheEntryAtOnce) {
     Start();
-    const auto entry = AutostartEntryFile(ConfigHome());
+    const auto entry = posix::AutostartEntryFile(ConfigHome());
     Control<QAbstractButton>(ctl::kAutoStart)->click();
     EXPECT_TRUE(std::filesystem::exists(entry));
     Control<QAbstractButton>(ctl::kAutoStart)->click();

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "platform/posix/xdg_autostart.h"
 #include "tests/app/controller_fakes.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_serial_port.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     test::FakeDrives drives(events);
     test::FakeSerialPort serial;
     test::FakeClock clock;
+    posix::XdgAutostart autostart(dir / "config");
     subsystems.portNumbers = std::vector<int>{1, 3};
     drives.drives = {{"E:\\", true}, {"/media/CARD/", false}, {"/media/usb1/", true}};
     test::WriteFileText(dir / "zepimport.ini",
@@ -111,7 +113,8 @@ int main(int argc, char** argv) {
                            clock,
                            dir / "zepimport.ini",
                            dir / "zepimport",
-                           dir / "config",
+                           autostart,
+                           {},
                            {},
                            true});
     session.Start();

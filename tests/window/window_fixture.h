@@ -17,6 +17,8 @@
 #include "tests/support/temp_dir.h"
 #include "ui/dialog_templates.h"
 #include "window/qt/control_names.h"
+#include "platform/posix/dispatch_conf.h"
+#include "platform/posix/xdg_autostart.h"
 #include "window/qt/window_session.h"
 
 namespace zep::test {
@@ -33,7 +35,8 @@ protected:
             WriteFileText(Ini(), iniText);
         }
         session = std::make_unique<WindowSession>(WindowSetup{
-            subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport", ConfigHome(),
+            subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport", autostart,
+            posix::DispatchValuesBelow(ConfigHome()),
             [this](const std::filesystem::path& file) { helpOpened.push_back(file); },
             trayAvailable});
         session->Start();
@@ -104,6 +107,7 @@ protected:
     }
 
     TempDir dir;
+    posix::XdgAutostart autostart{dir / "config"};
     Events events;
     WorkerLock lock;
     FakeSubsystems subsystems{events, lock};

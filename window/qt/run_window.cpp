@@ -9,7 +9,8 @@
 #include <iostream>
 
 #include "app/worker_threads.h"
-#include "platform/config_home.h"
+#include "platform/autostart.h"
+#include "platform/dispatch_values.h"
 #include "platform/desktop_open.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
@@ -48,9 +49,11 @@ int RunWindow(int argc, char** argv) {
     }
     const auto programFile = ProgramFile();
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
+    const auto autostart = CreateSessionAutostart();
     WindowSession session({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
-                           DefaultClock(), SettingsFileFor(programFile), programFile, ConfigHome(),
-                           OpenWithDesktop, QSystemTrayIcon::isSystemTrayAvailable()});
+                           DefaultClock(), SettingsFileFor(programFile), programFile, *autostart,
+                           DispatchValues::Installed(), OpenWithDesktop,
+                           QSystemTrayIcon::isSystemTrayAvailable()});
     // exit, not quit: quit first asks the windows to close, and the main window never agrees.
     QObject::connect(&session, &WindowSession::finished, &application,
                      [] { QCoreApplication::exit(0); });

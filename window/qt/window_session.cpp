@@ -9,7 +9,7 @@ WindowSession::WindowSession(WindowSetup setup)
     m_controller = std::make_unique<MainController>(
         ControllerSetup{*m_window, setup.subsystems, setup.drives, setup.serial, setup.lock,
                         setup.clock, std::move(setup.iniPath), std::move(setup.programFile),
-                        std::move(setup.configHome), std::move(setup.openHelp)});
+                        setup.autostart, std::move(setup.values), std::move(setup.openHelp)});
     m_window->Attach(*m_controller);
     // Before initialisation: the conversion worker may post from its first pass on.
     m_pump = std::make_unique<WindowPump>(*m_controller, m_clock);

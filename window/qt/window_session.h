@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/main_controller.h"
+#include "platform/autostart.h"
+#include "platform/dispatch_values.h"
 #include "window/qt/main_window.h"
 #include "window/qt/window_pump.h"
 
@@ -22,7 +24,8 @@ struct WindowSetup {
     Clock& clock;
     std::filesystem::path iniPath;      // settings file
     std::filesystem::path programFile;  // its folder holds the list layout file
-    std::filesystem::path configHome;
+    Autostart& autostart;
+    DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
     bool trayAvailable = false;
 };
