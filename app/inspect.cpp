@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "app/inspect_kinds.h"
@@ -17,26 +16,57 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool ReadWhole(const fs::path& file, std::vector<std::uint8_t>& content, std::ostream& out) {
+// More than any archive a device sends or a card yields; a larger file is read no further, so
+// a huge file of nothing costs neither the memory nor the time of reading it whole.
+constexpr std::size_t kLargestArchive = 64u << 20;
+
+enum class ReadResult { Whole, Prefix, Failed };
+
+// Reads the file up to kLargestArchive bytes; Prefix when there is more.
+ReadResult ReadUpToLimit(const fs::path& file, std::vector<std::uint8_t>& content,
+                         std::ostream& out) {
     std::error_code error;
     if (!fs::is_regular_file(file, error)) {
         out << "  cannot be read: " << (error ? error.message() : std::string("not a regular file"))
             << "\n";
-        return false;
+        return ReadResult::Failed;
     }
+    // Read in pieces with read(), which turns a failing read (a failing card, a file of the
+    // system that refuses reading) into a bad stream instead of an exception.
     std::ifstream in(file, std::ios::binary);
-    content.assign(std::istreambuf_iterator<char>(in), {});
-    if (!in.eof() && in.fail()) {
-        out << "  cannot be read\n";
-        return false;
+    std::vector<char> piece(1 << 16);
+    content.clear();
+    while (in && content.size() < kLargestArchive) {
+        const std::size_t want = std::min(piece.size(), kLargestArchive - content.size());
+        in.read(piece.data(), static_cast<std::streamsize>(want));
+        content.insert(content.end(), piece.begin(), piece.begin() + in.gcount());
     }
-    return true;
+    if (in && in.peek() != std::ifstream::traits_type::eof()) {
+        return ReadResult::Prefix;
+    }
+    if (in.bad() || !in.eof()) {
+        out << "  cannot be read\n";
+        return ReadResult::Failed;
+    }
+    return ReadResult::Whole;
 }
 
 bool InspectOne(const fs::path& file, std::ostream& out) {
     out << PathToUtf8(file) << "\n";
     std::vector<std::uint8_t> content;
-    if (!ReadWhole(file, content, out)) {
+    const ReadResult read = ReadUpToLimit(file, content, out);
+    if (read == ReadResult::Failed) {
+        return false;
+    }
+    if (read == ReadResult::Prefix) {
+        // Only a card database, which is read from its file, may be this large.
+        const FileInspector card = CardDatabaseInspector();
+        if (card.recognizes(file, content)) {
+            out << "  " << card.kind << ", more than " << kLargestArchive << " bytes\n";
+            return card.inspect(file, content, out);
+        }
+        out << "  more than " << kLargestArchive
+            << " bytes and no card database: larger than any archive, not inspected\n";
         return false;
     }
     for (const auto& inspector : FileInspectors()) {

@@ -1,3 +1,4 @@
+// The inspection of a card database: recognised by its signature, described by the media layer.
 #include <cstring>
 
 #include "app/inspect_kinds.h"
@@ -16,7 +17,8 @@ bool Recognizes(const std::filesystem::path&, std::span<const std::uint8_t> cont
 }
 
 bool Inspect(const std::filesystem::path& file, std::span<const std::uint8_t>, std::ostream& out) {
-    return DescribeCardDatabase(file, out);
+    // A database the import would not take fails the run like a damaged archive.
+    return DescribeCardDatabase(file, out) == CardDescription::Usable;
 }
 
 }  // namespace

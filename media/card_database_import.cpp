@@ -221,10 +221,8 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
     }
     // What fails to leave the card here would be imported again at the next insertion.
     if (database.CountFlagged(kCardFlagDeleted) == database.Count()) {
-        report.LogUpper(kAllDeletedLine);
-        if (!RemoveCardFile(file)) {
-            report.LogUpper(CardLine(kNotDeletedLine, file));
-        }
+        report.LogUpper(RemoveCardFile(file) ? std::string(kAllDeletedLine)
+                                             : CardLine(kNotDeletedLine, file));
     } else {
         report.LogUpper(kSavingLine);
         if (!database.SaveFlags()) {

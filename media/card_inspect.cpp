@@ -1,3 +1,4 @@
+// A card database told entry by entry for the inspection command, with why it would not load.
 #include "media/card_inspect.h"
 
 #include <cstdio>
@@ -59,25 +60,25 @@ void DescribeEntry(const CCardDatabase& database, std::uint32_t i, std::ostream&
 
 }  // namespace
 
-bool DescribeCardDatabase(const std::filesystem::path& path, std::ostream& out) {
+CardDescription DescribeCardDatabase(const std::filesystem::path& path, std::ostream& out) {
     CCardDatabase database;
     const int result = database.Load(path);
     if (result == kCardCannotOpen || result == kCardTooShort || result == kCardBadSignature) {
-        return false;
+        return CardDescription::NotADatabase;
     }
     out << "card database " << PathToUtf8(path) << "\n";
     out << "  length " << database.FileLength() << " bytes, version " << database.Version()
         << (database.Version() == 0 ? "" : " (not supported)") << "\n";
     if (result != kCardLoaded) {
         out << "  load failed, code " << result << ": " << LoadFailure(result) << "\n";
-        return true;
+        return CardDescription::Unusable;
     }
     out << "  " << database.Count() << " entries, " << database.CountFlagged(kCardFlagDeleted)
         << " imported+deleted, " << database.CountFlagged(kCardFlagVoid) << " void\n";
     for (std::uint32_t i = 0; i < database.Count(); ++i) {
         DescribeEntry(database, i, out);
     }
-    return true;
+    return database.Version() == 0 ? CardDescription::Usable : CardDescription::Unusable;
 }
 
 }  // namespace zep

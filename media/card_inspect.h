@@ -6,9 +6,12 @@
 
 namespace zep {
 
-// False (and nothing written) when the file is not a card database: it cannot be opened, is
-// shorter than the header or lacks the signature. A damaged database is described with the
-// reason its loading failed.
-bool DescribeCardDatabase(const std::filesystem::path& path, std::ostream& out);
+enum class CardDescription {
+    NotADatabase,  // nothing written: cannot be opened, shorter than the header, no signature
+    Usable,        // loads and has the version this program imports
+    Unusable,      // described with the reason it would not be imported (damage, version)
+};
+
+CardDescription DescribeCardDatabase(const std::filesystem::path& path, std::ostream& out);
 
 }  // namespace zep

@@ -47,8 +47,7 @@ std::string CardLine(std::string_view pattern, const CardFile& file) {
 }
 
 bool RemoveCardFile(const CardFile& file) {
-    std::error_code error;
-    return std::filesystem::remove(file.path, error) && !error;
+    return RemoveFile(file.path);
 }
 
 }  // namespace zep

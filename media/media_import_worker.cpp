@@ -7,6 +7,7 @@
 #include "media/card_file_name.h"
 #include "media/media_import_context.h"
 #include "media/whole_file_copy.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -17,24 +18,25 @@ bool EndsWith(const std::string& name, std::string_view tail) {
            name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// The plain files of the card folder, in listing order. Folders, hidden (dot) entries and
-// anything that is not a regular file (a pipe would block the read) are passed over. The
-// listing is taken before anything is deleted from the folder.
+// The plain files of the card folder, in listing order. Folders, hidden (dot) entries, links
+// (a link may lead to another user's secrets, or to another card file, which would then be
+// imported twice) and anything else that is not a regular file (a pipe would block the read)
+// are passed over; what an entry is, is asked of the opened file, never followed. The listing
+// is taken before anything is deleted from the folder.
 std::vector<CardFile> ListCardFiles(const std::filesystem::path& folder) {
     std::vector<CardFile> files;
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::string name = PathToUtf8(it->path().filename());
-        std::error_code entryError;
-        if (name.empty() || name.front() == '.' || !it->is_regular_file(entryError)) {
+        if (name.empty() || name.front() == '.') {
             continue;
         }
-        const auto size = it->file_size(entryError);
-        if (entryError) {
+        const FileProbe probe = ProbeFile(it->path());
+        if (probe.kind != FileKind::Regular) {
             continue;
         }
-        files.push_back({it->path(), std::move(name), size});
+        files.push_back({it->path(), std::move(name), probe.size});
     }
     return files;
 }

@@ -2,34 +2,30 @@
 #include "media/whole_file_copy.h"
 
 #include <fstream>
-#include <limits>
-#include <optional>
 #include <vector>
 
-#include "core/bounded_buffer.h"
 #include "platform/publish_file.h"
 
 namespace zep {
 
 namespace {
 
-std::optional<std::vector<std::uint8_t>> ReadWhole(const CardFile& file) {
+// Copies the card file into the pending output piece by piece, so a large card file costs one
+// piece of memory, not its size.
+enum class CopyResult { Copied, ReadFailed, WriteFailed };
+
+CopyResult CopyInto(const CardFile& file, PendingFile& output) {
     std::ifstream in(file.path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+    std::vector<std::uint8_t> piece(1 << 16);
+    while (in) {
+        in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+        const auto count = static_cast<std::size_t>(in.gcount());
+        if (output.Write(std::span(piece.data(), count)) != count) {
+            return CopyResult::WriteFailed;
+        }
     }
-    std::vector<std::uint8_t> bytes;
-    constexpr auto kAnySize = std::numeric_limits<std::int64_t>::max();
-    if (!ResizeWithin(bytes,
-                      static_cast<std::int64_t>(std::min<std::uintmax_t>(file.size, kAnySize)),
-                      kAnySize)) {
-        return std::nullopt;
-    }
-    if (!in.read(reinterpret_cast<char*>(bytes.data()),
-                 static_cast<std::streamsize>(bytes.size()))) {
-        return std::nullopt;
-    }
-    return bytes;
+    // read() turns a failing read (a failing card) into a bad stream, never an exception.
+    return in.eof() && !in.bad() ? CopyResult::Copied : CopyResult::ReadFailed;
 }
 
 }  // namespace
@@ -39,16 +35,15 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     if (file.size == 0) {
         return;
     }
-    const auto bytes = ReadWhole(file);
-    if (!bytes) {
-        return;
-    }
     const auto& folder = context.env.programFolder;
     const std::string stamp = OutputStamp(context.env);
     auto output = PendingFile::Create(folder);
-    const bool written = output && output->Write(*bytes) == bytes->size() &&
-                         PublishOutput(*output, stamp, extension, context).has_value();
-    if (!written) {
+    const CopyResult copied = output ? CopyInto(file, *output) : CopyResult::WriteFailed;
+    if (copied == CopyResult::ReadFailed) {
+        return;  // the card file stays, as one that cannot be opened does
+    }
+    if (copied != CopyResult::Copied ||
+        !PublishOutput(*output, stamp, extension, context).has_value()) {
         context.env.report.LogUpper(kWriteErrorLine);
         return;
     }
@@ -60,10 +55,10 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
         context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
         return;
     }
-    context.env.report.LogUpper(kDeletingLine);
-    if (!RemoveCardFile(file)) {
-        context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
-    }
+    // Only a file that is gone is said to be deleted: one that stays is imported again at the
+    // next insertion, and the user must see why.
+    context.env.report.LogUpper(RemoveCardFile(file) ? std::string(kDeletingLine)
+                                                     : CardLine(kNotDeletedLine, file));
 }
 
 }  // namespace zep

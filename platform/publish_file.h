@@ -70,6 +70,10 @@ std::optional<std::filesystem::path> PublishNumbered(
     PendingFile& file, const std::function<std::filesystem::path(int attempt)>& nameFor,
     int maxAttempts = 100000);
 
+// Removes a file (not a folder) that was handed on. False when it is still there or was not
+// found.
+bool RemoveFile(const std::filesystem::path& path);
+
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed
 // and published, and only then is the source removed. nullopt leaves the source where it was

@@ -12,8 +12,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/publish_batch.h"
+#include "platform/file_calls.h"
 #include "platform/posix/file_mode.h"
+#include "platform/publish_batch.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -46,7 +47,19 @@ struct PendingFile::State {
 
 namespace {
 
+// A call a test's gate refuses fails as a failing disk would fail it.
+bool Gate(FileCall call, const fs::path& path) {
+    if (FileCallAllowed(call, path)) {
+        return true;
+    }
+    errno = EIO;
+    return false;
+}
+
 int FlushPath(const fs::path& path, int flags) {
+    if (!Gate(FileCall::Flush, path)) {
+        return errno;
+    }
     const int fd = open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) {
         return errno;
@@ -60,7 +73,10 @@ int FlushPath(const fs::path& path, int flags) {
 // flushes the same data.
 bool FlushContent(int fd, const fs::path& tempPath, bool& flushed) {
     if (!flushed) {
-        const int error = fd >= 0 ? (fsync(fd) == 0 ? 0 : errno) : FlushPath(tempPath, O_RDONLY);
+        const int error = fd < 0                             ? FlushPath(tempPath, O_RDONLY)
+                          : !Gate(FileCall::Flush, tempPath) ? errno
+                          : fsync(fd) == 0                   ? 0
+                                                             : errno;
         flushed = error == 0;
     }
     return flushed;
@@ -72,7 +88,7 @@ std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     std::string pattern = (folder / ".zepimport-XXXXXX.tmp").string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    const int fd = mkostemps(name.data(), 4, O_CLOEXEC);
+    const int fd = Gate(FileCall::Create, folder) ? mkostemps(name.data(), 4, O_CLOEXEC) : -1;
     if (fd < 0) {
         return std::nullopt;
     }
@@ -97,7 +113,9 @@ const fs::path& PendingFile::TemporaryPath() const {
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (m_state && m_state->fd >= 0 && done < bytes.size()) {
-        const ssize_t n = write(m_state->fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = Gate(FileCall::Write, m_state->tempPath)
+                              ? write(m_state->fd, bytes.data() + done, bytes.size() - done)
+                              : -1;
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -124,7 +142,10 @@ std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pi
             vectors.push_back(
                 {const_cast<std::uint8_t*>(pieces[k].data()) + skip, pieces[k].size() - skip});
         }
-        const ssize_t n = writev(m_state->fd, vectors.data(), static_cast<int>(vectors.size()));
+        const ssize_t n =
+            Gate(FileCall::Write, m_state->tempPath)
+                ? writev(m_state->fd, vectors.data(), static_cast<int>(vectors.size()))
+                : -1;
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -153,6 +174,9 @@ bool PendingFile::Finish() {
 }
 
 bool FlushFileSystem(const fs::path& folder) {
+    if (!Gate(FileCall::Flush, folder)) {
+        return false;
+    }
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -190,6 +214,9 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
     }
     // A rename that never replaces moves the name in one step; file systems without it take a
     // hard link and the removal of the temporary name, which never replaces either.
+    if (!Gate(FileCall::Link, finalPath)) {
+        return PublishResult::Failed;
+    }
     if (renameat2(AT_FDCWD, state.tempPath.c_str(), AT_FDCWD, finalPath.c_str(),
                   RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST) {
@@ -217,7 +244,8 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     if (!FlushContent(state.fd, state.tempPath, state.flushed)) {
         return PublishResult::Failed;
     }
-    if (rename(state.tempPath.c_str(), finalPath.c_str()) != 0) {
+    if (!Gate(FileCall::Link, finalPath) ||
+        rename(state.tempPath.c_str(), finalPath.c_str()) != 0) {
         return PublishResult::Failed;
     }
     state.published = true;
@@ -275,13 +303,20 @@ std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path&
 
 }  // namespace
 
+bool RemoveFile(const fs::path& path) {
+    return Gate(FileCall::Remove, path) && unlink(path.c_str()) == 0;
+}
+
 std::optional<fs::path> MoveNumbered(const fs::path& source,
                                      const std::function<fs::path(int)>& nameFor, int maxAttempts) {
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
+        if (!Gate(FileCall::Link, name)) {
+            return std::nullopt;
+        }
         if (link(source.c_str(), name.c_str()) == 0) {
             // A source that stays would be moved, and so handed on, a second time.
-            if (unlink(source.c_str()) != 0) {
+            if (!RemoveFile(source)) {
                 unlink(name.c_str());
                 return std::nullopt;
             }
@@ -299,7 +334,7 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published && unlink(source.c_str()) != 0) {
+        if (published && !RemoveFile(source)) {
             unlink(published->c_str());
             return std::nullopt;
         }

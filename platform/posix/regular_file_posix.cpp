@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/file_calls.h"
 #include "platform/publish_file.h"
 #include "platform/regular_file.h"
 
@@ -61,7 +62,7 @@ bool NameIsFile(const fs::path& path, const struct stat& file) {
 
 void RemoveIfStillFile(const fs::path& path, const struct stat& file) {
     if (NameIsFile(path, file)) {
-        unlink(path.c_str());
+        RemoveFile(path);
     }
 }
 
@@ -115,6 +116,9 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
     }
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
+        if (!FileCallAllowed(FileCall::Link, name)) {
+            return std::nullopt;
+        }
         if (link(source.c_str(), name.c_str()) == 0) {
             if (!NameIsFile(name, file)) {
                 // The source name was given to another file after it was opened.

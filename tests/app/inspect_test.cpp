@@ -177,5 +177,44 @@ TEST(InspectCardDatabase, IsRecognisedBySignatureAndDescribedWithItsEntries) {
     EXPECT_THAT(other.str(), testing::Not(testing::HasSubstr("card database, ")));
 }
 
+// A database that does not load (a damaged index, a later version) is described, but the run
+// fails: the card would not be imported.
+TEST(InspectCardDatabase, ADatabaseThatDoesNotLoadFailsTheRun) {
+    test::TempDir dir;
+    auto damaged = cardgen::CardDatabaseBuilder().Add({}).Build();
+    damaged[76] = damaged[77] = 0;
+    test::WriteFileBytes(dir / "DAMAGED", damaged);
+    test::WriteFileBytes(dir / "LATER", cardgen::CardDatabaseBuilder()
+                                            .Version(1)
+                                            .AddArchive({}, {cardgen::PatternBytes(4, 1)})
+                                            .Build());
+    for (const char* name : {"DAMAGED", "LATER"}) {
+        std::ostringstream report;
+        EXPECT_EQ(RunInspect({(dir / name).string()}, report), 1) << name;
+        EXPECT_THAT(report.str(), testing::HasSubstr("card database")) << name;
+    }
+}
+
+// A huge file that is no card database is not read whole (bench: the peak memory stays that of
+// one archive).
+TEST(InspectHugeFile, IsNotInspectedAndFailsTheRun) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "zeros", {});
+    std::filesystem::resize_file(dir / "zeros", 300u << 20);  // sparse: no disk space taken
+    std::ostringstream report;
+    EXPECT_EQ(RunInspect({(dir / "zeros").string()}, report), 1);
+    EXPECT_THAT(report.str(), testing::HasSubstr("larger than any archive"));
+}
+
+// A file whose reading fails (as a failing card's does) is a message and a failed run.
+TEST(InspectReadError, IsReportedAndFailsTheRun) {
+    if (!std::filesystem::exists("/proc/self/mem")) {
+        GTEST_SKIP() << "no /proc/self/mem to fail a read";
+    }
+    std::ostringstream report;
+    EXPECT_EQ(RunInspect({"/proc/self/mem"}, report), 1);
+    EXPECT_THAT(report.str(), testing::HasSubstr("cannot be read"));
+}
+
 }  // namespace
 }  // namespace zep

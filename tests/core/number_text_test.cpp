@@ -21,6 +21,14 @@ const char* const kTexts[] = {
     "-3",
     "+7",
     "  \t\n\v\f\r42",
+    // Control characters just outside the blanks are no blanks.
+    "\b5",
+    "\x0e"
+    "5",
+    "\x1f"
+    "5",
+    "\x01"
+    "5",
     "-",
     "- 5",
     "0x10",

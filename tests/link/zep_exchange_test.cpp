@@ -3,6 +3,7 @@
 #include "link/exchanges.h"
 #include "tests/link/exchange_rig.h"
 #include "tests/link/link_test_support.h"
+#include "tests/support/failing_files.h"
 
 namespace zep::test {
 namespace {
@@ -118,6 +119,17 @@ TEST_F(ZepExchangeTest, SavesEachFileBeforeDeletingItOnTheAdapter) {
     const auto calls = rig.port.Calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), "SetSpeed 57600"), calls.end());
     EXPECT_NE(std::find(calls.begin(), calls.end(), "SetReadTimeouts 2000 2000"), calls.end());
+}
+
+// A file the disk could not store is never deleted on the adapter.
+TEST_F(ZepExchangeTest, NothingIsDeletedOnTheAdapterAfterAFailedFlush) {
+    adapter.files = {{"A.zep", Pattern(20, 1), ""}, {"B.zvo", Pattern(30, 2), ""}};
+    FailingFiles files;
+    files.Fail(FileCall::Flush, 0);
+    Run();
+    EXPECT_TRUE(adapter.deleted.empty());
+    EXPECT_EQ(rig.port.Written().find('-'), std::string::npos);
+    EXPECT_TRUE(rig.Files().empty());
 }
 
 TEST_F(ZepExchangeTest, ADeletionRefusedFourTimesIsReportedAndTheFileKept) {

@@ -22,7 +22,7 @@ TEST(DescribeCardDatabase, ShowsEntriesFlagsChecksAndTitles) {
     good.vname = "Котельная";
     cardgen::WriteBytes(dir / "db", CardDatabaseBuilder().Add(good).Add(bad).Build());
     std::ostringstream out;
-    ASSERT_TRUE(DescribeCardDatabase(dir / "db", out));
+    ASSERT_EQ(DescribeCardDatabase(dir / "db", out), CardDescription::Usable);
     const std::string text = out.str();
     EXPECT_NE(text.find("2 entries, 1 imported+deleted, 0 void"), std::string::npos) << text;
     EXPECT_NE(text.find("vname: Котельная"), std::string::npos) << text;
@@ -38,11 +38,11 @@ TEST(DescribeCardDatabase, DamagedDatabasesAreDescribedOtherFilesAreNot) {
     cardgen::WriteBytes(dir / "damaged", image);
     cardgen::WriteBytes(dir / "other", cardgen::BuildMeterArchive({}));
     std::ostringstream damaged;
-    EXPECT_TRUE(DescribeCardDatabase(dir / "damaged", damaged));
+    EXPECT_EQ(DescribeCardDatabase(dir / "damaged", damaged), CardDescription::Unusable);
     EXPECT_NE(damaged.str().find("load failed, code 4"), std::string::npos) << damaged.str();
     std::ostringstream other;
-    EXPECT_FALSE(DescribeCardDatabase(dir / "other", other));
-    EXPECT_FALSE(DescribeCardDatabase(dir / "missing", other));
+    EXPECT_EQ(DescribeCardDatabase(dir / "other", other), CardDescription::NotADatabase);
+    EXPECT_EQ(DescribeCardDatabase(dir / "missing", other), CardDescription::NotADatabase);
     EXPECT_TRUE(other.str().empty());
 }
 

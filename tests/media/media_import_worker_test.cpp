@@ -8,6 +8,7 @@
 #include "core/crc16.h"
 #include "media/card_file_name.h"
 #include "platform/time_base.h"
+#include "tests/support/failing_files.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_report.h"
 #include "tests/support/temp_dir.h"
@@ -287,6 +288,23 @@ TEST_F(MediaImport, PassesOverWhatIsNotItsToTake) {
     EXPECT_TRUE(fs::exists(card / "new.dat"));
 }
 
+// Links on a card are never followed: one to a secret outside would publish it, one to a card
+// database would import each of its archives twice.
+TEST_F(MediaImport, LinksOnTheCardArePassedOver) {
+    cardgen::WriteBytes(card / "DB.DAT",
+                        CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(4, 1)}).Build());
+    cardgen::WriteBytes(dir / "secret", cardgen::BuildMeterArchive({}));
+    fs::create_symlink("DB.DAT", card / "DBLINK.DAT");
+    fs::create_symlink(dir / "secret", card / "s.zvo");
+    fs::create_symlink(dir / "secret", card / "s.zep");
+    Run(true);
+    EXPECT_EQ(ListFiles(program), (std::vector<std::string>{Stamp() + "_0.bin"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"Обработка файла 'DB.DAT'",
+                                                 "Все записи удалены, удаление файла",
+                                                 "$03Импорт данных завершен."}));
+    EXPECT_TRUE(fs::is_symlink(card / "s.zep"));
+}
+
 TEST_F(MediaImport, OutputsThatCannotBeWrittenKeepTheCardFiles) {
     cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
     const Bytes database = CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(4, 1)}).Build();
@@ -316,15 +334,15 @@ TEST_F(MediaImport, OutputsOfOneSecondAreNumberedAndAMissingFolderEndsAtOnce) {
     EXPECT_EQ(Lines(), (std::vector<std::string>{"$03Импорт данных завершен."}));
 }
 
-// Root ignores permission bits, so a read-only card is stood in for by what refuses writes to
-// root as well: when the step that changes the card comes, the card file is swapped for a
-// folder of the same name (as a card pulled and replaced would leave it). The imported data
-// then stay on the card, and the next insertion would import them again, so each case must
-// report its red line naming the card file; nothing else changes.
+// A card pulled (or swapped for another) while it is imported: just as the output of a card
+// file gets its name, the card file is replaced by a folder of the same name. The imported
+// data then stay on the card and the next insertion would import them again, so each case
+// reports its red line naming the card file, and never the line that says the file went.
 struct CardStaysCase {
     const char* name;
-    const char* step;  // the line logged just before the card is changed
     const char* cardFile;
+    const char* outputExtension;  // the output whose naming pulls the card
+    const char* successLine;      // must not appear
     const char* failureLine;
 };
 
@@ -336,13 +354,15 @@ TEST_P(CardStays, AFailedWriteBackIsReportedNamingTheCardFile) {
     voided.flags = 0x80;
     CardDatabaseBuilder builder;
     builder.AddArchive(Spec("1"), {Payload(10, 1), Payload(11, 2)});
-    if (std::string(c.step) == "Сохранение изменений в файле") {
+    if (std::string(c.name) == "FlagsNotSaved") {
         builder.Add(voided);
     }
     cardgen::WriteBytes(card / "TESSAL.DAT", builder.Build());
     cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
-    report.onUpper = [&](const std::string& line) {
-        if (line == c.step) {
+    test::FailingFiles files;
+    files.before = [&](FileCall call, const fs::path& path) {
+        if (call == FileCall::Link && path.extension() == c.outputExtension &&
+            fs::is_regular_file(card / c.cardFile)) {
             fs::remove(card / c.cardFile);
             fs::create_directories(card / c.cardFile / "in the way");
         }
@@ -351,10 +371,8 @@ TEST_P(CardStays, AFailedWriteBackIsReportedNamingTheCardFile) {
     Run(true);
 
     const auto lines = Lines();
-    const auto step = std::find(lines.begin(), lines.end(), c.step);
-    ASSERT_NE(step, lines.end());
-    ASSERT_NE(step + 1, lines.end());
-    EXPECT_EQ(*(step + 1), c.failureLine);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), c.failureLine), lines.end());
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), c.successLine), lines.end());
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) { return line.rfind("$04", 0) == 0; }),
               1);
@@ -366,13 +384,52 @@ TEST_P(CardStays, AFailedWriteBackIsReportedNamingTheCardFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     WriteBack, CardStays,
-    ::testing::Values(CardStaysCase{"FlagsNotSaved", "Сохранение изменений в файле", "TESSAL.DAT",
+    ::testing::Values(CardStaysCase{"FlagsNotSaved", "TESSAL.DAT", ".bin", "",
                                     "$04Ошибка сохранения изменений в файле 'TESSAL.DAT'"},
-                      CardStaysCase{"DatabaseNotDeleted", "Все записи удалены, удаление файла",
-                                    "TESSAL.DAT", "$04Ошибка удаления файла 'TESSAL.DAT'"},
-                      CardStaysCase{"WholeFileNotDeleted", "Удаление файла", "a.zep",
+                      CardStaysCase{"DatabaseNotDeleted", "TESSAL.DAT", ".bin",
+                                    "Все записи удалены, удаление файла",
+                                    "$04Ошибка удаления файла 'TESSAL.DAT'"},
+                      CardStaysCase{"WholeFileNotDeleted", "a.zep", ".bia", "Удаление файла",
                                     "$04Ошибка удаления файла 'a.zep'"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An archive that could not be published leaves its records on the card unmarked.
+TEST_F(MediaImport, AnArchiveThatCannotBePublishedMarksNothing) {
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1)});
+    const Bytes database = builder.Build();
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+    test::FailingFiles files;
+    files.Fail(FileCall::Link, 0);
+
+    Run(true);
+
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
+    EXPECT_TRUE(ListFiles(program).empty());
+}
+
+// A read-only card: nothing can be deleted from it, so nothing is said to be.
+TEST_F(MediaImport, ACardThatRefusesDeletionKeepsItsFilesAndSaysSo) {
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1)});
+    cardgen::WriteBytes(card / "TESSAL.DAT", builder.Build());
+    cardgen::WriteBytes(card / "a.zvo", cardgen::BuildMeterArchive({}));
+    test::FailingFiles files;
+    files.Fail(FileCall::Remove, 0);
+
+    Run(true);
+
+    const auto lines = Lines();
+    for (const char* line : {"Удаление файла", "Все записи удалены, удаление файла"}) {
+        EXPECT_EQ(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
+    for (const char* line :
+         {"$04Ошибка удаления файла 'TESSAL.DAT'", "$04Ошибка удаления файла 'a.zvo'"}) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
+    EXPECT_TRUE(fs::exists(card / "TESSAL.DAT"));
+    EXPECT_TRUE(fs::exists(card / "a.zvo"));
+}
 
 // A crash of the program (the process ends at once) while a card database is imported with
 // deletion leaves either no output or every output complete, and the card as it was.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/publish_batch.h"
+#include "platform/regular_file.h"
 #include "platform/time_base.h"
+#include "tests/support/failing_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep {
@@ -188,39 +190,88 @@ TEST(MoveNumbered, MovesToTheFirstFreeNameAndKeepsTheSourceOnFailure) {
     EXPECT_EQ(MoveNumbered(dir / "absent.bil", nameFor), std::nullopt);
 }
 
-TEST(MoveNumbered, CopiesAcrossFileSystems) {
-    // /dev/shm is a separate file system on most Linux machines; where a hard link into it
-    // works there is nothing to test.
-    test::TempDir dir;
-    const fs::path shm = "/dev/shm";
-    if (!fs::is_directory(shm)) {
-        GTEST_SKIP() << "no /dev/shm";
-    }
-    const auto target = shm / ("zeptest-move-" + dir.path().filename().string());
-    fs::create_directory(target);
-    struct Cleanup {
-        fs::path folder;
-        ~Cleanup() {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
+// A folder on another file system than the test's temporary folder: /dev/shm on most Linux
+// machines. Where a hard link into it works there is nothing to test.
+class OtherFileSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::is_directory("/dev/shm")) {
+            GTEST_SKIP() << "no /dev/shm";
         }
-    } cleanup{target};
-    test::WriteFileText(dir / "probe", "p");
-    std::error_code crossDevice;
-    fs::create_hard_link(dir / "probe", target / "probe", crossDevice);
-    if (!crossDevice) {
-        GTEST_SKIP() << "temporary folder and /dev/shm share a file system";
+        fs::create_directory(target);
+        test::WriteFileText(dir / "probe", "p");
+        std::error_code crossDevice;
+        fs::create_hard_link(dir / "probe", target / "probe", crossDevice);
+        if (!crossDevice) {
+            GTEST_SKIP() << "temporary folder and /dev/shm share a file system";
+        }
     }
+    ~OtherFileSystem() override {
+        std::error_code ignored;
+        fs::remove_all(target, ignored);
+    }
+    fs::path NameFor(int n) const { return target / ("big_" + std::to_string(n) + ".bil"); }
+
+    test::TempDir dir;
+    fs::path target = fs::path("/dev/shm") / ("zeptest-move-" + dir.path().filename().string());
+};
+
+TEST_F(OtherFileSystem, MoveNumberedCopies) {
     std::vector<std::uint8_t> content(200000);
     for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<std::uint8_t>(i * 7);
     test::WriteFileBytes(dir / "big.bil", content);
     test::WriteFileText(target / "big_0.bil", "taken");
-    const auto moved = MoveNumbered(
-        dir / "big.bil", [&](int n) { return target / ("big_" + std::to_string(n) + ".bil"); });
+    const auto moved = MoveNumbered(dir / "big.bil", [&](int n) { return NameFor(n); });
     EXPECT_EQ(moved, target / "big_1.bil");
     EXPECT_FALSE(fs::exists(dir / "big.bil"));
     EXPECT_EQ(test::ReadFileBytes(target / "big_1.bil"), content);
     EXPECT_EQ(test::ListFiles(target), (std::vector<std::string>{"big_0.bil", "big_1.bil"}));
+}
+
+// The source goes only when its copy is on disk under its new name.
+TEST_F(OtherFileSystem, AFailedPublishOfTheCopyKeepsTheSource) {
+    // The first link is the attempt within one file system, which fails with "another file
+    // system"; the second names the copy.
+    const std::pair<FileCall, int> faults[] = {
+        {FileCall::Create, 0}, {FileCall::Write, 0}, {FileCall::Flush, 0}, {FileCall::Link, 2}};
+    const auto nameFor = [&](int n) { return NameFor(n); };
+    for (const auto& [call, nth] : faults) {
+        for (const bool regular : {false, true}) {
+            test::WriteFileText(dir / "big.bil", "stays");
+            test::FailingFiles files;
+            files.Fail(call, nth);
+            const auto moved = regular ? MoveRegularFileNumbered(dir / "big.bil", nameFor)
+                                       : MoveNumbered(dir / "big.bil", nameFor);
+            EXPECT_EQ(moved, std::nullopt);
+            EXPECT_EQ(test::ReadFileText(dir / "big.bil"), "stays");
+            EXPECT_EQ(test::ListFiles(target), std::vector<std::string>{});
+        }
+    }
+}
+
+// What the disk cannot store is never given a name a reader looks for; stored, it is flushed
+// before it is named.
+TEST(PendingFile, ContentIsFlushedBeforeItIsNamedAndAFailedFlushNamesNothing) {
+    test::TempDir dir;
+    {
+        test::FailingFiles files;
+        auto pending = PendingWith(dir.path(), "content");
+        ASSERT_EQ(pending.Publish(dir / "a.bil"), PublishResult::Published);
+        const int flush = files.IndexOf(FileCall::Flush);
+        ASSERT_GE(flush, 0);
+        EXPECT_LT(flush, files.IndexOf(FileCall::Link, "a.bil"));
+    }
+    for (const bool finished : {false, true}) {
+        test::FailingFiles files;
+        files.Fail(FileCall::Flush, 0);
+        auto pending = PendingWith(dir.path(), "content");
+        if (finished) {
+            ASSERT_TRUE(pending.Finish());
+        }
+        EXPECT_EQ(pending.Publish(dir / "b.bil"), PublishResult::Failed);
+        EXPECT_EQ(pending.Replace(dir / "b.bil"), PublishResult::Failed);
+        EXPECT_FALSE(fs::exists(dir / "b.bil"));
+    }
 }
 
 }  // namespace
