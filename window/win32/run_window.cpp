@@ -1,0 +1,64 @@
+// Start of the desktop mode on Windows and its end: everything the closing steps need lives
+// until the dialog's message loop returns.
+#include "window/win32/run_window.h"
+
+#include <windows.h>
+
+#include "app/main_controller.h"
+#include "app/worker_threads.h"
+#include "core/clock.h"
+#include "core/worker_lock.h"
+#include "platform/config_home.h"
+#include "platform/desktop_open.h"
+#include "platform/program_path.h"
+#include "platform/time_base.h"
+#include "window/win32/main_dialog.h"
+#include "window/win32/preview_dialog.h"
+#include "window/win32/wide_text.h"
+
+namespace zep::win32 {
+
+namespace {
+
+constexpr const char* kTimeZoneError = "Ошибка инициализации временной зоны!";
+constexpr const char* kLayoutFileName = "zepimplst.cfg";
+
+}  // namespace
+
+int StartupShowCommand() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    return (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWNORMAL;
+}
+
+void LeaveOwnConsole() {
+    DWORD processes[2] = {};
+    if (GetConsoleWindow() && GetConsoleProcessList(processes, 2) == 1) {
+        FreeConsole();
+    }
+}
+
+int RunWindow(int showCommand) {
+    if (!FixTimeBase()) {
+        MessageBoxW(nullptr, Widen(kTimeZoneError).c_str(), nullptr, MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const auto programFile = ProgramFile();
+    const auto layoutFile = ProgramFolder() / kLayoutFileName;
+    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), ProgramFolder());
+    MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& folder) {
+        return PreviewDialog(instance, folder, layoutFile).Run();
+    });
+    MainController controller({dialog, *parts.subsystems, *parts.drives, *parts.serial,
+                               g_workerLock, DefaultClock(), SettingsFileFor(programFile),
+                               programFile, ConfigHome(), OpenWithDesktop});
+    if (!dialog.Create(controller)) {
+        return 1;
+    }
+    dialog.RunMessageLoop();
+    return 0;
+}
+
+}  // namespace zep::win32
