@@ -13,7 +13,6 @@ namespace zep::win32 {
 namespace {
 
 constexpr UINT_PTR kPreviewTimer = 56;
-constexpr UINT kPreviewPeriodMs = 500;
 constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 
 }  // namespace
@@ -89,7 +88,7 @@ void PreviewDialog::OnInitDialog() {
     ListView_SetExtendedListViewStyle(m_list.Window(), kListStyles);
     m_list.AddColumns(kPreviewColumns);
     m_list.LoadLayout(m_layoutFile);
-    SetTimer(m_window, kPreviewTimer, kPreviewPeriodMs, nullptr);
+    SetTimer(m_window, kPreviewTimer, kPreviewTickMs, nullptr);
 }
 
 // The first tick reads the card; every later one checks that the card is still there.
@@ -125,12 +124,7 @@ void PreviewDialog::ReadCard() {
 
 // The keys of the checked rows in display order.
 void PreviewDialog::TakeSelection() {
-    m_selection.clear();
-    for (int row = 0; row < m_list.RowCount(); ++row) {
-        if (m_list.IsChecked(row)) {
-            m_selection.push_back(m_list.GetRowValue(row));
-        }
-    }
+    m_selection = m_list.CheckedValues();
 }
 
 }  // namespace zep::win32

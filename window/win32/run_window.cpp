@@ -12,6 +12,7 @@
 #include "platform/desktop_open.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
+#include "ui/preview_template.h"
 #include "window/win32/main_dialog.h"
 #include "window/win32/preview_dialog.h"
 #include "window/win32/wide_text.h"
@@ -21,7 +22,6 @@ namespace zep::win32 {
 namespace {
 
 constexpr const char* kTimeZoneError = "Ошибка инициализации временной зоны!";
-constexpr const char* kLayoutFileName = "zepimplst.cfg";
 
 }  // namespace
 
@@ -46,7 +46,7 @@ int RunWindow(int showCommand) {
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const auto programFile = ProgramFile();
-    const auto layoutFile = ProgramFolder() / kLayoutFileName;
+    const auto layoutFile = ProgramFolder() / kListLayoutFileName;
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), ProgramFolder());
     MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& folder) {
         return PreviewDialog(instance, folder, layoutFile).Run();

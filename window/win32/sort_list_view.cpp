@@ -1,10 +1,9 @@
-// The sortable list over the list view control: rows and their records, sorting through
-// LVM_SORTITEMS, the header's owner-drawn arrow, the layout file.
+// The sortable list over the list view control: rows shown in the model's order, check marks
+// taken back before every reordering, the header's owner-drawn arrow, the layout file.
 #include "window/win32/sort_list_view.h"
 
-#include <algorithm>
-
-#include "ui/sort_list_model.h"
+#include "ui/header_arrow.h"
+#include "ui/list_layout.h"
 #include "window/win32/wide_text.h"
 
 namespace zep::win32 {
@@ -13,6 +12,20 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 1011;
 constexpr int kItemTextCharacters = 256;
+
+void DrawArrow(HDC dc, const HeaderItemBox& box, bool ascending) {
+    HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    const HGDIOBJ previous = SelectObject(dc, light);
+    for (const ArrowLine& line : SortArrowLines(box, ascending)) {
+        SelectObject(dc, line.light ? light : dark);
+        MoveToEx(dc, line.x1, line.y1, nullptr);
+        LineTo(dc, line.x2, line.y2);
+    }
+    SelectObject(dc, previous);
+    DeleteObject(light);
+    DeleteObject(dark);
+}
 
 }  // namespace
 
@@ -29,19 +42,23 @@ bool SortListView::Attach(HWND list) {
     }
     m_list = list;
     m_header = ListView_GetHeader(list);
+    // The model keeps the order; the control inserting by its own text order would scramble
+    // the rows against it.
+    SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) & ~LVS_SORTASCENDING);
     return true;
 }
 
-bool SortListView::AddColumns(const std::string& specification) {
-    for (const ColumnSpec& column : ParseColumnSpecification(specification)) {
-        std::wstring title = Widen(column.title);
+bool SortListView::AddColumns(std::string_view specification) {
+    const int first = m_model.ColumnCount();
+    m_model.AddColumns(specification);
+    for (int column = first; column < m_model.ColumnCount(); ++column) {
+        std::wstring title = Widen(m_model.Column(column).title);
         LVCOLUMNW item{};
         item.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         item.fmt = LVCFMT_LEFT;
-        item.cx = column.width;
+        item.cx = m_model.Column(column).width;
         item.pszText = title.data();
-        const int index = m_columnCount++;
-        if (ListView_InsertColumn(m_list, index, &item) < 0) {
+        if (ListView_InsertColumn(m_list, column, &item) < 0) {
             return false;
         }
     }
@@ -49,106 +66,81 @@ bool SortListView::AddColumns(const std::string& specification) {
 }
 
 int SortListView::AddRow(const std::vector<std::string>& texts) {
-    if (m_columnCount < 1) {
-        return -1;
+    const int row = m_model.AddRow(texts);
+    if (row >= 0) {
+        InsertItem(row);
     }
-    auto row = std::make_unique<Row>();
-    row->texts.assign(static_cast<std::size_t>(m_columnCount), std::string());
-    std::copy_n(texts.begin(), std::min<std::size_t>(texts.size(), row->texts.size()),
-                row->texts.begin());
-    std::wstring first = Widen(row->texts[0]);
+    return row;
+}
+
+void SortListView::InsertItem(int row) {
+    std::wstring first = Widen(m_model.Text(row, 0));
     LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = RowCount();
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
     item.pszText = first.data();
-    item.lParam = reinterpret_cast<LPARAM>(row.get());
     const int index = ListView_InsertItem(m_list, &item);
-    if (index < 0) {
-        return -1;
-    }
-    for (int column = 1; column < m_columnCount; ++column) {
-        std::wstring text = Widen(row->texts[static_cast<std::size_t>(column)]);
+    for (int column = 1; column < m_model.ColumnCount(); ++column) {
+        std::wstring text = Widen(m_model.Text(row, column));
         ListView_SetItemText(m_list, index, column, text.data());
     }
-    m_rows.push_back(std::move(row));
-    return index;
-}
-
-const SortListView::Row* SortListView::RowAt(int row) const {
-    if (row < 0 || row >= RowCount()) {
-        return nullptr;
-    }
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    ListView_GetItem(m_list, &item);
-    return reinterpret_cast<const Row*>(item.lParam);
-}
-
-bool SortListView::SetRowValue(int row, std::uint32_t value) {
-    auto* record = const_cast<Row*>(RowAt(row));
-    if (!record) {
-        return false;
-    }
-    record->value = value;
-    return true;
-}
-
-std::uint32_t SortListView::GetRowValue(int row) const {
-    const Row* record = RowAt(row);
-    return record ? record->value : 0;
+    ListView_SetCheckState(m_list, index, m_model.Checked(row));
 }
 
 void SortListView::DeleteAllRows() {
     ListView_DeleteAllItems(m_list);
-    m_rows.clear();
+    m_model.DeleteAllRows();
 }
 
-int SortListView::RowCount() const {
-    return m_list ? ListView_GetItemCount(m_list) : 0;
+// The user ticks the boxes in the list view; the model learns them before it reorders or
+// reports the rows.
+void SortListView::TakeCheckMarks() {
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        m_model.SetChecked(row, ListView_GetCheckState(m_list, row) != FALSE);
+    }
 }
 
-bool SortListView::IsChecked(int row) const {
-    return ListView_GetCheckState(m_list, row) != FALSE;
+std::vector<std::uint32_t> SortListView::CheckedValues() {
+    TakeCheckMarks();
+    return m_model.CheckedValues();
+}
+
+void SortListView::ShowRows() {
+    SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
+    ListView_DeleteAllItems(m_list);
+    for (int row = 0; row < m_model.RowCount(); ++row) {
+        InsertItem(row);
+    }
+    SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_list, nullptr, TRUE);
 }
 
 void SortListView::SortBy(int column, bool ascending) {
-    m_sortColumn = column;
-    m_ascending = ascending;
-    SetSortArrow(column, ascending);
-    ListView_SortItems(m_list, &SortListView::CompareRows, reinterpret_cast<LPARAM>(this));
+    TakeCheckMarks();
+    m_model.SortBy(column, ascending);
+    MarkSortColumn();
+    ShowRows();
 }
 
 void SortListView::OnHeaderClick(int column) {
-    const SortState next = SortStateAfterClick({m_sortColumn, m_ascending}, column);
-    SortBy(next.column, next.ascending);
+    TakeCheckMarks();
+    m_model.HeaderClick(column);
+    MarkSortColumn();
+    ShowRows();
 }
 
-int CALLBACK SortListView::CompareRows(LPARAM first, LPARAM second, LPARAM self) {
-    const auto* list = reinterpret_cast<const SortListView*>(self);
-    const auto* a = reinterpret_cast<const Row*>(first);
-    const auto* b = reinterpret_cast<const Row*>(second);
-    const int column = list->m_sortColumn;
-    if (!a || !b || column < 0 || column >= list->m_columnCount) {
-        return 0;
+// The arrow's column becomes owner-drawn, and stays so.
+void SortListView::MarkSortColumn() {
+    if (!m_header) {
+        return;
     }
-    const auto& s = a->texts[static_cast<std::size_t>(column)];
-    const auto& t = b->texts[static_cast<std::size_t>(column)];
-    return CompareCells(s, t, list->m_ascending);
-}
-
-void SortListView::SetSortArrow(int column, bool ascending) {
-    m_arrowColumn = column;
-    m_arrowAscending = ascending;
     HDITEMW item{};
     item.mask = HDI_FORMAT;
-    if (m_header && Header_GetItem(m_header, column, &item)) {
+    if (Header_GetItem(m_header, m_model.ArrowColumn(), &item)) {
         item.fmt |= HDF_OWNERDRAW;
-        Header_SetItem(m_header, column, &item);
+        Header_SetItem(m_header, m_model.ArrowColumn(), &item);
     }
-    if (m_header) {
-        InvalidateRect(m_header, nullptr, TRUE);
-    }
+    InvalidateRect(m_header, nullptr, TRUE);
 }
 
 std::vector<int> SortListView::ColumnWidths() const {
@@ -164,28 +156,27 @@ std::vector<int> SortListView::ColumnWidths() const {
 }
 
 void SortListView::SaveLayout(const std::filesystem::path& file) const {
-    WriteListLayout(file, {m_sortColumn, m_ascending, ColumnWidths()});
+    SaveListLayoutFile(file, m_model.Layout(ColumnWidths()));
 }
 
-// A layout whose widths do not fit the columns restores only the sort state; a sort column
-// past the columns falls back to the first.
 void SortListView::LoadLayout(const std::filesystem::path& file) {
-    const auto layout = ReadListLayout(file);
+    const auto layout = LoadListLayoutFile(file);
     if (!layout) {
         return;
     }
-    const int count = m_header ? Header_GetItemCount(m_header) : 0;
-    if (static_cast<int>(layout->widths.size()) == count) {
-        for (int column = 0; column < count; ++column) {
+    const auto applied = ApplyListLayout(*layout, m_model.ColumnCount());
+    if (!applied) {
+        return;
+    }
+    if (applied->widths && m_header) {
+        for (std::size_t column = 0; column < applied->widths->size(); ++column) {
             HDITEMW item{};
             item.mask = HDI_WIDTH;
-            item.cxy = layout->widths[static_cast<std::size_t>(column)];
-            Header_SetItem(m_header, column, &item);
+            item.cxy = (*applied->widths)[column];
+            Header_SetItem(m_header, static_cast<int>(column), &item);
         }
     }
-    const int column =
-        layout->sortColumn >= 0 && layout->sortColumn < m_columnCount ? layout->sortColumn : 0;
-    SortBy(column, layout->ascending);
+    SortBy(applied->sortColumn, applied->ascending);
 }
 
 LRESULT CALLBACK SortListView::ListProcedure(HWND window, UINT message, WPARAM wParam,
@@ -202,17 +193,15 @@ LRESULT CALLBACK SortListView::ListProcedure(HWND window, UINT message, WPARAM w
         RemoveWindowSubclass(window, &SortListView::ListProcedure, kSubclassId);
         list->m_list = nullptr;
         list->m_header = nullptr;
-        list->m_rows.clear();
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// The header item with its text and, in the sort column, the arrow drawn with a light and a
-// dark pen: up for ascending, down for descending.
+// An owner-drawn header item: its text in the room the model leaves and, in the sort column,
+// the arrow.
 void SortListView::DrawHeaderItem(const DRAWITEMSTRUCT& draw) const {
     HDC dc = draw.hDC;
-    const RECT r = draw.rcItem;
-    const int h = (r.bottom - r.top) / 4;
+    const RECT& r = draw.rcItem;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -230,48 +219,17 @@ void SortListView::DrawHeaderItem(const DRAWITEMSTRUCT& draw) const {
     } else if (item.fmt & HDF_RIGHT) {
         flags |= DT_RIGHT;
     }
-    RECT textRect = r;
-    if (draw.itemState == ODS_SELECTED) {
-        textRect.left += 1;
-        textRect.right += 1;
-        textRect.top += 2;
-    }
-    const bool sorted = static_cast<int>(draw.itemID) == m_arrowColumn;
-    if (sorted) {
-        textRect.right -= 3 * h;
-    }
-    textRect.left += h;
-    textRect.right -= h;
-    SetBkMode(dc, TRANSPARENT);
-    if (textRect.left < textRect.right) {
+    const bool sortColumn = static_cast<int>(draw.itemID) == m_model.ArrowColumn();
+    const HeaderItemBox box{r.left, r.top, r.right, r.bottom};
+    const HeaderItemBox room = HeaderTextBox(box, draw.itemState == ODS_SELECTED, sortColumn);
+    if (room.left < room.right) {
+        RECT textRect{room.left, room.top, room.right, room.bottom};
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         DrawTextW(dc, text, -1, &textRect, flags);
     }
-    if (sorted) {
-        HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-        HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-        const int x = r.right;
-        const int b = r.bottom;
-        if (m_arrowAscending) {
-            SelectObject(dc, light);
-            MoveToEx(dc, x - 2 * h, h, nullptr);
-            LineTo(dc, x - h, b - h - 1);
-            LineTo(dc, x - 3 * h - 2, b - h - 1);
-            SelectObject(dc, dark);
-            MoveToEx(dc, x - 3 * h - 1, b - h - 1, nullptr);
-            LineTo(dc, x - 2 * h, h - 1);
-        } else {
-            SelectObject(dc, light);
-            MoveToEx(dc, x - h - 1, h, nullptr);
-            LineTo(dc, x - 2 * h - 1, b - h);
-            SelectObject(dc, dark);
-            MoveToEx(dc, x - 2 * h - 2, b - h, nullptr);
-            LineTo(dc, x - 3 * h - 1, h);
-            LineTo(dc, x - h - 1, h);
-        }
-        RestoreDC(dc, saved);
-        DeleteObject(light);
-        DeleteObject(dark);
-        return;
+    if (sortColumn) {
+        DrawArrow(dc, box, m_model.ArrowAscending());
     }
     RestoreDC(dc, saved);
 }

@@ -1,17 +1,19 @@
 #pragma once
-// The sortable list (CSortListCtrl) over the common-controls list view: rows with a copy of
-// every cell and one user value, sorting by a clicked column with the comparison the list
-// model decides, the sort arrow drawn into the owner-drawn header (CSortHeaderCtrl), and the
-// layout (sort state and column widths) kept in a file.
+// The sortable list (CSortListCtrl) over the common-controls list view: the list model holds
+// the rows, their values, check marks and order, and the sort rules; the list view shows the
+// rows in the model's order, and its header draws the sort arrow (CSortHeaderCtrl) as the
+// model says. The layout (sort state and column widths) is kept in a file.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "ui/sort_list_model.h"
 
 namespace zep::win32 {
 
@@ -24,54 +26,41 @@ public:
 
     // Takes over a list view control of a dialog and its header.
     bool Attach(HWND list);
-    // Creates the columns of a specification "title,width;title,width;..."; false when an
-    // insertion failed.
-    bool AddColumns(const std::string& specification);
-    // One text per column (column 0 first); returns the row index, -1 on failure.
+    // Creates the columns of a specification "title,width;title,width;...".
+    bool AddColumns(std::string_view specification);
+    // One text per column (column 0 first); returns the row index, -1 without columns.
     int AddRow(const std::vector<std::string>& texts);
-    bool SetRowValue(int row, std::uint32_t value);
-    std::uint32_t GetRowValue(int row) const;
+    bool SetRowValue(int row, std::uint32_t value) { return m_model.SetRowValue(row, value); }
+    std::uint32_t GetRowValue(int row) const { return m_model.RowValue(row); }
     void DeleteAllRows();
-    int RowCount() const;
-    bool IsChecked(int row) const;
+    int RowCount() const { return m_model.RowCount(); }
+    // The values of the checked rows, in display order.
+    std::vector<std::uint32_t> CheckedValues();
 
     void SortBy(int column, bool ascending);
-    void Resort() { SortBy(m_sortColumn, m_ascending); }
-    // The column-click notification: the same column flips the direction, another sorts
-    // ascending.
+    void Resort() { SortBy(m_model.SortColumn(), m_model.Ascending()); }
+    // The column-click notification.
     void OnHeaderClick(int column);
-    int SortColumn() const { return m_sortColumn; }
-    bool Ascending() const { return m_ascending; }
 
     void LoadLayout(const std::filesystem::path& file);
     void SaveLayout(const std::filesystem::path& file) const;
 
     HWND Window() const { return m_list; }
+    const SortListModel& Model() const { return m_model; }
 
 private:
-    struct Row {
-        std::vector<std::string> texts;
-        std::uint32_t value = 0;
-    };
-
     static LRESULT CALLBACK ListProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR id, DWORD_PTR self);
-    static int CALLBACK CompareRows(LPARAM first, LPARAM second, LPARAM self);
-    const Row* RowAt(int row) const;
-    void SetSortArrow(int column, bool ascending);
+    void InsertItem(int row);
+    void TakeCheckMarks();
+    void ShowRows();
+    void MarkSortColumn();
     void DrawHeaderItem(const DRAWITEMSTRUCT& item) const;
     std::vector<int> ColumnWidths() const;
 
     HWND m_list = nullptr;
     HWND m_header = nullptr;
-    int m_columnCount = 0;
-    int m_sortColumn = 0;
-    bool m_ascending = true;
-    // The header's copy of the sort state, for drawing the arrow; -1: no arrow yet.
-    int m_arrowColumn = -1;
-    bool m_arrowAscending = true;
-    // The row records, addressed by the items' lParam; a record lives as long as its item.
-    std::vector<std::unique_ptr<Row>> m_rows;
+    SortListModel m_model;
 };
 
 }  // namespace zep::win32

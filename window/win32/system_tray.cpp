@@ -12,12 +12,10 @@ namespace zep::win32 {
 namespace {
 
 constexpr const wchar_t* kHiddenClass = L"CSystemTray";
-// The tooltip field holds 64 characters with its terminator in the record the tray keeps.
-constexpr std::size_t kTooltipCharacters = 63;
 
 void CopyTooltip(NOTIFYICONDATAW& data, const std::string& tooltip) {
-    const std::wstring wide = Widen(tooltip);
-    const std::size_t length = std::min(wide.size(), kTooltipCharacters);
+    const std::wstring wide = Widen(TrayTooltip(tooltip));
+    const std::size_t length = std::min(wide.size(), kTooltipMaxChars);
     std::wmemcpy(data.szTip, wide.data(), length);
     data.szTip[length] = L'\0';
 }
@@ -29,6 +27,19 @@ void RegisterHiddenClass(WNDPROC procedure) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kHiddenClass;
     RegisterClassExW(&windowClass);
+}
+
+TrayMouse ToTrayMouse(LPARAM mouseMessage) {
+    switch (LOWORD(mouseMessage)) {
+        case WM_LBUTTONDBLCLK:
+            return TrayMouse::LeftDoubleClick;
+        case WM_LBUTTONUP:
+            return TrayMouse::LeftButtonUp;
+        case WM_RBUTTONUP:
+            return TrayMouse::RightButtonUp;
+        default:
+            return TrayMouse::Other;
+    }
 }
 
 }  // namespace
@@ -90,53 +101,38 @@ LRESULT SystemTray::HandleIconMessage(WPARAM id, LPARAM mouseMessage) {
     if (id != m_notifyData.uID) {
         return 0;
     }
-    switch (LOWORD(mouseMessage)) {
-        case WM_RBUTTONUP: {
-            HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_notifyData.uID));
-            HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
-            if (!popup) {
-                DestroyMenu(menu);
-                return 0;
-            }
-            SetMenuDefaultItem(popup, static_cast<UINT>(m_defaultItem), m_defaultByPos);
-            POINT cursor{};
-            GetCursorPos(&cursor);
-            SetForegroundWindow(m_mainWindow);
-            TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_mainWindow, nullptr);
-            PostMessageW(m_mainWindow, WM_NULL, 0, 0);
-            DestroyMenu(menu);
-            break;
-        }
-        case WM_LBUTTONDBLCLK:
-            m_doubleClicked = true;
-            break;
-        default: {
-            const bool release = LOWORD(mouseMessage) == WM_LBUTTONUP && m_doubleClicked;
-            m_doubleClicked = false;
-            if (release) {
-                SetForegroundWindow(m_mainWindow);
-                const int command = DefaultCommand();
-                if (command < 0) {
-                    return 0;
-                }
-                SendMessageW(m_mainWindow, WM_COMMAND, static_cast<WPARAM>(command), 0);
-            }
-            break;
-        }
+    const TrayReaction reaction = m_clicks.Handle(static_cast<int>(id), ToTrayMouse(mouseMessage));
+    if (!reaction.handled) {
+        return 0;
+    }
+    if (reaction.showMenu) {
+        return ShowMenu() ? 1 : 0;
+    }
+    if (reaction.command) {
+        SetForegroundWindow(m_mainWindow);
+        SendMessageW(m_mainWindow, WM_COMMAND, static_cast<WPARAM>(*reaction.command), 0);
     }
     return 1;
 }
 
-// The command of the default item, or -1 when the menu cannot be loaded.
-int SystemTray::DefaultCommand() {
-    if (!m_defaultByPos) {
-        return m_defaultItem;
-    }
+// Menu 129 at the cursor, owned by the main window, "Восстановить" shown as the default; the
+// chosen item reaches the main window as a command. False when the menu cannot be loaded.
+bool SystemTray::ShowMenu() {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_notifyData.uID));
     HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
-    const int command = popup ? static_cast<int>(GetMenuItemID(popup, m_defaultItem)) : -1;
+    if (!popup) {
+        DestroyMenu(menu);
+        return false;
+    }
+    SetMenuDefaultItem(popup, static_cast<UINT>(m_clicks.DefaultItem()),
+                       m_clicks.DefaultByPosition());
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(m_mainWindow);
+    TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_mainWindow, nullptr);
+    PostMessageW(m_mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
-    return command;
+    return true;
 }
 
 }  // namespace zep::win32

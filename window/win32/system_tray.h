@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "ui/tray_clicks.h"
+
 namespace zep::win32 {
 
 class SystemTray {
@@ -32,15 +34,13 @@ public:
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    int DefaultCommand();
+    bool ShowMenu();
 
     HWND m_mainWindow;
     HWND m_hidden = nullptr;
     bool m_enabled = false;
     NOTIFYICONDATAW m_notifyData{};
-    int m_defaultItem = 0;
-    bool m_defaultByPos = true;
-    bool m_doubleClicked = false;  // a double click waits for its button release
+    TrayClicks m_clicks;
 };
 
 }  // namespace zep::win32
