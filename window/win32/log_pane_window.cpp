@@ -9,8 +9,6 @@ namespace zep::win32 {
 
 namespace {
 
-constexpr const wchar_t* kClassName = L"ZepLogPane";
-
 COLORREF ToColorRef(const Rgb& colour) {
     return RGB(colour.red, colour.green, colour.blue);
 }
@@ -21,7 +19,7 @@ void RegisterPaneClass(WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = kLogPaneClass;
     RegisterClassExW(&windowClass);  // fails harmlessly when already registered
 }
 
@@ -43,8 +41,8 @@ std::unique_ptr<LogPaneWindow> LogPaneWindow::Create(HWND parent, const RECT& ar
                                                      const wchar_t* name, int id) {
     RegisterPaneClass(&LogPaneWindow::Procedure);
     auto pane = std::make_unique<LogPaneWindow>(Key{});
-    CreateWindowExW(0, kClassName, name, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL, area.left,
-                    area.top, area.right - area.left, area.bottom - area.top, parent,
+    CreateWindowExW(0, kLogPaneClass, name, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
+                    area.left, area.top, area.right - area.left, area.bottom - area.top, parent,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                     pane.get());
     if (!pane->m_window) {

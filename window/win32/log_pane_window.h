@@ -10,6 +10,9 @@
 
 namespace zep::win32 {
 
+// The window class of the panes; desktop automation finds them by it and their names.
+inline constexpr const wchar_t* kLogPaneClass = L"ZepLogPane";
+
 class LogPaneWindow {
     struct Key {};
 

@@ -63,7 +63,13 @@ bool MainDialog::Create(MainController& controller) {
     InitCommonControlsEx(&classes);
     CreateDialogParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &MainDialog::Procedure,
                        reinterpret_cast<LPARAM>(this));
-    return m_window != nullptr;
+    if (!m_window) {
+        return false;
+    }
+    // Shown as a modal dialog shows itself; a minimised start was posted during the
+    // initialisation and hides it again.
+    ::ShowWindow(m_window, SW_SHOW);
+    return true;
 }
 
 int MainDialog::RunMessageLoop() {

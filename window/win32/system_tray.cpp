@@ -11,8 +11,6 @@ namespace zep::win32 {
 
 namespace {
 
-constexpr const wchar_t* kHiddenClass = L"CSystemTray";
-
 void CopyTooltip(NOTIFYICONDATAW& data, const std::string& tooltip) {
     const std::wstring wide = Widen(TrayTooltip(tooltip));
     const std::size_t length = std::min(wide.size(), kTooltipMaxChars);
@@ -25,7 +23,7 @@ void RegisterHiddenClass(WNDPROC procedure) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kHiddenClass;
+    windowClass.lpszClassName = kTrayWindowClass;
     RegisterClassExW(&windowClass);
 }
 
@@ -55,7 +53,7 @@ SystemTray::~SystemTray() {
 bool SystemTray::CreateIcon(HWND owner, UINT message, const std::string& tooltip, HICON icon,
                             UINT id) {
     RegisterHiddenClass(&SystemTray::Procedure);
-    m_hidden = CreateWindowExW(0, kHiddenClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+    m_hidden = CreateWindowExW(0, kTrayWindowClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     if (m_hidden) {
         SetWindowLongPtrW(m_hidden, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -13,6 +13,9 @@
 
 namespace zep::win32 {
 
+// The window class of the icon's hidden window, which receives its notifications.
+inline constexpr const wchar_t* kTrayWindowClass = L"CSystemTray";
+
 class SystemTray {
 public:
     explicit SystemTray(HWND mainWindow) : m_mainWindow(mainWindow) {}
