@@ -1,3 +1,5 @@
+// The service mode's start and its loop: the controller driven by the pump until an exit signal
+// is accepted.
 #include "app/headless.h"
 
 #include <algorithm>
@@ -5,6 +7,7 @@
 #include <iostream>
 
 #include "app/console_view.h"
+#include "app/controller_pump.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
 #include "platform/config_home.h"
@@ -18,29 +21,18 @@ namespace zep {
 
 namespace {
 
-using std::chrono::milliseconds;
-using std::chrono::steady_clock;
+// How long a requested exit may wait before it is tried again.
+constexpr std::int64_t kExitCheckMs = 100;
 
-constexpr milliseconds kPollPeriod{1000};
-// How long a requested exit may wait before it is tried again, and messages at most wait.
-constexpr milliseconds kWakeUp{100};
-
-void RunUntilExit(MainController& controller) {
-    auto nextTick = steady_clock::now() + kPollPeriod;
+void RunUntilExit(MainController& controller, ControllerPump& pump) {
     for (;;) {
-        const auto now = steady_clock::now();
-        const auto wait = std::clamp(std::chrono::duration_cast<milliseconds>(nextTick - now),
-                                     milliseconds{0}, kWakeUp);
-        controller.Messages().WaitFor(wait);
-        controller.DeliverMessages();
+        const auto wait = std::min(pump.MsUntilTick(), kExitCheckMs);
+        controller.Messages().WaitFor(std::chrono::milliseconds{wait});
+        pump.DeliverMessages();
         if (ExitSignalReceived() && controller.RequestExit()) {
             return;
         }
-        if (steady_clock::now() >= nextTick) {
-            controller.PollTick();
-            // A late tick is not made up for; the next one is a period later.
-            nextTick = std::max(nextTick + kPollPeriod, steady_clock::now());
-        }
+        pump.TickIfDue();
     }
 }
 
@@ -62,7 +54,8 @@ int RunHeadless() {
     std::cerr << "zepimport: running without a window, program folder "
               << programFile.parent_path().string() << "; SIGINT or SIGTERM ends it\n"
               << std::flush;
-    RunUntilExit(controller);
+    ControllerPump pump(controller, DefaultClock());
+    RunUntilExit(controller, pump);
     controller.Close();
     std::cerr << "zepimport: settings saved, port closed, drivers unloaded\n";
     return 0;

@@ -2,24 +2,14 @@
 
 #include <algorithm>
 
+#include "core/number_text.h"
+
 namespace zep {
 
 namespace {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-// Decimal value as atoi reads it: leading digits only, anything else gives 0.
-int LeadingNumber(std::string_view digits) {
-    int value = 0;
-    for (const char c : digits) {
-        if (!IsDigit(c)) {
-            break;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 // One or two characters: two when at least two are there and the second is a digit.
@@ -38,11 +28,11 @@ ColourCode ReadColourCode(std::string_view rest) {
     if (comma == 1 || (comma == 2 && IsDigit(r[1]))) {
         const std::string_view after = r.substr(comma + 1);
         const std::size_t width = after.empty() ? 0 : NumberWidth(after);
-        return {1 + comma + 1 + width, LeadingNumber(r.substr(0, comma)),
-                LeadingNumber(after.substr(0, width))};
+        return {1 + comma + 1 + width, ParseDecimalAs<int>(r.substr(0, comma)),
+                ParseDecimalAs<int>(after.substr(0, width))};
     }
     const std::size_t width = NumberWidth(r);
-    return {1 + width, LeadingNumber(r.substr(0, width)), std::nullopt};
+    return {1 + width, ParseDecimalAs<int>(r.substr(0, width)), std::nullopt};
 }
 
 std::vector<LogSegment> SplitLogLine(std::string_view line) {

@@ -11,8 +11,6 @@ namespace {
 constexpr int kRescanEveryTicks = 5;
 constexpr std::uint8_t kProbeByte = 0x3F;  // "?"
 constexpr int kClearToSend = 0x01;
-constexpr int kRateCode9600 = 12;
-constexpr int kMode8N1 = 3;
 constexpr int kNoFlowControl = 0;
 constexpr int kZepSlot = static_cast<int>(Exchange::Zep);
 

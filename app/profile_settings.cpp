@@ -1,9 +1,9 @@
 #include "app/profile_settings.h"
 
-#include <climits>
 #include <cstdio>
 #include <system_error>
 
+#include "core/number_text.h"
 #include "platform/ini_document.h"
 #include "platform/program_path.h"
 
@@ -30,30 +30,6 @@ std::string FormatInt(int value) {
 }
 
 }  // namespace
-
-int ParseIntLikeAtoi(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate toward the sign's side so that INT_MIN itself is reachable.
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        return static_cast<int>(-value);
-    }
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
 
 fs::path ProfileSettings::ResolvePath(std::string_view file, bool moduleDirectory,
                                       const fs::path& programFile,
@@ -94,7 +70,7 @@ std::string ProfileSettings::ReadText(std::string_view key, std::string_view def
 
 int ProfileSettings::ReadInt(std::string_view key, int defaultValue,
                              std::optional<std::string_view> section) {
-    return ParseIntLikeAtoi(ReadText(key, FormatInt(defaultValue), section));
+    return ParseDecimalAs<int>(ReadText(key, FormatInt(defaultValue), section));
 }
 
 void ProfileSettings::WriteInt(std::string_view key, int value,

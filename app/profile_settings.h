@@ -52,7 +52,4 @@ private:
     std::string m_section;
 };
 
-// Integer conversion with the rules of atoi; values beyond the int range saturate.
-int ParseIntLikeAtoi(std::string_view text);
-
 }  // namespace zep

@@ -1,19 +1,14 @@
 #include "convert/meter_conversion.h"
 
-#include <cstdlib>
-
 #include "convert/bounded_output.h"
 #include "convert/conversion_lines.h"
 #include "convert/device_label.h"
 #include "convert/import_text_save.h"
 #include "convert/raw_archive_reader.h"
 #include "convert/record_converter.h"
+#include "core/number_text.h"
 
 namespace zep {
-
-std::int32_t LeadingNumber(const std::string& text) {
-    return ClampToInt32(std::strtol(text.c_str(), nullptr, 10));
-}
 
 namespace {
 
@@ -30,7 +25,7 @@ bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path&
                     << "[DEVICE_END]\n";
     context.report.LogUpper(ProcessingLine(type, serial, reader.GetValue("Vname")));
 
-    RecordConverter converter(context, type, output, LeadingNumber(virtualText));
+    RecordConverter converter(context, type, output, ParseDecimalAs<std::int32_t>(virtualText));
     while (const auto record = reader.ReadRecord()) {
         if (!converter.Convert(record->Kind(), record->Data())) {
             return false;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/crc16.h"
+#include "core/number_text.h"
 #include "core/title_area.h"
 
 namespace zep {
@@ -69,8 +70,7 @@ std::string CardRecord::Title(int n) const {
 }
 
 long CardRecord::Volume() const {
-    const std::string text = Title(5);
-    return std::strtol(text.c_str(), nullptr, 10);
+    return ParseDecimalAs<long>(Title(5));
 }
 
 std::optional<CardRecord> CardRecord::Parse(std::span<const std::uint8_t> extent) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/worker_environment.h"
+#include "core/worker_lines.h"
 #include "core/worker_params.h"
 #include "platform/publish_file.h"
 
@@ -58,10 +59,8 @@ inline constexpr const char* kUnsupportedVersionLine =
     "$04Неподдерживаемая версия базы данных, обновите программу";
 inline constexpr const char* kHeaderErrorLine = "$04Ошибка обработки заголовка файла";
 inline constexpr const char* kChainErrorLine = "$04Ошибка сборки многотомного архива";
-inline constexpr const char* kWriteErrorLine = "$04Ошибка записи на диск двоичного файла.";
 inline constexpr const char* kAllDeletedLine = "Все записи удалены, удаление файла";
 inline constexpr const char* kSavingLine = "Сохранение изменений в файле";
 inline constexpr const char* kDeletingLine = "Удаление файла";
-inline constexpr const char* kImportDoneLine = "$03Импорт данных завершен.";
 
 }  // namespace zep

@@ -7,6 +7,11 @@
 
 namespace zep {
 
+// The codes of PortSetLineParams that the system uses: 9600 bit/s, 8 data bits, no parity,
+// 1 stop bit.
+inline constexpr int kRateCode9600 = 12;
+inline constexpr int kMode8N1 = 3;
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;

@@ -38,9 +38,6 @@ int SpeedValue(speed_t code) {
     return speed > 0 ? speed : -1;
 }
 
-// The only rate code the system uses.
-constexpr int kRateCode9600 = 12;
-
 std::int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())

@@ -33,6 +33,11 @@ TEST(LogTextTest, ColourCodesAreReadLikeThePanesDo) {
     EXPECT_EQ(StripColourCodes("text$"), "text");  // a lone "$" at the end
     EXPECT_EQ(StripColourCodes("a$03b$4,c"), "ab");
     EXPECT_EQ(StripColourCodes("plain"), "plain");
+
+    // Numbers are read as atoi reads them: a blank or a sign before the digit counts.
+    EXPECT_EQ(ReadColourCode("$ 5x").text, 5);
+    EXPECT_EQ(ReadColourCode("$-1x").text, -1);
+    EXPECT_EQ(ReadColourCode("$4,+9").background, 9);
 }
 
 TEST(LogTextTest, ColoursLastToTheEndOfTheLine) {

@@ -94,14 +94,6 @@ TEST_F(MeterConversionTest, DriverTextFollowsTheDeviceSectionWithTheRecordFields
               "kind=9 virtual=12 length=2 text=c\r\n");
 }
 
-TEST_F(MeterConversionTest, VirtualDeviceNumberIsReadLikeAtoiAndKeptIn32Bits) {
-    EXPECT_EQ(LeadingNumber(""), 0);
-    EXPECT_EQ(LeadingNumber("x1"), 0);
-    EXPECT_EQ(LeadingNumber("  -3,4"), -3);
-    EXPECT_EQ(LeadingNumber("99999999999999999999"), 2147483647);
-    EXPECT_EQ(LeadingNumber("-99999999999999999999"), -2147483647 - 1);
-}
-
 TEST_F(MeterConversionTest, ADriverScribblingOnTheBlockDoesNotMisleadTheNextCall) {
     EXPECT_TRUE(ConvertScript({Script("S"), Script("Eq")}, "4"));
     EXPECT_NE(OnlyImportFile().find("kind=9 virtual=4 length=2 text=q\r\n"), std::string::npos);

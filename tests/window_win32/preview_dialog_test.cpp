@@ -132,7 +132,8 @@ TEST_F(PreviewDialogTest, ANewCardOpensThePreviewAndItsSelectionGoesToTheImport)
                         ListView_SetCheckState(List(), 0, TRUE);
                         Click(IDOK);
                     });
-    SendMessageW(Window(), WM_TIMER, 1, 0);  // the poll's tick
+    clock.Advance(1000);
+    SendMessageW(Window(), WM_TIMER, 1, 0);  // the poll's tick, due
     ASSERT_EQ(previews, std::vector<std::string>{folder.string()});
     ASSERT_EQ(subsystems.started.size(), 1u);
     EXPECT_EQ(subsystems.started[0].selection.size(), 1u);

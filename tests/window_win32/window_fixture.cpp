@@ -113,7 +113,7 @@ void WindowTest::Start(const std::string& iniText, int showCommand) {
     controller = std::make_unique<MainController>(ControllerSetup{
         *dialog, subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport.exe",
         dir / "config", [](const std::filesystem::path&) {}});
-    ASSERT_TRUE(dialog->Create(*controller));
+    ASSERT_TRUE(dialog->Create(*controller, clock));
     Pump();
 }
 

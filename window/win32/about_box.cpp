@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/version_text.h"
+#include "app/program_version.h"
 #include "window/win32/resource.h"
 #include "window/win32/wide_text.h"
 
@@ -39,8 +39,9 @@ INT_PTR CALLBACK AboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_INITDIALOG:
             if (const auto version = ProgramFileVersion()) {
-                const std::string text =
-                    FormatVersionText(version->dwFileVersionMS, version->dwFileVersionLS);
+                const std::string text = AboutVersionLine(
+                    {HIWORD(version->dwFileVersionMS), LOWORD(version->dwFileVersionMS),
+                     HIWORD(version->dwFileVersionLS), LOWORD(version->dwFileVersionLS)});
                 SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, Widen(text).c_str());
             }
             return TRUE;

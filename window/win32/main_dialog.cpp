@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "window/win32/about_box.h"
 #include "window/win32/resource.h"
 
@@ -13,7 +15,6 @@ namespace zep::win32 {
 namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
-constexpr UINT kPollPeriodMs = 1000;
 constexpr const char* kTrayMessageName = "CZEPImport tray notification";
 
 // Which check box reports which option click.
@@ -57,8 +58,9 @@ MainDialog::~MainDialog() {
     }
 }
 
-bool MainDialog::Create(MainController& controller) {
+bool MainDialog::Create(MainController& controller, Clock& clock) {
     m_controller = &controller;
+    m_pump.emplace(controller, clock);
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
     CreateDialogParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &MainDialog::Procedure,
@@ -122,7 +124,7 @@ INT_PTR MainDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != kPollTimer) {
                 return FALSE;
             }
-            m_controller->PollTick();
+            OnPollTimer();
             return TRUE;
         case WM_SYSCOMMAND:
             return OnSystemCommand(wParam);
@@ -183,7 +185,21 @@ void MainDialog::OnInitDialog() {
     m_relay = std::make_unique<WorkerRelay>(m_window, m_texts);
     m_controller->Messages().SetWakeHandler([this] { m_relay->Forward(m_controller->Messages()); });
     m_relay->Forward(m_controller->Messages());
-    SetTimer(m_window, kPollTimer, kPollPeriodMs, nullptr);
+    ArmPollTimer();
+}
+
+// Timer 1 drives the poll; it is re-armed for the tick after, which the pump times.
+void MainDialog::OnPollTimer() {
+    m_pump->TickIfDue();
+    if (m_window) {
+        ArmPollTimer();
+    }
+}
+
+void MainDialog::ArmPollTimer() {
+    const auto wait = std::clamp<std::int64_t>(m_pump->MsUntilTick(), USER_TIMER_MINIMUM,
+                                               ControllerPump::kPollPeriodMs);
+    SetTimer(m_window, kPollTimer, static_cast<UINT>(wait), nullptr);
 }
 
 void MainDialog::CreatePanes() {

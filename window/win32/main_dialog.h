@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/controller_pump.h"
 #include "app/main_controller.h"
 #include "app/main_view.h"
 #include "window/win32/log_pane_window.h"
@@ -32,8 +33,9 @@ public:
     MainDialog(const MainDialog&) = delete;
     MainDialog& operator=(const MainDialog&) = delete;
 
-    // Creates the window over the controller (which must outlive it); false when it cannot.
-    bool Create(MainController& controller);
+    // Creates the window over the controller (which must outlive it), its poll ticks timed on
+    // the controller's clock; false when it cannot.
+    bool Create(MainController& controller, Clock& clock);
     // Runs the message loop until the window has closed. Returns the dialog's result.
     int RunMessageLoop();
     // What the message loop does with a message before dispatching it: true when consumed.
@@ -66,6 +68,8 @@ private:
     static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
+    void OnPollTimer();
+    void ArmPollTimer();
     void CreatePanes();
     void ExtendSystemMenu();
     void OnCommand(int id, int code);
@@ -82,6 +86,7 @@ private:
     int m_showCommand;
     PreviewRunner m_preview;
     MainController* m_controller = nullptr;
+    std::optional<ControllerPump> m_pump;
     HWND m_window = nullptr;
     HICON m_icon = nullptr;
     HICON m_smallIcon = nullptr;

@@ -54,7 +54,7 @@ int RunWindow(int showCommand) {
     MainController controller({dialog, *parts.subsystems, *parts.drives, *parts.serial,
                                g_workerLock, DefaultClock(), SettingsFileFor(programFile),
                                programFile, ConfigHome(), OpenWithDesktop});
-    if (!dialog.Create(controller)) {
+    if (!dialog.Create(controller, DefaultClock())) {
         return 1;
     }
     dialog.RunMessageLoop();
