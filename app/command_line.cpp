@@ -1,5 +1,5 @@
-// Reads the program's arguments and runs the headless service, the inspection, the help or the
-// version they ask for.
+// Reads the program's arguments and runs the window, the headless service, the inspection, the
+// help or the version they ask for.
 #include "app/command_line.h"
 
 #include <filesystem>
@@ -16,10 +16,12 @@ namespace zep {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: zepimport [--program-dir DIR] --headless\n"
+    "usage: zepimport [--program-dir DIR]\n"
+    "       zepimport [--program-dir DIR] --headless\n"
     "       zepimport [--program-dir DIR] --inspect FILE...\n"
     "       zepimport --help | --version\n"
     "\n"
+    "  (no option)        open the window.\n"
     "  --headless         run without a window: poll the COM port and the removable\n"
     "                     drives, import and convert; log lines go to standard output.\n"
     "                     SIGINT or SIGTERM ends the program as soon as it is idle.\n"
@@ -36,7 +38,7 @@ void Fail(CommandLine& line, std::string error) {
 }
 
 void Choose(CommandLine& line, Command command) {
-    if (line.command == Command::Usage) {
+    if (line.command == Command::Window) {
         line.command = command;
     } else if (line.command != command) {
         Fail(line, "choose one of --headless and --inspect");
@@ -82,13 +84,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         line.command = Command::Help;
     } else if (version) {
         line.command = Command::Version;
-    } else if (line.programDir && line.command == Command::Usage && !line.error) {
-        Fail(line, "--program-dir goes with --headless or --inspect");
     }
     return line;
 }
 
-int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
+                   const WindowRunner& runWindow) {
     if (line.error) {
         err << "zepimport: " << *line.error << "\n" << kUsage;
         return 2;
@@ -101,8 +102,8 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         out << "zepimport " << VersionNumberText(ProgramFileVersion()) << "\n";
         return 0;
     }
-    if (line.command == Command::Usage) {
-        err << kUsage;
+    if (line.command == Command::Window && !runWindow) {
+        err << "zepimport: built without the window\n" << kUsage;
         return 2;
     }
     if (line.programDir) {
@@ -115,6 +116,9 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     }
     if (line.command == Command::Inspect) {
         return RunInspect(line.files, out);
+    }
+    if (line.command == Command::Window) {
+        return runWindow();
     }
     return RunHeadless();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line: the one place that reads the arguments, runs what they ask for,
 // and holds the usage text.
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -9,7 +10,7 @@
 namespace zep {
 
 enum class Command {
-    Usage,     // nothing asked for: the usage text on the error stream, status 2
+    Window,    // nothing asked for (a program folder at most): the desktop window
     Help,      // --help, -h
     Version,   // --version
     Headless,  // --headless
@@ -17,7 +18,7 @@ enum class Command {
 };
 
 struct CommandLine {
-    Command command = Command::Usage;
+    Command command = Command::Window;
     std::optional<std::string> programDir;  // --program-dir DIR, --program-dir=DIR
     std::vector<std::string> files;         // the files to inspect
     std::optional<std::string> error;       // what was wrong with the arguments
@@ -27,7 +28,13 @@ struct CommandLine {
 // Everything after --inspect is a file to inspect.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
-// Carries out the parsed command; returns the process exit status (2 for a usage error).
-int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err);
+// The desktop front end; returns the process exit status.
+using WindowRunner = std::function<int()>;
+
+// Carries out the parsed command; returns the process exit status (2 for a usage error). In a
+// build without the window (no runner) the window command prints the usage text on the error
+// stream, status 2.
+int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
+                   const WindowRunner& runWindow = {});
 
 }  // namespace zep

@@ -14,7 +14,7 @@ std::string HelpFileFor(const std::string& pathValue) {
 }
 
 std::optional<std::string> FindHelpFile(const DispatchValues& values) {
-    const auto path = values.Read(DispatchValue::Path);
+    const auto path = values.GetValue(kVelmoraSection, "Path");
     if (!path || path->empty()) {
         return std::nullopt;
     }

@@ -3,8 +3,6 @@
 #include "app/help_request.h"
 #include "app/main_settings.h"
 #include "app/serial_port_list.h"
-#include "platform/autostart.h"
-#include "platform/dispatch_values.h"
 
 namespace zep {
 
@@ -17,6 +15,9 @@ template <class... Handlers>
 struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
+// Clang before 17 does not deduce aggregate template arguments on its own.
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 }  // namespace
 
@@ -29,9 +30,10 @@ MainController::MainController(ControllerSetup setup)
       m_clock(setup.clock),
       m_iniPath(std::move(setup.iniPath)),
       m_programFile(std::move(setup.programFile)),
-      m_configHome(std::move(setup.configHome)),
+      m_autostart(setup.autostart),
+      m_values(std::move(setup.values)),
       m_openHelp(std::move(setup.openHelp)) {
-    m_options.autoStart = QueryAutostart(m_configHome, m_programFile) ? 1 : 0;
+    m_options.autoStart = m_autostart.Query(m_programFile) ? 1 : 0;
 }
 
 MainController::~MainController() = default;
@@ -53,6 +55,9 @@ void MainController::Initialise(bool startMinimized) {
 
 void MainController::LoadSettings() {
     ClosePort();
+    if (const auto setAside = SetAsideForeignSettings(m_iniPath)) {
+        AddLine(*setAside);
+    }
     StoredSettings stored;
     ExchangeSettings(SettingsDirection::Load, m_iniPath, stored);
     stored.options.autoStart = m_options.autoStart;
@@ -64,13 +69,17 @@ void MainController::LoadSettings() {
     OpenPort();
 }
 
-void MainController::SaveSettings() {
+bool MainController::SaveSettings() {
     ReadOptions();
     StoredSettings stored;
     stored.options = m_options;
     stored.saveBin = m_saveBin.load() ? 1 : 0;
     stored.port = m_configuredPort;
-    ExchangeSettings(SettingsDirection::Save, m_iniPath, stored);
+    if (!ExchangeSettings(SettingsDirection::Save, m_iniPath, stored)) {
+        AddLine(SettingsNotSavedLine(m_iniPath));
+        return false;
+    }
+    return true;
 }
 
 // Reads the check boxes into the members. The port member follows the selector only when the
@@ -96,6 +105,11 @@ void MainController::ListPorts() {
     for (int number = list.Next(-1); number != 0; number = list.Next(-1)) {
         ports.push_back(number);
     }
+    // Refilled only when adapters came or went: a refill would drop the user's open drop-down.
+    if (m_listedPorts == ports) {
+        return;
+    }
+    m_listedPorts = ports;
     // The configured port stays selected when it could not be opened, so that a port that was
     // busy at start-up is not dropped from the settings at exit.
     m_view.FillPortSelector(ports, m_configuredPort);
@@ -118,12 +132,12 @@ void MainController::OnOptionClicked(OptionBox box) {
     }
     ReadOptions();
     if (box == OptionBox::AutoStart) {
-        SetAutostart(m_configHome, m_programFile, m_options.autoStart != 0);
+        m_autostart.Set(m_programFile, m_options.autoStart != 0);
     }
 }
 
 void MainController::OnHelp() {
-    if (const auto file = FindHelpFile(DispatchValues(m_configHome)); file && m_openHelp) {
+    if (const auto file = FindHelpFile(m_values); file && m_openHelp) {
         m_openHelp(*file);
     }
 }
@@ -214,20 +228,28 @@ bool MainController::RequestExit() {
     return !m_workerBusy && m_convertBusy.load() == 0;
 }
 
-void MainController::Close() {
+bool MainController::RequestExitBetweenFiles() {
+    if (!m_workerBusy && m_convertBusy.load() != 0) {
+        m_subsystems.StopConversionAfterFile();
+    }
+    return RequestExit();
+}
+
+bool MainController::Close() {
     if (m_closed) {
-        return;
+        return m_settingsSaved;
     }
     m_closed = true;
     m_inTray = false;
     m_view.SetTrayIcon(false, m_tooltip);
-    SaveSettings();
+    m_settingsSaved = SaveSettings();
     m_subsystems.TessalClose(m_serial, m_messages);
     ClosePort();
     // Drivers are used by the conversion, so it stops before they go.
     m_subsystems.StopWorkers();
     m_subsystems.UnloadDrivers();
     DeliverMessages();
+    return m_settingsSaved;
 }
 
 }  // namespace zep

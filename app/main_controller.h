@@ -18,6 +18,8 @@
 #include "core/clock.h"
 #include "core/worker_lock.h"
 #include "core/worker_params.h"
+#include "platform/autostart.h"
+#include "platform/dispatch_values.h"
 #include "platform/serial_port.h"
 
 namespace zep {
@@ -30,8 +32,9 @@ struct ControllerSetup {
     WorkerLock& lock;
     Clock& clock;
     std::filesystem::path iniPath;      // settings file
-    std::filesystem::path programFile;  // quoted into the autostart entry
-    std::filesystem::path configHome;   // autostart entry and the dispatch system's values
+    std::filesystem::path programFile;  // named by the autostart entry
+    Autostart& autostart;
+    DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
 };
 
@@ -74,9 +77,13 @@ public:
 
     // Accepted only while no worker and no conversion pass is busy.
     bool RequestExit();
+    // The exit a signal asks for, repeated until accepted: as RequestExit, but once no worker
+    // is busy a conversion pass is ended after the file in hand instead of being waited for.
+    bool RequestExitBetweenFiles();
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
-    // port closed, workers stopped, drivers unloaded.
-    void Close();
+    // port closed, workers stopped, drivers unloaded. False when the settings could not be
+    // saved (the log says so); every other step runs all the same.
+    bool Close();
 
     // State, for the front ends.
     int Port() const { return m_port; }
@@ -91,12 +98,17 @@ public:
 private:
     // Settings and data exchange.
     void LoadSettings();
-    void SaveSettings();
+    bool SaveSettings();
     bool ReadOptions();
     void ListPorts();
     // Port.
-    void OpenPort();
+    enum class OpenFailure { Logged, Silent };
+    void OpenPort(OpenFailure failure = OpenFailure::Logged);
+    const char* SetUpPort();
     void ClosePort();
+    // Adapters that come and go.
+    void DropVanishedPort();
+    void FollowAdapters();
     void SetTooltip(std::string tooltip);
     // Tray.
     void PostMinimize();
@@ -118,14 +130,16 @@ private:
     Clock& m_clock;
     std::filesystem::path m_iniPath;
     std::filesystem::path m_programFile;
-    std::filesystem::path m_configHome;
+    Autostart& m_autostart;
+    DispatchValues m_values;
     std::function<void(const std::filesystem::path&)> m_openHelp;
 
     MessageQueue m_messages;
 
     Options m_options;
-    int m_port = 0;            // the open port; 0 = none
-    int m_configuredPort = 0;  // the port the settings name, open or not
+    int m_port = 0;                                 // the open port; 0 = none
+    int m_configuredPort = 0;                       // the port the settings name, open or not
+    std::optional<std::vector<int>> m_listedPorts;  // what the port selector offers
     std::atomic<bool> m_saveBin{false};
     std::atomic<int> m_convertBusy{0};
     std::string m_tooltip;
@@ -142,6 +156,7 @@ private:
     PromptMatcher m_matcher;
 
     bool m_closed = false;
+    bool m_settingsSaved = false;
 };
 
 }  // namespace zep

@@ -73,21 +73,21 @@ int ProfileSettings::ReadInt(std::string_view key, int defaultValue,
     return ParseDecimalAs<int>(ReadText(key, FormatInt(defaultValue), section));
 }
 
-void ProfileSettings::WriteInt(std::string_view key, int value,
+bool ProfileSettings::WriteInt(std::string_view key, int value,
                                std::optional<std::string_view> section) {
     SelectSection(section);
     auto document = IniDocument::Load(m_file);
     document.Set(m_section, key, FormatInt(value));
-    document.Save(m_file);
+    return document.Save(m_file);
 }
 
-void ProfileSettings::ExchangeInt(bool saving, int& value, std::string_view key,
+bool ProfileSettings::ExchangeInt(bool saving, int& value, std::string_view key,
                                   std::optional<std::string_view> section, int defaultValue) {
     if (saving) {
-        WriteInt(key, value, section);
-    } else {
-        value = ReadInt(key, defaultValue, section);
+        return WriteInt(key, value, section);
     }
+    value = ReadInt(key, defaultValue, section);
+    return true;
 }
 
 }  // namespace zep

@@ -46,7 +46,7 @@ public:
         : m_lock(lock),
           m_clock(clock),
           m_programFolder(std::move(programFolder)),
-          m_values(DispatchValues::FromEnvironment()),
+          m_values(DispatchValues::Installed()),
           m_worker(lock) {}
 
     void LoadDrivers(WorkerReport& report) override { m_drivers.LoadDrivers(report, m_values); }
@@ -57,6 +57,12 @@ public:
         m_conversion = std::make_unique<ConversionWorker>(ConversionWorker::Config{
             m_programFolder, m_values, report, m_drivers, convertBusy, saveBin, m_clock});
         m_conversion->Start();
+    }
+
+    void StopConversionAfterFile() override {
+        if (m_conversion) {
+            m_conversion->RequestStop();
+        }
     }
 
     void StopWorkers() override {

@@ -39,7 +39,7 @@ void Terminate(char (&text)[N]) {
 }  // namespace
 
 void DriverTable::LoadDrivers(WorkerReport& report, const DispatchValues& values) {
-    const auto folder = values.Read(DispatchValue::Drivers);
+    const auto folder = values.GetValue(kVelmoraSection, "Drivers");
     if (!folder || folder->empty()) {
         report.LogUpper("$04Не найден путь к папке драйверов.");
         return;

@@ -3,6 +3,7 @@
 #include "convert/assembled_archive.h"
 #include "convert/conversion_lines.h"
 #include "convert/output_file.h"
+#include "platform/regular_file.h"
 #include "platform/time_base.h"
 
 namespace zep {
@@ -57,7 +58,7 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
 bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
                          ConversionContext& context) {
     const std::string stamp = FormatLocalTime(context.clock.Now(), kFileStampPattern);
-    const auto moved = MoveNumbered(path, [&](int attempt) {
+    const auto moved = MoveRegularFileNumbered(path, [&](int attempt) {
         return printerFolder / (stamp + "_" + std::to_string(attempt) + ".zvo");
     });
     if (!moved) {

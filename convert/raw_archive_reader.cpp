@@ -1,3 +1,4 @@
+// Walking a meter archive file: header block, then its records one by one.
 #include "convert/raw_archive_reader.h"
 
 #include <algorithm>
@@ -13,8 +14,9 @@ std::size_t RawArchiveReader::ReadBytes(std::uint8_t* into, std::size_t count) {
     while (done < count) {
         if (m_readAhead.position == m_readAhead.end) {
             m_readAhead.bytes.resize(std::size_t{1} << 16);
-            m_readAhead.end =
-                std::fread(m_readAhead.bytes.data(), 1, m_readAhead.bytes.size(), m_file.get());
+            m_file.read(reinterpret_cast<char*>(m_readAhead.bytes.data()),
+                        static_cast<std::streamsize>(m_readAhead.bytes.size()));
+            m_readAhead.end = static_cast<std::size_t>(m_file.gcount());
             m_readAhead.position = 0;
             if (m_readAhead.end == 0) {
                 break;
@@ -32,7 +34,8 @@ std::size_t RawArchiveReader::ReadBytes(std::uint8_t* into, std::size_t count) {
 bool RawArchiveReader::Open(const std::filesystem::path& path) {
     m_header.clear();
     m_record.clear();
-    m_file.reset();
+    m_file.close();
+    m_file.clear();
     m_position = 0;
     m_fileLength = 0;
     m_lastStop = StopReason::None;
@@ -49,8 +52,8 @@ RawArchiveReader::OpenFailure RawArchiveReader::ReadHeader(const std::filesystem
         return OpenFailure::CannotOpen;
     }
     m_fileLength = std::filesystem::file_size(path, error);
-    m_file.reset(std::fopen(path.c_str(), "rb"));
-    if (error || !m_file) {
+    m_file.open(path, std::ios::binary);
+    if (error || !m_file.is_open()) {
         return OpenFailure::CannotOpen;
     }
     std::uint8_t head[8];
@@ -120,12 +123,14 @@ std::optional<MeterRecord> RawArchiveReader::ReadRecord() {
     m_record.clear();
     // Once reading has stopped it stays stopped: behind a damaged record the position is
     // meaningless, and nothing found there may reach a driver.
-    if (m_header.empty() || !m_file || m_lastStop != StopReason::None) {
+    if (m_header.empty() || !m_file.is_open() || m_lastStop != StopReason::None) {
         return std::nullopt;
     }
     std::uint8_t lengthBytes[2];
-    if (ReadBytes(lengthBytes, 2) != 2) {
+    const std::size_t lengthRead = ReadBytes(lengthBytes, 2);
+    if (lengthRead != 2) {
         m_lastStop = StopReason::EndOfFile;
+        m_cleanEnd = lengthRead == 0;
         return std::nullopt;
     }
     const std::size_t length = ReadLe16(lengthBytes);

@@ -3,9 +3,8 @@
 // layout: "tess", a header block of key=value lines with a check word, then records of
 // L, 'T', kind, data and a check word, all numbers least significant byte first.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
@@ -54,18 +53,19 @@ public:
     };
     enum class StopReason { None, EndOfFile, ZeroLength, ShortLength, Truncated, NoT, BadCheck };
     OpenFailure LastOpenFailure() const { return m_openFailure; }
+    // True when reading stopped exactly at the end of the file behind a whole record; false
+    // after damage, a record cut short or stray bytes, which the caller must not take for an
+    // archive read in full.
+    bool EndedCleanly() const { return m_lastStop == StopReason::EndOfFile && m_cleanEnd; }
     StopReason LastStop() const { return m_lastStop; }
     std::uint64_t Position() const { return m_position; }
     std::uint64_t FileLength() const { return m_fileLength; }
 
 private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
     std::size_t ReadBytes(std::uint8_t* into, std::size_t count);
     OpenFailure ReadHeader(const std::filesystem::path& path);
 
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    std::ifstream m_file;
     std::vector<std::uint8_t> m_header;  // 8 file-header bytes then the N header-block bytes
     std::vector<std::uint8_t> m_record;
     struct ReadAhead {
@@ -77,6 +77,7 @@ private:
     std::uint64_t m_fileLength = 0;
     OpenFailure m_openFailure = OpenFailure::None;
     StopReason m_lastStop = StopReason::None;
+    bool m_cleanEnd = false;
 };
 
 }  // namespace zep

@@ -1,12 +1,14 @@
+// Reading a card database into memory and writing its changed flags back.
 #include "media/card_database.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <fstream>
 
 #include "core/crc16.h"
 #include "core/number_text.h"
 #include "core/title_area.h"
+#include "platform/file_patch.h"
 
 namespace zep {
 
@@ -17,13 +19,15 @@ constexpr std::size_t kIndexEntrySize = 8;
 constexpr std::size_t kRecordHeadSize = 14;  // 8 uninterpreted bytes, L, check word, H
 constexpr int kTitleStrings = 6;
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+bool ReadExactly(std::istream& file, std::uint8_t* into, std::size_t count) {
+    file.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
+    return file.gcount() == static_cast<std::streamsize>(count);
+}
 
-bool ReadExactly(std::FILE* file, std::uint8_t* into, std::size_t count) {
-    return std::fread(into, 1, count, file) == count;
+// Like fseek: a position beyond the end is allowed, and the next read then fails.
+bool SeekTo(std::istream& file, std::uint64_t position) {
+    file.clear();
+    return static_cast<bool>(file.seekg(static_cast<std::streamoff>(position)));
 }
 
 bool HoldsTerminatedStrings(std::span<const std::uint8_t> area, int wanted) {
@@ -93,7 +97,7 @@ std::optional<CardRecord> CardRecord::Parse(std::span<const std::uint8_t> extent
 int CCardDatabase::Load(const std::filesystem::path& path, std::string_view signature) {
     Release();
     m_path = path;
-    FileHandle file(std::fopen(path.c_str(), "rb"));
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         return kCardCannotOpen;
     }
@@ -102,18 +106,18 @@ int CCardDatabase::Load(const std::filesystem::path& path, std::string_view sign
     m_fileLength = error ? 0 : length;
 
     m_header.resize(kCardHeaderSize);
-    if (!ReadExactly(file.get(), m_header.data(), kCardHeaderSize)) {
+    if (!ReadExactly(file, m_header.data(), kCardHeaderSize)) {
         m_header.clear();
         return kCardTooShort;
     }
     if (signature.size() != 4 || std::memcmp(m_header.data() + 64, signature.data(), 4) != 0) {
         return kCardBadSignature;
     }
-    if (const int result = ReadIndex(file.get()); result != kCardLoaded) {
+    if (const int result = ReadIndex(file); result != kCardLoaded) {
         m_entries.clear();
         return result;
     }
-    if (const int result = ReadRecords(file.get()); result != kCardLoaded) {
+    if (const int result = ReadRecords(file); result != kCardLoaded) {
         m_entries.clear();
         m_records = LargeBuffer();
         return result;
@@ -121,7 +125,7 @@ int CCardDatabase::Load(const std::filesystem::path& path, std::string_view sign
     return kCardLoaded;
 }
 
-int CCardDatabase::ReadIndex(std::FILE* file) {
+int CCardDatabase::ReadIndex(std::istream& file) {
     std::uint8_t blockHeader[kBlockHeaderSize];
     if (!ReadExactly(file, blockHeader, kBlockHeaderSize)) {
         return kCardLoaded;  // a file that ends behind its header has an empty index
@@ -131,7 +135,7 @@ int CCardDatabase::ReadIndex(std::FILE* file) {
         const std::size_t blockCount = ReadBe16(blockHeader + 4);
         std::size_t read = 0;
         for (; read < blockCount; ++read) {
-            const long position = std::ftell(file);
+            const std::streamoff position = file.tellg();
             std::uint8_t entry[kIndexEntrySize];
             if (position < 0 || !ReadExactly(file, entry, kIndexEntrySize)) {
                 break;
@@ -149,14 +153,13 @@ int CCardDatabase::ReadIndex(std::FILE* file) {
         if (read == 0 || m_entries.size() != blockCount) {
             return kCardBadIndex;
         }
-        if (next == 0 || std::fseek(file, static_cast<long>(next), SEEK_SET) != 0 ||
-            !ReadExactly(file, blockHeader, kBlockHeaderSize)) {
+        if (next == 0 || !SeekTo(file, next) || !ReadExactly(file, blockHeader, kBlockHeaderSize)) {
             return kCardLoaded;
         }
     }
 }
 
-int CCardDatabase::ReadRecords(std::FILE* file) {
+int CCardDatabase::ReadRecords(std::istream& file) {
     if (m_entries.empty()) {
         return kCardLoaded;
     }
@@ -172,7 +175,7 @@ int CCardDatabase::ReadRecords(std::FILE* file) {
         m_entries[i].bufferOffset = m_entries[i].recordOffset - m_entries.front().recordOffset;
     }
     const std::uint32_t first = m_entries.front().recordOffset;
-    if (std::fseek(file, static_cast<long>(first), SEEK_SET) != 0) {
+    if (!SeekTo(file, first)) {
         return kCardSeekFailed;
     }
     auto records = LargeBuffer::Allocate(m_fileLength - first);
@@ -235,24 +238,15 @@ std::uint32_t CCardDatabase::CountFlagged(std::uint8_t mask) const {
 }
 
 bool CCardDatabase::SaveFlags() {
-    FileHandle file;
+    std::vector<BytePatch> patches;
     for (Entry& entry : m_entries) {
         if ((entry.changed & 1) != 0) {
-            if (!file) {
-                file.reset(std::fopen(m_path.c_str(), "r+b"));
-                if (!file) {
-                    return false;
-                }
-            }
-            if (std::fseek(file.get(), static_cast<long>(entry.indexPosition) + 4, SEEK_SET) != 0 ||
-                std::fputc(entry.flags, file.get()) == EOF) {
-                return false;
-            }
+            patches.push_back({std::uint64_t{entry.indexPosition} + 4, entry.flags});
         }
         entry.changed = 0;
     }
     // A flags byte that never reaches the card would bring the record back next time.
-    return !file || std::fclose(file.release()) == 0;
+    return patches.empty() || PatchFileBytes(m_path, patches);
 }
 
 void CCardDatabase::Release() {

@@ -4,8 +4,8 @@
 // and records of title strings and payload, each with a check word. The whole file is read
 // into memory; only the flags bytes of the index are ever written back.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <istream>
 #include <optional>
 #include <span>
 #include <string>
@@ -76,7 +76,9 @@ public:
     bool Mark(std::uint32_t i, std::uint8_t bits);
     std::uint32_t CountFlagged(std::uint8_t mask) const;
     bool IsModified() const { return m_modified; }
-    // Writes the flags byte of every changed entry back into the file, nothing else.
+    // Writes the flags byte of every changed entry back into the file, nothing else, and flushes
+    // them to the medium. True when nothing had changed; false when the file cannot be written
+    // (write-protected, pulled or full card).
     bool SaveFlags();
     std::uint64_t FileLength() const { return m_fileLength; }
     // Position of entry i's 8 index bytes and its record's offset in the file.
@@ -94,8 +96,8 @@ private:
         std::uint64_t size = 0;
         std::uint64_t bufferOffset = 0;  // where the extent starts in m_records
     };
-    int ReadIndex(std::FILE* file);
-    int ReadRecords(std::FILE* file);
+    int ReadIndex(std::istream& file);
+    int ReadRecords(std::istream& file);
 
     std::vector<std::uint8_t> m_header;
     std::filesystem::path m_path;

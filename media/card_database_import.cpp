@@ -1,3 +1,5 @@
+// Assembles the meter archives of one card database into ".bin" raw files, publishes them as one
+// batch and only then lets the imported records leave the card.
 #include "media/card_database_import.h"
 
 #include <climits>
@@ -6,31 +8,35 @@
 
 #include "media/card_database.h"
 #include "media/card_file_name.h"
-#include "platform/publish_file.h"
+#include "platform/publish_batch.h"
 
 namespace zep {
 
 namespace {
 
-// An archive whose volumes are all written: waiting to be flushed and published, with the
-// entries that may be marked deleted once it is.
+// An archive whose volumes are all written, waiting in the batch to be published: its name
+// stamp and the entries that may be marked deleted once it is.
 struct FinishedArchive {
-    PendingFile file;
     std::string stamp;
     std::vector<std::uint32_t> entries;
 };
 
 // Walks the entries of one database and assembles its chains. Outputs are finished as their
-// chains end and all published together at the end, after one flush of the program folder's
-// file system; the entries of an archive are marked only when it is published, so the marks
-// of a discarded chain never reach the card.
+// chains end and published together at the end, as one batch; the entries of an archive are
+// marked only when it is published and the names are on disk, so the marks of a discarded
+// chain never reach the card.
 class ChainAssembler {
 public:
     ChainAssembler(CCardDatabase& database, const MediaImportContext& context)
-        : m_database(database), m_context(context), m_report(context.env.report) {}
+        : m_database(database),
+          m_context(context),
+          m_report(context.env.report),
+          m_batch(context.env.programFolder) {}
 
     void AssembleAll();
-    void PublishAndMark();
+    // False when archives were published but their names may not be on disk: nothing is then
+    // marked, and the records stay on the card.
+    bool PublishAndMark();
 
 private:
     enum class Step { Next, Stop };
@@ -39,15 +45,21 @@ private:
     Step ContinueArchive(std::uint32_t i, const CardRecord& record, long volume);
     Step Append(std::uint32_t i, std::span<const std::uint8_t> data, long volume);
     bool FinishOutput();
+    void DropOutput();
     Step WriteFailure();
 
     CCardDatabase& m_database;
     const MediaImportContext& m_context;
     WorkerReport& m_report;
     std::optional<PendingFile> m_output;
+    // The data of the archive being assembled, written with one call when it is finished. They
+    // point into the database, which stays loaded until the end.
+    std::vector<std::span<const std::uint8_t>> m_pieces;
+    std::size_t m_pieceBytes = 0;
     std::string m_outputStamp;
     std::vector<std::uint32_t> m_outputEntries;
-    std::vector<FinishedArchive> m_finished;
+    PublishBatch m_batch;
+    std::vector<FinishedArchive> m_finished;  // one per file of the batch
     bool m_skipping = false;
     std::optional<long> m_lastVolume;
 };
@@ -108,8 +120,7 @@ ChainAssembler::Step ChainAssembler::ContinueArchive(std::uint32_t i, const Card
     }
     if (!m_lastVolume || *m_lastVolume == LONG_MAX || volume != *m_lastVolume + 1) {
         // The archive being assembled lacks a volume: it is dropped, never published.
-        m_output.reset();
-        m_outputEntries.clear();
+        DropOutput();
         m_report.LogUpper(kChainErrorLine);
         return WriteFailure();
     }
@@ -121,9 +132,8 @@ ChainAssembler::Step ChainAssembler::ContinueArchive(std::uint32_t i, const Card
 
 ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std::uint8_t> data,
                                             long volume) {
-    if (m_output->Write(data) != data.size()) {
-        return WriteFailure();
-    }
+    m_pieces.push_back(data);
+    m_pieceBytes += data.size();
     if (m_context.params.deleteData != 0) {
         m_outputEntries.push_back(i);
     }
@@ -135,51 +145,57 @@ bool ChainAssembler::FinishOutput() {
     if (!m_output) {
         return true;
     }
-    if (!m_output->Finish()) {
+    const bool written = m_output->Write(m_pieces) == m_pieceBytes;
+    m_pieces.clear();
+    m_pieceBytes = 0;
+    if (!written || !m_output->Finish()) {
         return false;
     }
-    m_finished.push_back({std::move(*m_output), m_outputStamp, std::move(m_outputEntries)});
+    m_batch.Add(std::move(*m_output));
+    m_finished.push_back({m_outputStamp, std::move(m_outputEntries)});
     m_output.reset();
     m_outputEntries.clear();
     return true;
 }
 
-ChainAssembler::Step ChainAssembler::WriteFailure() {
+void ChainAssembler::DropOutput() {
     m_output.reset();  // removes what was written of it
     m_outputEntries.clear();
+    m_pieces.clear();
+    m_pieceBytes = 0;
+}
+
+ChainAssembler::Step ChainAssembler::WriteFailure() {
+    DropOutput();
     m_report.LogUpper(kWriteErrorLine);
     return Step::Stop;
 }
 
-void ChainAssembler::PublishAndMark() {
-    const auto& folder = m_context.env.programFolder;
-    if (m_finished.empty()) {
-        return;
-    }
+bool ChainAssembler::PublishAndMark() {
     // One flush for all archives instead of one per archive; should it fail, each archive is
     // flushed on its own as it is published.
-    if (FlushFileSystem(folder)) {
-        for (auto& archive : m_finished) {
-            archive.file.NoteFlushed();
-        }
-    }
+    m_batch.FlushContents();
     std::vector<std::uint32_t> published;
-    for (auto& archive : m_finished) {
-        const auto name = PublishOutput(archive.file, archive.stamp, ".bin", m_context);
+    for (std::size_t k = 0; k < m_finished.size(); ++k) {
+        const auto name = PublishOutput(m_batch.File(k), m_finished[k].stamp, ".bin", m_context);
         if (!name) {
             m_report.LogUpper(kWriteErrorLine);
             continue;
         }
-        published.insert(published.end(), archive.entries.begin(), archive.entries.end());
+        const auto& entries = m_finished[k].entries;
+        published.insert(published.end(), entries.begin(), entries.end());
     }
-    m_finished.clear();
     // The names must be on disk as well before the records leave the card.
-    if (published.empty() || !FlushFileSystem(folder)) {
-        return;
+    if (published.empty()) {
+        return true;
+    }
+    if (!m_batch.FlushNames()) {
+        return false;
     }
     for (const std::uint32_t i : published) {
         m_database.Mark(i, kCardFlagDeleted);
     }
+    return true;
 }
 
 }  // namespace
@@ -196,16 +212,23 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
     }
     ChainAssembler assembler(database, context);
     assembler.AssembleAll();
-    assembler.PublishAndMark();
-
-    if (database.IsModified()) {
-        if (database.CountFlagged(kCardFlagDeleted) == database.Count()) {
-            report.LogUpper(kAllDeletedLine);
-            std::error_code ignored;
-            std::filesystem::remove(file.path, ignored);
-        } else {
-            report.LogUpper(kSavingLine);
-            database.SaveFlags();
+    if (!assembler.PublishAndMark()) {
+        report.LogUpper(CardLine(kRecordsKeptLine, file));
+        return;
+    }
+    if (!database.IsModified()) {
+        return;
+    }
+    // What fails to leave the card here would be imported again at the next insertion.
+    if (database.CountFlagged(kCardFlagDeleted) == database.Count()) {
+        report.LogUpper(kAllDeletedLine);
+        if (!RemoveCardFile(file)) {
+            report.LogUpper(CardLine(kNotDeletedLine, file));
+        }
+    } else {
+        report.LogUpper(kSavingLine);
+        if (!database.SaveFlags()) {
+            report.LogUpper(CardLine(kNotSavedLine, file));
         }
     }
 }

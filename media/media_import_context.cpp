@@ -1,5 +1,8 @@
+// Output names and numbering, and the card-file steps shared by the whole-file copy and the
+// card database import.
 #include "media/media_import_context.h"
 
+#include "media/card_file_name.h"
 #include "platform/time_base.h"
 
 namespace zep {
@@ -33,6 +36,19 @@ std::optional<std::filesystem::path> PublishOutput(PendingFile& file, const std:
 
 std::string OutputStamp(const WorkerEnvironment& env) {
     return FormatLocalTime(env.clock.Now(), kFileStampPattern);
+}
+
+std::string CardLine(std::string_view pattern, const CardFile& file) {
+    std::string line(pattern);
+    if (const auto at = line.find("%s"); at != std::string::npos) {
+        line.replace(at, 2, CardFileNameForLog(file.name));
+    }
+    return line;
+}
+
+bool RemoveCardFile(const CardFile& file) {
+    std::error_code error;
+    return std::filesystem::remove(file.path, error) && !error;
 }
 
 }  // namespace zep

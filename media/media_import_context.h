@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/worker_environment.h"
 #include "core/worker_lines.h"
@@ -62,5 +63,19 @@ inline constexpr const char* kChainErrorLine = "$04Ошибка сборки м�
 inline constexpr const char* kAllDeletedLine = "Все записи удалены, удаление файла";
 inline constexpr const char* kSavingLine = "Сохранение изменений в файле";
 inline constexpr const char* kDeletingLine = "Удаление файла";
+
+// What was imported but could not leave the card would be imported again at the next
+// insertion, so these failures are reported, naming the card file ("%s").
+inline constexpr const char* kNotSavedLine = "$04Ошибка сохранения изменений в файле '%s'";
+inline constexpr const char* kNotDeletedLine = "$04Ошибка удаления файла '%s'";
+inline constexpr const char* kRecordsKeptLine =
+    "$04Импортированные записи не удалены из файла '%s'";
+
+// The line with the card file's name (as log lines show it) in place of "%s".
+std::string CardLine(std::string_view pattern, const CardFile& file);
+
+// Deletes an imported card file. False when it could not be deleted, also when it is no longer
+// found (a pulled card keeps it).
+bool RemoveCardFile(const CardFile& file);
 
 }  // namespace zep

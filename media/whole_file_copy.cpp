@@ -1,3 +1,4 @@
+// A ".zep" or ".zvo" file of the card copied whole into a raw file of the program folder.
 #include "media/whole_file_copy.h"
 
 #include <fstream>
@@ -51,11 +52,17 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
         context.env.report.LogUpper(kWriteErrorLine);
         return;
     }
+    if (context.params.deleteData == 0) {
+        return;
+    }
     // The copy is flushed; its name must be on disk too before the card gives up the original.
-    if (context.params.deleteData != 0 && FlushFileSystem(folder)) {
-        context.env.report.LogUpper(kDeletingLine);
-        std::error_code ignored;
-        std::filesystem::remove(file.path, ignored);
+    if (!FlushFolder(folder)) {
+        context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
+        return;
+    }
+    context.env.report.LogUpper(kDeletingLine);
+    if (!RemoveCardFile(file)) {
+        context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
     }
 }
 

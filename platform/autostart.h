@@ -1,23 +1,23 @@
 #pragma once
-// Starting together with the desktop session: the XDG autostart entry
-// "<config home>/autostart/ZEPImport.desktop", whose Exec line holds the quoted program path.
-// The entry present with that path (letter case aside) means on.
+// Starting together with the user's session: an entry of the session that names the program
+// file. The carrier is the backend's (an XDG autostart entry on Linux, the Run key on Windows);
+// the entry present and naming this program file (letter case aside) means on.
 #include <filesystem>
-#include <string>
+#include <memory>
 
 namespace zep {
 
-std::filesystem::path AutostartEntryFile(const std::filesystem::path& configHome);
+class Autostart {
+public:
+    virtual ~Autostart() = default;
 
-// The program path as the Exec line carries it: in double quotes, with the characters that the
-// desktop-entry format reserves escaped.
-std::string AutostartExecValue(const std::filesystem::path& programFile);
+    // Whether the entry is there and names this program file.
+    virtual bool Query(const std::filesystem::path& programFile) const = 0;
+    // Writes the entry (on) or removes it (off). False when that could not be done.
+    virtual bool Set(const std::filesystem::path& programFile, bool on) = 0;
+};
 
-bool QueryAutostart(const std::filesystem::path& configHome,
-                    const std::filesystem::path& programFile);
-
-// Writes the entry (on) or removes it (off). false when that could not be done.
-bool SetAutostart(const std::filesystem::path& configHome, const std::filesystem::path& programFile,
-                  bool on);
+// The carrier of this system for the user running the program.
+std::unique_ptr<Autostart> CreateSessionAutostart();
 
 }  // namespace zep

@@ -1,29 +1,35 @@
 #pragma once
-// The values that the dispatch system and the Zuvo application publish for us: the driver
-// folder, the import folder, the help path and the Zuvo installation folder. Read-only; a
-// missing file or key reads as missing.
-#include <filesystem>
+// The values that the dispatch system ("Velmora": Drivers, Import, Path) and the Zuvo application
+// ("Zuvo": InstallTo) publish for us, looked up by section and key. Read-only; a missing carrier
+// or key reads as missing. Where they are kept is the backend's matter (configuration files on
+// Linux, the registry on Windows); tests give their own look-up.
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zep {
 
-enum class DispatchValue { Drivers, Import, Path, InstallTo };
+inline constexpr std::string_view kVelmoraSection = "Velmora";
+inline constexpr std::string_view kZuvoSection = "Zuvo";
 
 class DispatchValues {
 public:
-    // Reads below the given configuration folder ("Kestrom/Velmora.conf", "Kestrom/Zuvo.conf").
-    explicit DispatchValues(std::filesystem::path configHome);
-    // Reads below $XDG_CONFIG_HOME.
-    static DispatchValues FromEnvironment();
+    using Lookup =
+        std::function<std::optional<std::string>(std::string_view section, std::string_view key)>;
 
-    std::optional<std::string> Read(DispatchValue value) const;
+    // No values at all.
+    DispatchValues() = default;
+    explicit DispatchValues(Lookup lookup) : m_lookup(std::move(lookup)) {}
+    // The values of the systems installed for the user running the program.
+    static DispatchValues Installed();
 
-    std::filesystem::path VelmoraFile() const;
-    std::filesystem::path ZuvoFile() const;
+    std::optional<std::string> GetValue(std::string_view section, std::string_view key) const {
+        return m_lookup ? m_lookup(section, key) : std::nullopt;
+    }
 
 private:
-    std::filesystem::path m_configHome;
+    Lookup m_lookup;
 };
 
 }  // namespace zep

@@ -3,6 +3,7 @@
 // under test opens the slave path like any serial port. Closing the master is the device being
 // unplugged: reads on the slave side then fail.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -10,7 +11,7 @@ namespace zep {
 
 class PseudoTerminal {
 public:
-    PseudoTerminal() = default;
+    PseudoTerminal();
     ~PseudoTerminal();
     PseudoTerminal(PseudoTerminal&& other) noexcept;
     PseudoTerminal& operator=(PseudoTerminal&& other) noexcept;
@@ -20,7 +21,7 @@ public:
     // A new master in raw mode at 9600 bit/s, 8N1. False when the system has no pseudo-terminal
     // left or refuses one.
     bool Open();
-    bool IsOpen() const { return m_master >= 0; }
+    bool IsOpen() const;
     const std::string& SlavePath() const { return m_slavePath; }
 
     // Waits up to timeoutMs for bytes from the slave side and returns how many were read, 0 when
@@ -40,7 +41,8 @@ public:
     void Close();
 
 private:
-    int m_master = -1;
+    struct Master;  // the backend's master side
+    std::unique_ptr<Master> m_master;
     std::string m_slavePath;
 };
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,14 +30,14 @@ public:
     // Appends bytes; returns how many were written (fewer on a full disk or an error).
     std::size_t Write(std::span<const std::uint8_t> bytes);
     std::size_t Write(std::string_view text);
+    // Appends the pieces in order with as few calls as the system allows; returns how many bytes
+    // were written in all (fewer on a full disk or an error).
+    std::size_t Write(std::span<const std::span<const std::uint8_t>> pieces);
 
-    // Ends writing: closes the descriptor and keeps the temporary name, so that a worker with
+    // Ends writing: gives up the open file but keeps the temporary name, so that a worker with
     // thousands of outputs need not hold them all open. False when the content may not have
     // been stored in full.
     bool Finish();
-    // Tells the file that a FlushFileSystem made after its last write succeeded, so Publish
-    // need not flush it on its own.
-    void NoteFlushed() { m_flushed = true; }
 
     // Flushes the content to disk (once) and links it under the final path. NameTaken leaves
     // the temporary in place for another attempt; Published removes the temporary name.
@@ -45,21 +46,23 @@ public:
     // that name exists; a reader sees either the old or the new content, never a mixture.
     PublishResult Replace(const std::filesystem::path& finalPath);
 
-    const std::filesystem::path& TemporaryPath() const { return m_tempPath; }
+    const std::filesystem::path& TemporaryPath() const;
 
 private:
-    PendingFile(int fd, std::filesystem::path tempPath);
-    void Discard();
+    friend class PublishBatch;
+    struct State;  // the open file of the backend, the names and the flush state
+    explicit PendingFile(std::unique_ptr<State> state);
 
-    int m_fd = -1;
-    std::filesystem::path m_tempPath;
-    bool m_flushed = false;
-    bool m_published = false;
+    std::unique_ptr<State> m_state;
 };
 
 // Flushes everything written so far on the file system that holds the folder, the names
 // published into it included: one call covers many finished files.
 bool FlushFileSystem(const std::filesystem::path& folder);
+
+// Flushes the names of a folder (files published into it or removed from it), not their
+// content. False when they may not be on disk.
+bool FlushFolder(const std::filesystem::path& folder);
 
 // Tries nameFor(0), nameFor(1), ... until one is free. nullopt when publishing fails for any
 // other reason than a taken name, or after maxAttempts taken names.
@@ -69,7 +72,8 @@ std::optional<std::filesystem::path> PublishNumbered(
 
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed
-// and published, and only then is the source removed. nullopt leaves the source where it was.
+// and published, and only then is the source removed. nullopt leaves the source where it was
+// and no copy under a new name (a source that cannot be removed takes its copy back).
 std::optional<std::filesystem::path> MoveNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts = 100000);

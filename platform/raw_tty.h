@@ -2,6 +2,7 @@
 // A serial line opened by path in raw mode (8N1, no flow control, no translation), for tools and
 // tests that speak to a device or a simulator without the program's serial port component.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -9,7 +10,7 @@ namespace zep {
 
 class RawTty {
 public:
-    RawTty() = default;
+    RawTty();
     ~RawTty();
     RawTty(RawTty&& other) noexcept;
     RawTty& operator=(RawTty&& other) noexcept;
@@ -18,7 +19,7 @@ public:
 
     // False when the path cannot be opened, is not a terminal or refuses the speed.
     bool Open(const std::string& path, int speed);
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const;
 
     // Takes effect after the output already queued has been sent.
     bool SetSpeed(int speed);
@@ -35,7 +36,8 @@ public:
     void Close();
 
 private:
-    int m_fd = -1;
+    struct Line;  // the backend's open line
+    std::unique_ptr<Line> m_line;
 };
 
 // Standard line speeds in bit/s that the terminal layer knows; other values are refused.

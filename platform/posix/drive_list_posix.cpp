@@ -1,3 +1,4 @@
+// Removable drives on Linux: mountinfo and sysfs, plus the folders listed in ZEPIMPORT_MEDIA_ROOTS.
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "platform/drive_list.h"
+#include "platform/posix/removable_mounts.h"
 
 namespace zep {
 
@@ -85,6 +87,8 @@ void AddOnce(std::vector<std::string>& roots, std::string root) {
 
 }  // namespace
 
+namespace posix {
+
 std::vector<std::string> RemovableMountPoints(std::string_view mountInfo,
                                               const fs::path& sysfsRoot) {
     std::vector<std::string> roots;
@@ -120,12 +124,14 @@ std::vector<std::string> MediaRootsFromList(std::string_view value) {
     return roots;
 }
 
+}  // namespace posix
+
 std::vector<std::string> ListRemovableDriveRoots() {
     std::ifstream in("/proc/self/mountinfo");
     const std::string mountInfo((std::istreambuf_iterator<char>(in)), {});
-    std::vector<std::string> roots = RemovableMountPoints(mountInfo, "/sys");
+    std::vector<std::string> roots = posix::RemovableMountPoints(mountInfo, "/sys");
     if (const char* listed = std::getenv("ZEPIMPORT_MEDIA_ROOTS")) {
-        for (auto& root : MediaRootsFromList(listed)) {
+        for (auto& root : posix::MediaRootsFromList(listed)) {
             AddOnce(roots, std::move(root));
         }
     }

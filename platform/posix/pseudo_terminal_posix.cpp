@@ -1,3 +1,4 @@
+// The master side of a pseudo-terminal on POSIX (posix_openpt), polled for its time-outs.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -36,13 +37,25 @@ PseudoTerminal::~PseudoTerminal() {
     Close();
 }
 
+struct PseudoTerminal::Master {
+    int fd = -1;
+};
+
+PseudoTerminal::PseudoTerminal() : m_master(std::make_unique<Master>()) {}
+
 PseudoTerminal::PseudoTerminal(PseudoTerminal&& other) noexcept
-    : m_master(std::exchange(other.m_master, -1)), m_slavePath(std::move(other.m_slavePath)) {}
+    : m_master(std::make_unique<Master>()), m_slavePath(std::move(other.m_slavePath)) {
+    m_master->fd = std::exchange(other.m_master->fd, -1);
+}
+
+bool PseudoTerminal::IsOpen() const {
+    return m_master->fd >= 0;
+}
 
 PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept {
     if (this != &other) {
         Close();
-        m_master = std::exchange(other.m_master, -1);
+        m_master->fd = std::exchange(other.m_master->fd, -1);
         m_slavePath = std::move(other.m_slavePath);
     }
     return *this;
@@ -78,18 +91,18 @@ bool PseudoTerminal::Open() {
     if (slave >= 0) {
         close(slave);
     }
-    m_master = master;
+    m_master->fd = master;
     m_slavePath = name;
     return true;
 }
 
 int PseudoTerminal::Read(std::span<std::uint8_t> into, int timeoutMs) {
-    if (m_master < 0) {
+    if (m_master->fd < 0) {
         return -1;
     }
-    const short events = PollMaster(m_master, POLLIN, timeoutMs);
+    const short events = PollMaster(m_master->fd, POLLIN, timeoutMs);
     if (events & POLLIN) {
-        const ssize_t count = read(m_master, into.data(), into.size());
+        const ssize_t count = read(m_master->fd, into.data(), into.size());
         if (count > 0) {
             return static_cast<int>(count);
         }
@@ -109,20 +122,20 @@ int PseudoTerminal::Read(std::span<std::uint8_t> into, int timeoutMs) {
 }
 
 int PseudoTerminal::Write(std::span<const std::uint8_t> bytes, int timeoutMs) {
-    if (m_master < 0) {
+    if (m_master->fd < 0) {
         return -1;
     }
     if (bytes.empty()) {
         return 0;
     }
-    const short events = PollMaster(m_master, POLLOUT, timeoutMs);
+    const short events = PollMaster(m_master->fd, POLLOUT, timeoutMs);
     if (events & POLLNVAL) {
         return -1;
     }
     if (!(events & POLLOUT)) {
         return 0;
     }
-    const ssize_t count = write(m_master, bytes.data(), bytes.size());
+    const ssize_t count = write(m_master->fd, bytes.data(), bytes.size());
     if (count < 0) {
         return (errno == EAGAIN || errno == EINTR || errno == EIO) ? 0 : -1;
     }
@@ -131,24 +144,24 @@ int PseudoTerminal::Write(std::span<const std::uint8_t> bytes, int timeoutMs) {
 
 int PseudoTerminal::LineSpeed() const {
     termios settings{};
-    if (m_master < 0 || tcgetattr(m_master, &settings) != 0) {
+    if (m_master->fd < 0 || tcgetattr(m_master->fd, &settings) != 0) {
         return 0;
     }
     return posix::SpeedFromCode(cfgetospeed(&settings));
 }
 
 bool PseudoTerminal::SlaveOpen() const {
-    if (m_master < 0) {
+    if (m_master->fd < 0) {
         return false;
     }
-    return !(PollMaster(m_master, 0, 0) & POLLHUP);
+    return !(PollMaster(m_master->fd, 0, 0) & POLLHUP);
 }
 
 void PseudoTerminal::Discard() {
-    if (m_master < 0) {
+    if (m_master->fd < 0) {
         return;
     }
-    tcflush(m_master, TCIOFLUSH);
+    tcflush(m_master->fd, TCIOFLUSH);
     // What the device end wrote waits in the other side's input queue, which a flush on the
     // master does not reach; and the kernel moves written bytes there from a work queue, so
     // give them a moment to land, then flush that queue from the other side itself.
@@ -161,9 +174,9 @@ void PseudoTerminal::Discard() {
 }
 
 void PseudoTerminal::Close() {
-    if (m_master >= 0) {
-        close(m_master);
-        m_master = -1;
+    if (m_master->fd >= 0) {
+        close(m_master->fd);
+        m_master->fd = -1;
     }
     m_slavePath.clear();
 }

@@ -1,5 +1,10 @@
+// Publishing on POSIX: mkostemps for the temporary, fsync or syncfs for the flushes, a rename
+// that never replaces (or link()) for a publication, rename() for a replacement.
 #include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,12 +12,61 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/publish_batch.h"
+#include "platform/posix/file_mode.h"
 #include "platform/publish_file.h"
-#include "platform/time_base.h"
 
 namespace zep {
 
 namespace fs = std::filesystem;
+
+// The descriptor while the file is written (-1 once finished), the temporary name while it is
+// not published.
+struct PendingFile::State {
+    int fd = -1;
+    fs::path tempPath;
+    bool flushed = false;
+    bool published = false;
+
+    ~State() {
+        CloseDescriptor();
+        if (!tempPath.empty()) {
+            unlink(tempPath.c_str());
+        }
+    }
+    bool CloseDescriptor() {
+        if (fd < 0) {
+            return true;
+        }
+        const int closing = fd;
+        fd = -1;
+        return close(closing) == 0;
+    }
+};
+
+namespace {
+
+int FlushPath(const fs::path& path, int flags) {
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    const int result = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return result;
+}
+
+// Flushes the content once; a finished file has given up its descriptor, and a fresh one
+// flushes the same data.
+bool FlushContent(int fd, const fs::path& tempPath, bool& flushed) {
+    if (!flushed) {
+        const int error = fd >= 0 ? (fsync(fd) == 0 ? 0 : errno) : FlushPath(tempPath, O_RDONLY);
+        flushed = error == 0;
+    }
+    return flushed;
+}
+
+}  // namespace
 
 std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     std::string pattern = (folder / ".zepimport-XXXXXX.tmp").string();
@@ -22,53 +76,28 @@ std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     if (fd < 0) {
         return std::nullopt;
     }
-    fchmod(fd, 0644);
-    return PendingFile(fd, fs::path(name.data()));
+    // mkostemps gives rw-------; the published file gets what the user's umask allows.
+    fchmod(fd, posix::DefaultFileMode());
+    auto state = std::make_unique<State>();
+    state->fd = fd;
+    state->tempPath = fs::path(name.data());
+    return PendingFile(std::move(state));
 }
 
-PendingFile::PendingFile(int fd, fs::path tempPath) : m_fd(fd), m_tempPath(std::move(tempPath)) {}
+PendingFile::PendingFile(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+PendingFile::PendingFile(PendingFile&& other) noexcept = default;
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept = default;
+PendingFile::~PendingFile() = default;
 
-PendingFile::PendingFile(PendingFile&& other) noexcept
-    : m_fd(other.m_fd),
-      m_tempPath(std::move(other.m_tempPath)),
-      m_flushed(other.m_flushed),
-      m_published(other.m_published) {
-    other.m_fd = -1;
-    other.m_tempPath.clear();
-}
-
-PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
-    if (this != &other) {
-        Discard();
-        m_fd = other.m_fd;
-        m_tempPath = std::move(other.m_tempPath);
-        m_flushed = other.m_flushed;
-        m_published = other.m_published;
-        other.m_fd = -1;
-        other.m_tempPath.clear();
-    }
-    return *this;
-}
-
-PendingFile::~PendingFile() {
-    Discard();
-}
-
-void PendingFile::Discard() {
-    if (m_fd >= 0) {
-        close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_tempPath.empty()) {
-        unlink(m_tempPath.c_str());
-        m_tempPath.clear();
-    }
+const fs::path& PendingFile::TemporaryPath() const {
+    static const fs::path kNone;
+    return m_state ? m_state->tempPath : kNone;
 }
 
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
-    while (m_fd >= 0 && done < bytes.size()) {
-        const ssize_t n = write(m_fd, bytes.data() + done, bytes.size() - done);
+    while (m_state && m_state->fd >= 0 && done < bytes.size()) {
+        const ssize_t n = write(m_state->fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -83,32 +112,45 @@ std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     return done;
 }
 
+std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pieces) {
+    std::size_t done = 0;
+    std::size_t next = 0;    // the first piece not yet written in full
+    std::size_t offset = 0;  // bytes of that piece already written
+    std::vector<iovec> vectors;
+    while (m_state && m_state->fd >= 0 && next < pieces.size()) {
+        vectors.clear();
+        for (std::size_t k = next; k < pieces.size() && vectors.size() < IOV_MAX; ++k) {
+            const std::size_t skip = k == next ? offset : 0;
+            vectors.push_back(
+                {const_cast<std::uint8_t*>(pieces[k].data()) + skip, pieces[k].size() - skip});
+        }
+        const ssize_t n = writev(m_state->fd, vectors.data(), static_cast<int>(vectors.size()));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+        // Steps over what was written, whole pieces first.
+        std::size_t left = static_cast<std::size_t>(n);
+        while (next < pieces.size() && left >= pieces[next].size() - offset) {
+            left -= pieces[next].size() - offset;
+            offset = 0;
+            ++next;
+        }
+        offset += left;
+    }
+    return done;
+}
+
 std::size_t PendingFile::Write(std::string_view text) {
     return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 bool PendingFile::Finish() {
-    if (m_fd < 0) {
-        return !m_tempPath.empty();
-    }
-    const int fd = m_fd;
-    m_fd = -1;
-    return close(fd) == 0;
+    return m_state && !m_state->tempPath.empty() && m_state->CloseDescriptor();
 }
-
-namespace {
-
-int FlushPath(const fs::path& path, int flags) {
-    const int fd = open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    const int result = fsync(fd) == 0 ? 0 : errno;
-    close(fd);
-    return result;
-}
-
-}  // namespace
 
 bool FlushFileSystem(const fs::path& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -120,49 +162,67 @@ bool FlushFileSystem(const fs::path& folder) {
     return ok;
 }
 
+bool FlushFolder(const fs::path& folder) {
+    return FlushPath(folder, O_RDONLY | O_DIRECTORY) == 0;
+}
+
+bool PublishBatch::FlushContents() {
+    // The files are closed already; one flush of their file system stores them all, where a
+    // flush per file would wait for the disk once per file.
+    if (m_files.empty() || !FlushFileSystem(m_folder)) {
+        return m_files.empty();
+    }
+    for (auto& file : m_files) {
+        if (file.m_state) {
+            file.m_state->flushed = true;
+        }
+    }
+    return true;
+}
+
 PublishResult PendingFile::Publish(const fs::path& finalPath) {
-    if (m_tempPath.empty() || m_published) {
+    if (!m_state || m_state->tempPath.empty() || m_state->published) {
         return PublishResult::Failed;
     }
-    if (!m_flushed) {
-        // A finished file has given up its descriptor; a fresh one flushes the same data.
-        const int error =
-            m_fd >= 0 ? (fsync(m_fd) == 0 ? 0 : errno) : FlushPath(m_tempPath, O_RDONLY);
-        if (error != 0) {
+    State& state = *m_state;
+    if (!FlushContent(state.fd, state.tempPath, state.flushed)) {
+        return PublishResult::Failed;
+    }
+    // A rename that never replaces moves the name in one step; file systems without it take a
+    // hard link and the removal of the temporary name, which never replaces either.
+    if (renameat2(AT_FDCWD, state.tempPath.c_str(), AT_FDCWD, finalPath.c_str(),
+                  RENAME_NOREPLACE) != 0) {
+        if (errno == EEXIST) {
+            return PublishResult::NameTaken;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
             return PublishResult::Failed;
         }
-        m_flushed = true;
+        if (link(state.tempPath.c_str(), finalPath.c_str()) != 0) {
+            return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
+        }
+        unlink(state.tempPath.c_str());
     }
-    if (link(m_tempPath.c_str(), finalPath.c_str()) != 0) {
-        return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
-    }
-    m_published = true;
-    if (m_fd >= 0) {
-        close(m_fd);
-        m_fd = -1;
-    }
-    unlink(m_tempPath.c_str());
-    m_tempPath.clear();
+    state.published = true;
+    state.CloseDescriptor();
+    state.tempPath.clear();
     return PublishResult::Published;
 }
 
 PublishResult PendingFile::Replace(const fs::path& finalPath) {
-    if (m_fd < 0 || m_published) {
+    if (!m_state || m_state->tempPath.empty() || m_state->published) {
         return PublishResult::Failed;
     }
-    if (!m_flushed) {
-        if (fsync(m_fd) != 0) {
-            return PublishResult::Failed;
-        }
-        m_flushed = true;
-    }
-    if (rename(m_tempPath.c_str(), finalPath.c_str()) != 0) {
+    State& state = *m_state;
+    if (!FlushContent(state.fd, state.tempPath, state.flushed)) {
         return PublishResult::Failed;
     }
-    m_published = true;
-    close(m_fd);
-    m_fd = -1;
-    m_tempPath.clear();
+    if (rename(state.tempPath.c_str(), finalPath.c_str()) != 0) {
+        return PublishResult::Failed;
+    }
+    state.published = true;
+    state.CloseDescriptor();
+    state.tempPath.clear();
     return PublishResult::Published;
 }
 
@@ -220,7 +280,11 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (link(source.c_str(), name.c_str()) == 0) {
-            unlink(source.c_str());
+            // A source that stays would be moved, and so handed on, a second time.
+            if (unlink(source.c_str()) != 0) {
+                unlink(name.c_str());
+                return std::nullopt;
+            }
             return name;
         }
         if (errno == EEXIST) {
@@ -235,8 +299,9 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published) {
-            unlink(source.c_str());
+        if (published && unlink(source.c_str()) != 0) {
+            unlink(published->c_str());
+            return std::nullopt;
         }
         return published;
     }

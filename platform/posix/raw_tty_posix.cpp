@@ -1,3 +1,4 @@
+// A raw serial line on POSIX: termios settings, poll for the time-outs.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,18 +12,30 @@
 
 namespace zep {
 
+struct RawTty::Line {
+    int fd = -1;
+};
+
+RawTty::RawTty() : m_line(std::make_unique<Line>()) {}
+
 RawTty::~RawTty() {
     Close();
 }
 
-RawTty::RawTty(RawTty&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+RawTty::RawTty(RawTty&& other) noexcept : m_line(std::make_unique<Line>()) {
+    m_line->fd = std::exchange(other.m_line->fd, -1);
+}
 
 RawTty& RawTty::operator=(RawTty&& other) noexcept {
     if (this != &other) {
         Close();
-        m_fd = std::exchange(other.m_fd, -1);
+        m_line->fd = std::exchange(other.m_line->fd, -1);
     }
     return *this;
+}
+
+bool RawTty::IsOpen() const {
+    return m_line->fd >= 0;
 }
 
 bool RawTty::Open(const std::string& path, int speed) {
@@ -47,34 +60,34 @@ bool RawTty::Open(const std::string& path, int speed) {
         close(fd);
         return false;
     }
-    m_fd = fd;
+    m_line->fd = fd;
     return true;
 }
 
 bool RawTty::SetSpeed(int speed) {
     const speed_t code = posix::SpeedCode(speed);
     termios settings{};
-    if (m_fd < 0 || code == B0 || tcgetattr(m_fd, &settings) != 0) {
+    if (m_line->fd < 0 || code == B0 || tcgetattr(m_line->fd, &settings) != 0) {
         return false;
     }
     cfsetispeed(&settings, code);
     cfsetospeed(&settings, code);
-    return tcsetattr(m_fd, TCSADRAIN, &settings) == 0;
+    return tcsetattr(m_line->fd, TCSADRAIN, &settings) == 0;
 }
 
 int RawTty::Speed() const {
     termios settings{};
-    if (m_fd < 0 || tcgetattr(m_fd, &settings) != 0) {
+    if (m_line->fd < 0 || tcgetattr(m_line->fd, &settings) != 0) {
         return 0;
     }
     return posix::SpeedFromCode(cfgetospeed(&settings));
 }
 
 int RawTty::Read(std::span<std::uint8_t> into, int timeoutMs) {
-    if (m_fd < 0) {
+    if (m_line->fd < 0) {
         return -1;
     }
-    pollfd entry{m_fd, POLLIN, 0};
+    pollfd entry{m_line->fd, POLLIN, 0};
     int ready = 0;
     do {
         ready = poll(&entry, 1, timeoutMs);
@@ -85,7 +98,7 @@ int RawTty::Read(std::span<std::uint8_t> into, int timeoutMs) {
     if (ready == 0) {
         return 0;
     }
-    const ssize_t count = read(m_fd, into.data(), into.size());
+    const ssize_t count = read(m_line->fd, into.data(), into.size());
     if (count > 0) {
         return static_cast<int>(count);
     }
@@ -99,13 +112,13 @@ int RawTty::Read(std::span<std::uint8_t> into, int timeoutMs) {
 }
 
 int RawTty::Write(std::span<const std::uint8_t> bytes) {
-    if (m_fd < 0) {
+    if (m_line->fd < 0) {
         return -1;
     }
     std::size_t done = 0;
     int stalledMs = 0;  // a reader that takes nothing for this long is not waited for
     while (done < bytes.size() && stalledMs < 5000) {
-        const ssize_t count = write(m_fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t count = write(m_line->fd, bytes.data() + done, bytes.size() - done);
         if (count > 0) {
             done += static_cast<std::size_t>(count);
             stalledMs = 0;
@@ -114,7 +127,7 @@ int RawTty::Write(std::span<const std::uint8_t> bytes) {
         if (count < 0 && errno != EAGAIN && errno != EINTR) {
             return -1;
         }
-        pollfd entry{m_fd, POLLOUT, 0};
+        pollfd entry{m_line->fd, POLLOUT, 0};
         stalledMs += 100;
         if (poll(&entry, 1, 100) < 0 && errno != EINTR) {
             return -1;
@@ -127,15 +140,15 @@ int RawTty::Write(std::span<const std::uint8_t> bytes) {
 }
 
 void RawTty::Discard() {
-    if (m_fd >= 0) {
-        tcflush(m_fd, TCIOFLUSH);
+    if (m_line->fd >= 0) {
+        tcflush(m_line->fd, TCIOFLUSH);
     }
 }
 
 void RawTty::Close() {
-    if (m_fd >= 0) {
-        close(m_fd);
-        m_fd = -1;
+    if (m_line->fd >= 0) {
+        close(m_line->fd);
+        m_line->fd = -1;
     }
 }
 

@@ -27,14 +27,16 @@ TEST(CommandLineTest, OwnOptionsAreRecognised) {
     EXPECT_EQ(ParseCommandLine({"--help"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"-h"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).command, Command::Version);
-    EXPECT_EQ(ParseCommandLine({}).command, Command::Usage);
+    EXPECT_EQ(ParseCommandLine({}).command, Command::Window);
+    const auto window = ParseCommandLine({"--program-dir", "/x"});
+    EXPECT_EQ(window.command, Command::Window);
+    EXPECT_FALSE(window.error);
 }
 
 TEST(CommandLineTest, MistakesAreReported) {
     const std::vector<std::vector<std::string>> mistakes = {
         {"--headless", "--program-dir"},
         {"--headless", "--bogus"},
-        {"--program-dir", "/x"},
         {"--inspect"},
         {"--headless", "--inspect", "a.bia"},
         {"bogus"},
@@ -71,6 +73,20 @@ TEST(CommandLineTest, StatusAndOutputOfEachCommand) {
     std::ostringstream err;
     RunCommandLine(ParseCommandLine({"--version"}), out, err);
     EXPECT_EQ(out.str(), "zepimport " + VersionNumberText(ProgramFileVersion()) + "\n");
+}
+
+TEST(CommandLineTest, WindowRunsWhereItIsBuiltAndOnlyThen) {
+    int runs = 0;
+    const WindowRunner window = [&runs] {
+        ++runs;
+        return 7;
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({}), out, err, window), 7);
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({"--version"}), out, err, window), 0);
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({"--bogus"}), out, err, window), 2);
+    EXPECT_EQ(runs, 1);
 }
 
 TEST(ProgramVersionTest, AboutLineShowsMinorTwoDigitPatchAndTweak) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "app/main_view.h"
 #include "app/subsystems.h"
 #include "core/worker_lock.h"
+#include "platform/autostart.h"
 #include "platform/serial_port.h"
 
 namespace zep::test {
@@ -147,6 +149,7 @@ public:
         convertBusy = &busy;
         saveBin = &keep;
     }
+    void StopConversionAfterFile() override { m_events.push_back("StopConversionAfterFile"); }
     void StopWorkers() override { m_events.push_back("StopWorkers"); }
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort&,
                        WorkerReport& sink) override {
@@ -209,6 +212,19 @@ public:
 
 private:
     Events& m_events;
+};
+
+// The session's autostart entry, held in memory: the program file it names, if any.
+class FakeAutostart final : public Autostart {
+public:
+    bool Query(const std::filesystem::path& programFile) const override {
+        return entry == programFile;
+    }
+    bool Set(const std::filesystem::path& programFile, bool on) override {
+        entry = on ? std::optional(programFile) : std::nullopt;
+        return true;
+    }
+    std::optional<std::filesystem::path> entry;
 };
 
 }  // namespace zep::test

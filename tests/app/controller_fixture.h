@@ -1,9 +1,11 @@
 #pragma once
-// A controller wired to fakes, with its settings file and configuration folder in a fresh
-// temporary folder.
+// A controller wired to fakes, with its settings file in a fresh temporary folder.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "app/main_controller.h"
 #include "tests/app/controller_fakes.h"
@@ -30,7 +32,6 @@ protected:
     }
 
     std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
-    std::filesystem::path ConfigHome() const { return dir / "config"; }
     std::filesystem::path Program() const { return dir / "zepimport"; }
 
     void Start(const std::string& iniText = "", bool startMinimized = false) {
@@ -38,7 +39,11 @@ protected:
             WriteFileText(Ini(), iniText);
         }
         controller = std::make_unique<MainController>(ControllerSetup{
-            view, subsystems, drives, serial, lock, clock, Ini(), Program(), ConfigHome(),
+            view, subsystems, drives, serial, lock, clock, Ini(), Program(), autostart,
+            DispatchValues([this](std::string_view section, std::string_view key) {
+                const auto value = dispatch.find({std::string(section), std::string(key)});
+                return value == dispatch.end() ? std::nullopt : std::optional(value->second);
+            }),
             [this](const std::filesystem::path& file) { helpOpened.push_back(file); }});
         controller->Initialise(startMinimized);
         controller->DeliverMessages();
@@ -77,6 +82,8 @@ protected:
     FakeDrives drives{events};
     FakeSerialPort serial;
     FakeClock clock;
+    FakeAutostart autostart;
+    std::map<std::pair<std::string, std::string>, std::string> dispatch;  // (section, key)
     std::vector<std::filesystem::path> helpOpened;
     std::unique_ptr<MainController> controller;
 };

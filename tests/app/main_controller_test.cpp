@@ -1,5 +1,4 @@
 // Start-up, the port, the worker messages, the options, the guarded exit and closing.
-#include "platform/autostart.h"
 #include "tests/app/controller_fixture.h"
 
 namespace zep::test {
@@ -150,6 +149,23 @@ TEST_F(MainControllerTest, ExitIsRefusedWhileAWorkerOrAConversionIsBusy) {
     EXPECT_TRUE(controller->RequestExit());
 }
 
+// A signal does not wait for a pass over many files: the conversion is asked to stop after
+// the file in hand, but only once no exchange is running (its files still get converted).
+TEST_F(MainControllerTest, ASignalledExitEndsAConversionPassBetweenFiles) {
+    StartWithPort();
+    serial.AddInput("ZEP>");
+    Tick();
+    controller->ConvertBusy() = 1;
+    EXPECT_FALSE(controller->RequestExitBetweenFiles());
+    EXPECT_FALSE(Contains(events, "StopConversionAfterFile"));
+    subsystems.FinishWorker();
+    Tick();
+    EXPECT_FALSE(controller->RequestExitBetweenFiles());
+    EXPECT_TRUE(Contains(events, "StopConversionAfterFile"));
+    controller->ConvertBusy() = 0;  // the pass ended after its file
+    EXPECT_TRUE(controller->RequestExitBetweenFiles());
+}
+
 TEST_F(MainControllerTest, ClosingRunsItsStepsInOrder) {
     StartWithPort();
     controller->OnSystemCommand(SystemCommand::Minimize);
@@ -178,18 +194,18 @@ TEST_F(MainControllerTest, OptionClicksReadTheControlsAndAutostartIsWrittenAtOnc
     view.controls.options.deleteAfter = 1;
     controller->OnOptionClicked(OptionBox::DeleteAfter);
     EXPECT_EQ(controller->CurrentOptions().deleteAfter, 1);
-    EXPECT_FALSE(std::filesystem::exists(AutostartEntryFile(ConfigHome())));
+    EXPECT_EQ(autostart.entry, std::nullopt);
 
     view.controls.options.autoStart = 1;
     controller->OnOptionClicked(OptionBox::AutoStart);
-    EXPECT_TRUE(QueryAutostart(ConfigHome(), Program()));
+    EXPECT_EQ(autostart.entry, Program());
     view.controls.options.autoStart = 0;
     controller->OnOptionClicked(OptionBox::AutoStart);
-    EXPECT_FALSE(std::filesystem::exists(AutostartEntryFile(ConfigHome())));
+    EXPECT_EQ(autostart.entry, std::nullopt);
 }
 
 TEST_F(MainControllerTest, AutostartEntryIsReadWhenTheControllerIsMade) {
-    ASSERT_TRUE(SetAutostart(ConfigHome(), Program(), true));
+    autostart.entry = Program();
     Start();
     EXPECT_EQ(controller->CurrentOptions().autoStart, 1);
     EXPECT_EQ(view.controls.options.autoStart, 1);
@@ -231,9 +247,7 @@ TEST_F(MainControllerTest, HelpOpensTheDispatchSystemsHelpFile) {
     Start();
     controller->OnHelp();
     EXPECT_TRUE(helpOpened.empty());  // no "Path" value
-    std::filesystem::create_directories(ConfigHome() / "Kestrom");
-    WriteFileText(ConfigHome() / "Kestrom" / "Velmora.conf",
-                  "[General]\nPath=/opt/velmora/main.exe\n");
+    dispatch[{"Velmora", "Path"}] = "/opt/velmora/main.exe";
     controller->OnHelp();
     EXPECT_EQ(helpOpened, std::vector<std::filesystem::path>{"/opt/velmora/main.chm"});
 }

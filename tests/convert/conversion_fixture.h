@@ -4,7 +4,10 @@
 // at temporary folders.
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dispatch_values.h"
@@ -67,29 +70,21 @@ inline std::filesystem::path CopyDriver(const std::string& fileName,
     return target;
 }
 
-// A configuration home with the dispatch system's values; empty values are left out.
+// The dispatch system's values; empty values are missing.
 class DispatchSetup {
 public:
     DispatchValues Values(const std::string& drivers, const std::string& import,
                           const std::string& installTo = {}) const {
-        std::filesystem::create_directories(m_home.path() / "Kestrom");
-        std::string velmora = "[General]\n";
-        if (!drivers.empty()) {
-            velmora += "Drivers=" + drivers + "\n";
-        }
-        if (!import.empty()) {
-            velmora += "Import=" + import + "\n";
-        }
-        WriteFileText(m_home.path() / "Kestrom" / "Velmora.conf", velmora);
-        if (!installTo.empty()) {
-            WriteFileText(m_home.path() / "Kestrom" / "Zuvo.conf",
-                          "[General]\nInstallTo=" + installTo + "\n");
-        }
-        return DispatchValues(m_home.path());
+        const std::map<std::pair<std::string, std::string>, std::string> values{
+            {{"Velmora", "Drivers"}, drivers},
+            {{"Velmora", "Import"}, import},
+            {{"Zuvo", "InstallTo"}, installTo}};
+        return DispatchValues([values](std::string_view section, std::string_view key) {
+            const auto value = values.find({std::string(section), std::string(key)});
+            return value == values.end() || value->second.empty() ? std::nullopt
+                                                                  : std::optional(value->second);
+        });
     }
-
-private:
-    TempDir m_home;
 };
 
 }  // namespace zep::test

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
+
 #include "core/crc16.h"
 #include "media/card_file_name.h"
 #include "platform/time_base.h"
@@ -21,15 +24,27 @@ using cardgen::CardRecordSpec;
 using test::ListFiles;
 using test::ReadFileBytes;
 
-// A report that also notes whether every line arrived while the worker held its lock.
+// A report that also notes whether every line arrived while the worker held its lock, and
+// lets a test act on the card at the moment a line or a bar position arrives.
 class LockWatchingReport : public test::RecordingReport {
 public:
     explicit LockWatchingReport(WorkerLock& lock) : m_lock(lock) {}
     void AddLogLines(std::optional<std::string> lower, std::optional<std::string> upper) override {
         allUnderLock = allUnderLock && m_lock.IsHeld();
+        if (upper && onUpper) {
+            onUpper(*upper);
+        }
         RecordingReport::AddLogLines(std::move(lower), std::move(upper));
     }
+    void SetBar1(int position, std::optional<std::string> caption) override {
+        if (onBar1) {
+            onBar1(position);
+        }
+        RecordingReport::SetBar1(position, std::move(caption));
+    }
     bool allUnderLock = true;
+    std::function<void(const std::string&)> onUpper;
+    std::function<void(int)> onBar1;
 
 private:
     WorkerLock& m_lock;
@@ -299,6 +314,109 @@ TEST_F(MediaImport, OutputsOfOneSecondAreNumberedAndAMissingFolderEndsAtOnce) {
     WorkerEnvironment env{report, clock, lock, program};
     MediaImportWorker(params, env);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"$03Импорт данных завершен."}));
+}
+
+// Root ignores permission bits, so a read-only card is stood in for by what refuses writes to
+// root as well: when the step that changes the card comes, the card file is swapped for a
+// folder of the same name (as a card pulled and replaced would leave it). The imported data
+// then stay on the card, and the next insertion would import them again, so each case must
+// report its red line naming the card file; nothing else changes.
+struct CardStaysCase {
+    const char* name;
+    const char* step;  // the line logged just before the card is changed
+    const char* cardFile;
+    const char* failureLine;
+};
+
+class CardStays : public MediaImport, public ::testing::WithParamInterface<CardStaysCase> {};
+
+TEST_P(CardStays, AFailedWriteBackIsReportedNamingTheCardFile) {
+    const CardStaysCase& c = GetParam();
+    CardRecordSpec voided = Spec("9");
+    voided.flags = 0x80;
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), {Payload(10, 1), Payload(11, 2)});
+    if (std::string(c.step) == "Сохранение изменений в файле") {
+        builder.Add(voided);
+    }
+    cardgen::WriteBytes(card / "TESSAL.DAT", builder.Build());
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    report.onUpper = [&](const std::string& line) {
+        if (line == c.step) {
+            fs::remove(card / c.cardFile);
+            fs::create_directories(card / c.cardFile / "in the way");
+        }
+    };
+
+    Run(true);
+
+    const auto lines = Lines();
+    const auto step = std::find(lines.begin(), lines.end(), c.step);
+    ASSERT_NE(step, lines.end());
+    ASSERT_NE(step + 1, lines.end());
+    EXPECT_EQ(*(step + 1), c.failureLine);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind("$04", 0) == 0; }),
+              1);
+    // The outputs are published as ever.
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bin")),
+              Assembled(Spec("1"), {Payload(10, 1), Payload(11, 2)}));
+    EXPECT_TRUE(fs::exists(Output(0, ".bia")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WriteBack, CardStays,
+    ::testing::Values(CardStaysCase{"FlagsNotSaved", "Сохранение изменений в файле", "TESSAL.DAT",
+                                    "$04Ошибка сохранения изменений в файле 'TESSAL.DAT'"},
+                      CardStaysCase{"DatabaseNotDeleted", "Все записи удалены, удаление файла",
+                                    "TESSAL.DAT", "$04Ошибка удаления файла 'TESSAL.DAT'"},
+                      CardStaysCase{"WholeFileNotDeleted", "Удаление файла", "a.zep",
+                                    "$04Ошибка удаления файла 'a.zep'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A crash of the program (the process ends at once) while a card database is imported with
+// deletion leaves either no output or every output complete, and the card as it was.
+TEST_F(MediaImport, ACrashBeforeTheCardIsChangedLeavesItWholeAndTheOutputsWholeOrAbsent) {
+    CardRecordSpec voided = Spec("9");
+    voided.flags = 0x80;
+    const std::vector<Bytes> first = {Payload(10, 1), Payload(11, 2)};
+    const std::vector<Bytes> second = {Payload(12, 3)};
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1"), first).AddArchive(Spec("2"), second).Add(voided);
+    const Bytes database = builder.Build();
+    cardgen::WriteBytes(card / "TESSAL.DAT", database);
+    const auto binaries = [&] {
+        std::vector<std::string> names;
+        for (const auto& name : ListFiles(program)) {
+            if (name.size() > 4 && name.substr(name.size() - 4) == ".bin") {
+                names.push_back(name);
+            }
+        }
+        return names;
+    };
+
+    // Half-way through the entries: nothing is published yet.
+    report.onBar1 = [](int position) {
+        if (position >= 50) {
+            std::_Exit(3);
+        }
+    };
+    EXPECT_EXIT(Run(true), ::testing::ExitedWithCode(3), "");
+    EXPECT_TRUE(binaries().empty());
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
+
+    // Published and on disk, but the flags not yet written back.
+    report.onBar1 = nullptr;
+    report.onUpper = [](const std::string& line) {
+        if (line == "Сохранение изменений в файле") {
+            std::_Exit(3);
+        }
+    };
+    EXPECT_EXIT(Run(true), ::testing::ExitedWithCode(3), "");
+    EXPECT_EQ(binaries().size(), 2u);
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bin")), Assembled(Spec("1"), first));
+    EXPECT_EQ(ReadFileBytes(Output(1, ".bin")), Assembled(Spec("2"), second));
+    EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
 }
 
 TEST(CardFileName, KeysAndLogNames) {

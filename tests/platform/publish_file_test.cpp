@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
+#include "platform/publish_batch.h"
 #include "platform/time_base.h"
 #include "tests/support/temp_dir.h"
 
@@ -64,6 +66,27 @@ TEST(PendingFile, TakenNameKeepsTheTemporaryForTheNextAttempt) {
     EXPECT_EQ(test::ListFiles(dir.path()), (std::vector<std::string>{"a.bia", "b.bia"}));
 }
 
+TEST(PendingFile, PiecesAreWrittenInOrderHoweverManyThereAre) {
+    test::TempDir dir;
+    // More pieces than one system call takes, empty ones among them.
+    std::vector<std::vector<std::uint8_t>> pieces;
+    std::string expected;
+    for (int k = 0; k < 3000; ++k) {
+        std::vector<std::uint8_t> piece(static_cast<std::size_t>(k % 7), 0);
+        for (auto& byte : piece) {
+            byte = static_cast<std::uint8_t>('a' + k % 26);
+            expected.push_back(static_cast<char>(byte));
+        }
+        pieces.push_back(std::move(piece));
+    }
+    const std::vector<std::span<const std::uint8_t>> views(pieces.begin(), pieces.end());
+    auto pending = PendingFile::Create(dir.path());
+    ASSERT_TRUE(pending.has_value());
+    EXPECT_EQ(pending->Write(views), expected.size());
+    ASSERT_EQ(pending->Publish(dir / "out.bin"), PublishResult::Published);
+    EXPECT_EQ(test::ReadFileText(dir / "out.bin"), expected);
+}
+
 TEST(PendingFile, UnpublishedTemporaryIsRemovedWithItsOwner) {
     test::TempDir dir;
     {
@@ -105,6 +128,30 @@ TEST(PendingFile, ReplaceOverwritesAnExistingFileWhole) {
     EXPECT_EQ(pending.Replace(dir / "zepimport.ini"), PublishResult::Published);
     EXPECT_EQ(test::ReadFileText(dir / "zepimport.ini"), "new");
     EXPECT_EQ(test::ListFiles(dir.path()), std::vector<std::string>{"zepimport.ini"});
+}
+
+TEST(PublishBatch, FinishedFilesAreFlushedTogetherThenPublishedWhole) {
+    test::TempDir dir;
+    PublishBatch batch(dir.path());
+    EXPECT_TRUE(batch.FlushContents());  // nothing to flush
+    for (const char* content : {"first", "second", "third"}) {
+        auto pending = PendingWith(dir.path(), content);
+        ASSERT_TRUE(pending.Finish());
+        batch.Add(std::move(pending));
+    }
+    ASSERT_EQ(batch.Size(), 3u);
+    EXPECT_TRUE(batch.FlushContents());
+    EXPECT_EQ(batch.File(1).Publish(dir / "b.bin"), PublishResult::Published);
+    EXPECT_EQ(batch.File(0).Publish(dir / "b.bin"), PublishResult::NameTaken);
+    EXPECT_EQ(batch.File(0).Publish(dir / "a.bin"), PublishResult::Published);
+    EXPECT_TRUE(batch.FlushNames());
+    EXPECT_EQ(test::ReadFileText(dir / "a.bin"), "first");
+    EXPECT_EQ(test::ReadFileText(dir / "b.bin"), "second");
+    // The file never published goes with the batch.
+    EXPECT_EQ(test::ListFiles(dir.path()).size(), 3u);
+    { PublishBatch gone = std::move(batch); }
+    EXPECT_EQ(test::ListFiles(dir.path()), (std::vector<std::string>{"a.bin", "b.bin"}));
+    EXPECT_FALSE(PublishBatch(dir / "missing").FlushNames());
 }
 
 TEST(PublishNumbered, TakesTheFirstFreeAttemptNumber) {
