@@ -111,8 +111,8 @@ void WindowTest::Start(const std::string& iniText, int showCommand) {
         GetModuleHandleW(nullptr), showCommand,
         [this](const std::string& folder) { return preview(folder); });
     controller = std::make_unique<MainController>(ControllerSetup{
-        *dialog, subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport.exe",
-        dir / "config", [](const std::filesystem::path&) {}});
+        *dialog, subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport.exe", autostart,
+        DispatchValues{}, [](const std::filesystem::path&) {}});
     ASSERT_TRUE(dialog->Create(*controller, clock));
     Pump();
 }

@@ -63,6 +63,7 @@ protected:
     FakeDrives drives{events};
     FakeSerialPort serial;
     FakeClock clock;
+    FakeAutostart autostart;
     std::vector<std::string> previews;
     // The preview's runner; by default the real preview dialog over the layout file in `dir`.
     win32::PreviewRunner preview;

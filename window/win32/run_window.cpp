@@ -8,8 +8,10 @@
 #include "app/worker_threads.h"
 #include "core/clock.h"
 #include "core/worker_lock.h"
-#include "platform/config_home.h"
+#include "platform/autostart.h"
 #include "platform/desktop_open.h"
+#include "platform/dispatch_values.h"
+#include "platform/folder_lock.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 #include "ui/preview_template.h"
@@ -22,6 +24,11 @@ namespace zep::win32 {
 namespace {
 
 constexpr const char* kTimeZoneError = "Ошибка инициализации временной зоны!";
+// As the service says it on its error stream.
+std::string FolderInUse(const std::filesystem::path& folder) {
+    return "zepimport: the program folder " + folder.string() +
+           " is in use by another running zepimport; not started";
+}
 
 }  // namespace
 
@@ -46,14 +53,23 @@ int RunWindow(int showCommand) {
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const auto programFile = ProgramFile();
-    const auto layoutFile = ProgramFolder() / kListLayoutFileName;
-    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), ProgramFolder());
-    MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& folder) {
-        return PreviewDialog(instance, folder, layoutFile).Run();
+    // Held until the window has closed: a second instance would convert the same raw files.
+    const auto folder = programFile.parent_path();
+    const auto folderLock = FolderLock::Acquire(folder);
+    if (folderLock.GetState() == FolderLock::State::InUse) {
+        MessageBoxW(nullptr, Widen(FolderInUse(folder)).c_str(), nullptr, MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    const auto layoutFile = folder / kListLayoutFileName;
+    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
+    MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& cardFolder) {
+        return PreviewDialog(instance, cardFolder, layoutFile).Run();
     });
+    const auto autostart = CreateSessionAutostart();
     MainController controller({dialog, *parts.subsystems, *parts.drives, *parts.serial,
                                g_workerLock, DefaultClock(), SettingsFileFor(programFile),
-                               programFile, ConfigHome(), OpenWithDesktop});
+                               programFile, *autostart, DispatchValues::Installed(),
+                               OpenWithDesktop});
     if (!dialog.Create(controller, DefaultClock())) {
         return 1;
     }
