@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev python3 procps qt6-base-dev
           # The Debian package and its test: dpkg-shlibdeps, file, setpriv.
-          dpkg-dev file fakeroot util-linux)
+          dpkg-dev file fakeroot util-linux
+          # The Windows window's tests under Wine run on a virtual display (xvfb-run).
+          xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
