@@ -1,46 +1,126 @@
+// Reads the program's arguments and runs the window, the headless service, the inspection, the
+// help or the version they ask for.
 #include "app/command_line.h"
 
-#include <algorithm>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "app/headless.h"
+#include "app/inspect.h"
+#include "app/program_version.h"
+#include "platform/program_path.h"
 
 namespace zep {
 
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments) {
-    // The inspect command has its own handling, --program-dir included.
-    if (std::find(arguments.begin(), arguments.end(), "--inspect") != arguments.end()) {
-        return std::nullopt;
+namespace {
+
+constexpr const char* kUsage =
+    "usage: zepimport [--program-dir DIR]\n"
+    "       zepimport [--program-dir DIR] --headless\n"
+    "       zepimport [--program-dir DIR] --inspect FILE...\n"
+    "       zepimport --help | --version\n"
+    "\n"
+    "  (no option)        open the window.\n"
+    "  --headless         run without a window: poll the COM port and the removable\n"
+    "                     drives, import and convert; log lines go to standard output.\n"
+    "                     SIGINT or SIGTERM ends the program as soon as it is idle.\n"
+    "  --program-dir DIR  use DIR as the program folder (raw files, settings file)\n"
+    "                     instead of the folder of the executable.\n"
+    "  --inspect FILE...  describe raw files, card files and card databases.\n";
+
+constexpr std::string_view kProgramDirJoined = "--program-dir=";
+
+void Fail(CommandLine& line, std::string error) {
+    if (!line.error) {
+        line.error = std::move(error);
     }
+}
+
+void Choose(CommandLine& line, Command command) {
+    if (line.command == Command::Window) {
+        line.command = command;
+    } else if (line.command != command) {
+        Fail(line, "choose one of --headless and --inspect");
+    }
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    bool ours = false;
+    bool help = false;
+    bool version = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--headless") {
-            line.headless = true;
+            Choose(line, Command::Headless);
         } else if (argument == "--help" || argument == "-h") {
-            line.help = true;
+            help = true;
         } else if (argument == "--version") {
-            line.version = true;
+            version = true;
         } else if (argument == "--program-dir") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-                line.error = "--program-dir needs a folder";
+                Fail(line, "--program-dir needs a folder");
             } else {
                 line.programDir = arguments[++i];
             }
-        } else if (argument.rfind("--program-dir=", 0) == 0 && argument.size() > 14) {
-            line.programDir = argument.substr(14);
-        } else if (!ours && i == 0) {
-            return std::nullopt;
+        } else if (argument.starts_with(kProgramDirJoined) &&
+                   argument.size() > kProgramDirJoined.size()) {
+            line.programDir = argument.substr(kProgramDirJoined.size());
+        } else if (argument == "--inspect") {
+            Choose(line, Command::Inspect);
+            line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                              arguments.end());
+            if (line.files.empty()) {
+                Fail(line, "--inspect needs a file");
+            }
+            break;
         } else {
-            line.error = "unknown argument " + argument;
+            Fail(line, "unknown argument " + argument);
         }
-        ours = true;
     }
-    if (!ours) {
-        return std::nullopt;
-    }
-    if (!line.error && !line.headless && !line.help && !line.version) {
-        line.error = "--program-dir goes with --headless";
+    if (help) {
+        line.command = Command::Help;
+    } else if (version) {
+        line.command = Command::Version;
     }
     return line;
+}
+
+int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
+                   const WindowRunner& runWindow) {
+    if (line.error) {
+        err << "zepimport: " << *line.error << "\n" << kUsage;
+        return 2;
+    }
+    if (line.command == Command::Help) {
+        out << kUsage;
+        return 0;
+    }
+    if (line.command == Command::Version) {
+        out << "zepimport " << VersionNumberText(ProgramFileVersion()) << "\n";
+        return 0;
+    }
+    if (line.command == Command::Window && !runWindow) {
+        err << "zepimport: built without the window\n" << kUsage;
+        return 2;
+    }
+    if (line.programDir) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(*line.programDir, error)) {
+            err << "zepimport: --program-dir: no such folder: " << *line.programDir << "\n";
+            return 2;
+        }
+        SetProgramDirOverride(*line.programDir);
+    }
+    if (line.command == Command::Inspect) {
+        return RunInspect(line.files, out);
+    }
+    if (line.command == Command::Window) {
+        return runWindow();
+    }
+    return RunHeadless();
 }
 
 }  // namespace zep

@@ -1,24 +1,40 @@
 #pragma once
-// The program's own options: --headless, --program-dir DIR, --help, --version.
+// The program's command line: the one place that reads the arguments, runs what they ask for,
+// and holds the usage text.
+#include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace zep {
 
-struct CommandLine {
-    bool headless = false;
-    bool help = false;
-    bool version = false;
-    std::optional<std::string> programDir;
-    std::optional<std::string> error;  // what was wrong with the arguments
+enum class Command {
+    Window,    // nothing asked for (a program folder at most): the desktop window
+    Help,      // --help, -h
+    Version,   // --version
+    Headless,  // --headless
+    Inspect,   // --inspect FILE...
 };
 
-// nullopt when the arguments are not ours (another command of the program handles them).
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments);
+struct CommandLine {
+    Command command = Command::Window;
+    std::optional<std::string> programDir;  // --program-dir DIR, --program-dir=DIR
+    std::vector<std::string> files;         // the files to inspect
+    std::optional<std::string> error;       // what was wrong with the arguments
+};
 
-// Runs the parsed options; returns the process exit status, or nullopt when the arguments are
-// not ours.
-std::optional<int> RunCommandLine(int argc, char** argv);
+// A mistake wins over everything; then --help, then --version, over --headless and --inspect.
+// Everything after --inspect is a file to inspect.
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The desktop front end; returns the process exit status.
+using WindowRunner = std::function<int()>;
+
+// Carries out the parsed command; returns the process exit status (2 for a usage error). In a
+// build without the window (no runner) the window command prints the usage text on the error
+// stream, status 2.
+int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
+                   const WindowRunner& runWindow = {});
 
 }  // namespace zep

@@ -1,9 +1,11 @@
+// The headless mode's window: log lines to standard output, whole and in order.
 #include "app/console_view.h"
 
 #include <algorithm>
 #include <array>
 
 #include "app/log_text.h"
+#include "app/visible_text.h"
 
 namespace zep {
 
@@ -32,12 +34,12 @@ std::string AnsiColours(const LogSegment& segment) {
 std::string FormatConsoleLine(Pane pane, std::string_view line, bool ansiColours) {
     std::string text = pane == Pane::Lower ? kLowerPaneMark : "";
     if (!ansiColours) {
-        return text + StripColourCodes(line);
+        return text + ShowControlCharacters(StripColourCodes(line));
     }
     bool coloured = false;
     for (const auto& segment : SplitLogLine(line)) {
         text += AnsiColours(segment);
-        text += segment.text;
+        text += ShowControlCharacters(segment.text);
         coloured = true;
     }
     if (coloured) {
@@ -50,8 +52,7 @@ ConsoleView::ConsoleView(std::ostream& out, std::ostream& errors, bool ansiColou
     : m_out(out), m_errors(errors), m_ansiColours(ansiColours) {}
 
 void ConsoleView::AddLine(Pane pane, const std::string& line) {
-    std::lock_guard guard(m_mutex);
-    m_out << FormatConsoleLine(pane, line, m_ansiColours) << '\n' << std::flush;
+    WriteWhole(m_out, FormatConsoleLine(pane, line, m_ansiColours));
 }
 
 void ConsoleView::FillPortSelector(const std::vector<int>& ports, int selectedPort) {
@@ -60,8 +61,20 @@ void ConsoleView::FillPortSelector(const std::vector<int>& ports, int selectedPo
 }
 
 void ConsoleView::ShowError(const std::string& text) {
+    WriteWhole(m_errors, text);
+}
+
+void ConsoleView::WriteWhole(std::ostream& stream, std::string line) {
+    // One write per line: a journal or a pipe read by lines never sees the halves of two.
+    line += '\n';
     std::lock_guard guard(m_mutex);
-    m_errors << text << '\n' << std::flush;
+    // Once an output has failed (its reader gone) nothing more is written to it; the service
+    // goes on with its work all the same.
+    if (!stream) {
+        return;
+    }
+    stream.write(line.data(), static_cast<std::streamsize>(line.size()));
+    stream.flush();
 }
 
 }  // namespace zep

@@ -4,6 +4,7 @@
 // controls are kept in memory only; the preview is never shown (everything is imported).
 #include <mutex>
 #include <ostream>
+#include <string>
 
 #include "app/main_view.h"
 
@@ -36,6 +37,8 @@ public:
     void ShowError(const std::string& text) override;
 
 private:
+    void WriteWhole(std::ostream& stream, std::string line);
+
     std::mutex m_mutex;
     std::ostream& m_out;
     std::ostream& m_errors;

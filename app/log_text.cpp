@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/number_text.h"
+
 namespace zep {
 
 namespace {
@@ -10,39 +12,63 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Decimal value as atoi reads it: leading digits only, anything else gives 0.
-int LeadingNumber(std::string_view digits) {
-    int value = 0;
-    for (const char c : digits) {
-        if (!IsDigit(c)) {
-            break;
-        }
-        value = value * 10 + (c - '0');
+// Bytes of a number of "one or two characters": two when a second character exists and is a
+// digit, else one (none when the text is empty).
+std::size_t NumberLength(std::string_view text) {
+    if (text.empty()) {
+        return 0;
     }
-    return value;
+    const std::size_t first = Utf8CharLength(text, 0);
+    return first < text.size() && IsDigit(text[first]) ? first + 1 : first;
 }
-
-// One or two characters: two when at least two are there and the second is a digit.
-std::size_t NumberWidth(std::string_view from) {
-    return from.size() >= 2 && IsDigit(from[1]) ? 2 : 1;
-}
-
 }  // namespace
 
-ColourCode ReadColourCode(std::string_view rest) {
-    const std::string_view r = rest.substr(1);
-    if (r.empty()) {
-        return {};
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 1;
+    if (lead >= 0xF0) {
+        length = 4;
+    } else if (lead >= 0xE0) {
+        length = 3;
+    } else if (lead >= 0xC0) {
+        length = 2;
     }
-    const auto comma = r.find(',');
-    if (comma == 1 || (comma == 2 && IsDigit(r[1]))) {
-        const std::string_view after = r.substr(comma + 1);
-        const std::size_t width = after.empty() ? 0 : NumberWidth(after);
-        return {1 + comma + 1 + width, LeadingNumber(r.substr(0, comma)),
-                LeadingNumber(after.substr(0, width))};
+    std::size_t i = 1;
+    while (i < length && pos + i < text.size() &&
+           (static_cast<unsigned char>(text[pos + i]) & 0xC0) == 0x80) {
+        ++i;
     }
-    const std::size_t width = NumberWidth(r);
-    return {1 + width, LeadingNumber(r.substr(0, width)), std::nullopt};
+    return i;
+}
+
+ColourCode ReadColourCode(std::string_view code) {
+    ColourCode result;
+    const std::string_view rest = code.substr(1);
+    if (rest.empty()) {
+        return result;
+    }
+    // Two numbers when the first comma follows one character, or two whose second is a digit.
+    const std::size_t first = Utf8CharLength(rest, 0);
+    std::size_t comma = std::string_view::npos;
+    if (rest[0] != ',' && first < rest.size()) {
+        if (rest[first] == ',') {
+            comma = first;
+        } else if (IsDigit(rest[first]) && first + 1 < rest.size() && rest[first + 1] == ',') {
+            comma = first + 1;
+        }
+    }
+    if (comma == std::string_view::npos) {
+        const std::size_t length = NumberLength(rest);
+        result.text = ParseDecimalAs<int>(rest.substr(0, length));
+        result.length = 1 + length;
+        return result;
+    }
+    const std::string_view after = rest.substr(comma + 1);
+    const std::size_t backLength = NumberLength(after);
+    result.text = ParseDecimalAs<int>(rest.substr(0, comma));
+    result.background = ParseDecimalAs<int>(after.substr(0, backLength));
+    result.length = 1 + comma + 1 + backLength;
+    return result;
 }
 
 std::vector<LogSegment> SplitLogLine(std::string_view line) {

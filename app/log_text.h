@@ -16,8 +16,13 @@ struct ColourCode {
     std::optional<int> background;  // only codes with two numbers set it
 };
 
-// Reads the code at the start of rest, which begins with "$".
-ColourCode ReadColourCode(std::string_view rest);
+// Reads the code at the start of `code`, which must begin with "$". The numbers are as written
+// (they may lie outside the colour table); the one or two characters of a number are whole
+// characters of the UTF-8 text, so a code never splits a letter and never reaches past the text.
+ColourCode ReadColourCode(std::string_view code);
+
+// Bytes of the UTF-8 character starting at `pos` (1 for a stray byte), never past the text.
+std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
 
 struct LogSegment {
     std::string text;

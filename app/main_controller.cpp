@@ -16,6 +16,9 @@ template <class... Handlers>
 struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
+// Clang before 17 does not deduce aggregate template arguments on its own.
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 }  // namespace
 
@@ -53,6 +56,9 @@ void MainController::Initialise(bool startMinimized) {
 
 void MainController::LoadSettings() {
     ClosePort();
+    if (const auto setAside = SetAsideForeignSettings(m_iniPath)) {
+        AddLine(*setAside);
+    }
     StoredSettings stored;
     ExchangeSettings(SettingsDirection::Load, m_iniPath, stored);
     stored.options.autoStart = m_options.autoStart;
@@ -64,13 +70,17 @@ void MainController::LoadSettings() {
     OpenPort();
 }
 
-void MainController::SaveSettings() {
+bool MainController::SaveSettings() {
     ReadOptions();
     StoredSettings stored;
     stored.options = m_options;
     stored.saveBin = m_saveBin.load() ? 1 : 0;
     stored.port = m_configuredPort;
-    ExchangeSettings(SettingsDirection::Save, m_iniPath, stored);
+    if (!ExchangeSettings(SettingsDirection::Save, m_iniPath, stored)) {
+        AddLine(SettingsNotSavedLine(m_iniPath));
+        return false;
+    }
+    return true;
 }
 
 // Reads the check boxes into the members. The port member follows the selector only when the
@@ -96,6 +106,11 @@ void MainController::ListPorts() {
     for (int number = list.Next(-1); number != 0; number = list.Next(-1)) {
         ports.push_back(number);
     }
+    // Refilled only when adapters came or went: a refill would drop the user's open drop-down.
+    if (m_listedPorts == ports) {
+        return;
+    }
+    m_listedPorts = ports;
     // The configured port stays selected when it could not be opened, so that a port that was
     // busy at start-up is not dropped from the settings at exit.
     m_view.FillPortSelector(ports, m_configuredPort);
@@ -214,20 +229,28 @@ bool MainController::RequestExit() {
     return !m_workerBusy && m_convertBusy.load() == 0;
 }
 
-void MainController::Close() {
+bool MainController::RequestExitBetweenFiles() {
+    if (!m_workerBusy && m_convertBusy.load() != 0) {
+        m_subsystems.StopConversionAfterFile();
+    }
+    return RequestExit();
+}
+
+bool MainController::Close() {
     if (m_closed) {
-        return;
+        return m_settingsSaved;
     }
     m_closed = true;
     m_inTray = false;
     m_view.SetTrayIcon(false, m_tooltip);
-    SaveSettings();
+    m_settingsSaved = SaveSettings();
     m_subsystems.TessalClose(m_serial, m_messages);
     ClosePort();
     // Drivers are used by the conversion, so it stops before they go.
     m_subsystems.StopWorkers();
     m_subsystems.UnloadDrivers();
     DeliverMessages();
+    return m_settingsSaved;
 }
 
 }  // namespace zep

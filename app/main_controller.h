@@ -77,9 +77,13 @@ public:
 
     // Accepted only while no worker and no conversion pass is busy.
     bool RequestExit();
+    // The exit a signal asks for, repeated until accepted: as RequestExit, but once no worker
+    // is busy a conversion pass is ended after the file in hand instead of being waited for.
+    bool RequestExitBetweenFiles();
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
-    // port closed, workers stopped, drivers unloaded.
-    void Close();
+    // port closed, workers stopped, drivers unloaded. False when the settings could not be
+    // saved (the log says so); every other step runs all the same.
+    bool Close();
 
     // State, for the front ends.
     int Port() const { return m_port; }
@@ -94,12 +98,17 @@ public:
 private:
     // Settings and data exchange.
     void LoadSettings();
-    void SaveSettings();
+    bool SaveSettings();
     bool ReadOptions();
     void ListPorts();
     // Port.
-    void OpenPort();
+    enum class OpenFailure { Logged, Silent };
+    void OpenPort(OpenFailure failure = OpenFailure::Logged);
+    const char* SetUpPort();
     void ClosePort();
+    // Adapters that come and go.
+    void DropVanishedPort();
+    void FollowAdapters();
     void SetTooltip(std::string tooltip);
     // Tray.
     void PostMinimize();
@@ -128,8 +137,9 @@ private:
     MessageQueue m_messages;
 
     Options m_options;
-    int m_port = 0;            // the open port; 0 = none
-    int m_configuredPort = 0;  // the port the settings name, open or not
+    int m_port = 0;                                 // the open port; 0 = none
+    int m_configuredPort = 0;                       // the port the settings name, open or not
+    std::optional<std::vector<int>> m_listedPorts;  // what the port selector offers
     std::atomic<bool> m_saveBin{false};
     std::atomic<int> m_convertBusy{0};
     std::string m_tooltip;
@@ -146,6 +156,7 @@ private:
     PromptMatcher m_matcher;
 
     bool m_closed = false;
+    bool m_settingsSaved = false;
 };
 
 }  // namespace zep

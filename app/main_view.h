@@ -46,7 +46,8 @@ public:
     virtual void SetBarCaption(int bar, const std::string& caption) = 0;
 
     // The port selector: its entries "COM<n>", the entry selected (none when the port is not
-    // listed), and whether the user may change it.
+    // listed), and whether the user may change it. Filled at start and again, while no worker
+    // runs, whenever the ports present have changed.
     virtual void FillPortSelector(const std::vector<int>& ports, int selectedPort) = 0;
     virtual void EnablePortSelector(bool enabled) = 0;
 

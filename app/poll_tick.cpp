@@ -1,5 +1,6 @@
 // The one-second poll: when no worker runs it looks for a newly inserted card first, then for
-// a device prompt on the open port, and starts the matching worker.
+// a device prompt on the open port, and starts the matching worker. It also opens and closes
+// the port, and follows adapters that are plugged or pulled while the program runs.
 #include "app/main_controller.h"
 #include "platform/folder_access.h"
 #include "platform/time_base.h"
@@ -11,10 +12,9 @@ namespace {
 constexpr int kRescanEveryTicks = 5;
 constexpr std::uint8_t kProbeByte = 0x3F;  // "?"
 constexpr int kClearToSend = 0x01;
-constexpr int kRateCode9600 = 12;
-constexpr int kMode8N1 = 3;
 constexpr int kNoFlowControl = 0;
 constexpr int kZepSlot = static_cast<int>(Exchange::Zep);
+constexpr const char* kPortNotOpenTooltip = "ZEP Импорт (COM-порт не окрыт)";
 
 }  // namespace
 
@@ -38,8 +38,10 @@ void MainController::PollTick() {
     m_view.SetBarPosition(1, 0);
     m_view.SetBarCaption(1, "");
     EndFinishedWorker();
+    DropVanishedPort();
     if (m_tickCounter >= kRescanEveryTicks) {
         RescanDrives();
+        FollowAdapters();
         m_tickCounter = 0;
     }
     if (!StartCardImportIfNew()) {
@@ -132,24 +134,38 @@ void MainController::StartExchange(int slot) {
 
 // --- Port -----------------------------------------------------------------------------------
 
-void MainController::OpenPort() {
+void MainController::OpenPort(OpenFailure failure) {
     if (m_port != 0) {
-        if (m_serial.PortOpen(m_port) != 0) {
-            AddLine("$04Ошибка открытия COM-порта.");
-        } else if (m_serial.PortSetLineParams(m_port, kRateCode9600, kMode8N1) != 0 ||
-                   m_serial.PortSetFlowControl(m_port, kNoFlowControl) != 0 ||
-                   m_serial.PortSetReadTimeouts(m_port, kNeverWait, 1) != 0) {
-            AddLine("$04Ошибка установки параметров COM-порта.");
-            // Not left open: the device would stay taken by a port nobody polls.
-            m_serial.PortClose(m_port);
-        } else {
+        const char* const error = SetUpPort();
+        if (error == nullptr) {
             AddLine("COM-порт открыт, ожидание сеанса связи с ZEP ...");
             SetTooltip("ZEP Импорт (COM" + std::to_string(m_port) + ")");
             return;
         }
+        if (failure == OpenFailure::Silent) {
+            // A repeated attempt: the line and the tooltip already say the port is not open.
+            m_port = 0;
+            return;
+        }
+        AddLine(error);
     }
-    SetTooltip("ZEP Импорт (COM-порт не окрыт)");
+    SetTooltip(kPortNotOpenTooltip);
     m_port = 0;
+}
+
+// Opens m_port with the idle line settings; the error line, or nullptr when it is open.
+const char* MainController::SetUpPort() {
+    if (m_serial.PortOpen(m_port) != 0) {
+        return "$04Ошибка открытия COM-порта.";
+    }
+    if (m_serial.PortSetLineParams(m_port, kRateCode9600, kMode8N1) != 0 ||
+        m_serial.PortSetFlowControl(m_port, kNoFlowControl) != 0 ||
+        m_serial.PortSetReadTimeouts(m_port, kNeverWait, 1) != 0) {
+        // Not left open: the device would stay taken by a port nobody polls.
+        m_serial.PortClose(m_port);
+        return "$04Ошибка установки параметров COM-порта.";
+    }
+    return nullptr;
 }
 
 void MainController::ClosePort() {
@@ -157,6 +173,33 @@ void MainController::ClosePort() {
         m_serial.PortClose(m_port);
     }
     m_port = 0;
+}
+
+// --- Adapters that come and go --------------------------------------------------------------
+
+// An unplugged adapter never delivers again: the port is closed at once, and the configured
+// port is tried again at each rescan until the adapter is back.
+void MainController::DropVanishedPort() {
+    if (m_port == 0 || !m_serial.PortGone(m_port)) {
+        return;
+    }
+    ClosePort();
+    // Whatever comes back is a fresh device: no half-matched prompt, no served ZEP adapter.
+    m_matcher = PromptMatcher{};
+    m_zepServed = false;
+    AddLine("$04COM-порт отключен, ожидание подключения ...");
+    SetTooltip(kPortNotOpenTooltip);
+}
+
+// Runs at the drive rescan, so only while no worker is busy: the selector offers the adapters
+// present now, and a configured port that is not open is tried again without a line until
+// it opens.
+void MainController::FollowAdapters() {
+    ListPorts();
+    if (m_port == 0 && m_configuredPort != 0) {
+        m_port = m_configuredPort;
+        OpenPort(OpenFailure::Silent);
+    }
 }
 
 void MainController::SetTooltip(std::string tooltip) {

@@ -1,9 +1,9 @@
 #include "app/profile_settings.h"
 
-#include <climits>
 #include <cstdio>
 #include <system_error>
 
+#include "core/number_text.h"
 #include "core/path_text.h"
 #include "platform/ini_document.h"
 #include "platform/program_path.h"
@@ -31,30 +31,6 @@ std::string FormatInt(int value) {
 }
 
 }  // namespace
-
-int ParseIntLikeAtoi(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate toward the sign's side so that INT_MIN itself is reachable.
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        return static_cast<int>(-value);
-    }
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
 
 fs::path ProfileSettings::ResolvePath(std::string_view file, bool moduleDirectory,
                                       const fs::path& programFile,
@@ -95,24 +71,24 @@ std::string ProfileSettings::ReadText(std::string_view key, std::string_view def
 
 int ProfileSettings::ReadInt(std::string_view key, int defaultValue,
                              std::optional<std::string_view> section) {
-    return ParseIntLikeAtoi(ReadText(key, FormatInt(defaultValue), section));
+    return ParseDecimalAs<int>(ReadText(key, FormatInt(defaultValue), section));
 }
 
-void ProfileSettings::WriteInt(std::string_view key, int value,
+bool ProfileSettings::WriteInt(std::string_view key, int value,
                                std::optional<std::string_view> section) {
     SelectSection(section);
     auto document = IniDocument::Load(m_file);
     document.Set(m_section, key, FormatInt(value));
-    document.Save(m_file);
+    return document.Save(m_file);
 }
 
-void ProfileSettings::ExchangeInt(bool saving, int& value, std::string_view key,
+bool ProfileSettings::ExchangeInt(bool saving, int& value, std::string_view key,
                                   std::optional<std::string_view> section, int defaultValue) {
     if (saving) {
-        WriteInt(key, value, section);
-    } else {
-        value = ReadInt(key, defaultValue, section);
+        return WriteInt(key, value, section);
     }
+    value = ReadInt(key, defaultValue, section);
+    return true;
 }
 
 }  // namespace zep

@@ -33,11 +33,11 @@ public:
     // else gives 0.
     int ReadInt(std::string_view key, int defaultValue,
                 std::optional<std::string_view> section = std::nullopt);
-    // Writes "%d" of the value. A file that cannot be written is not reported.
-    void WriteInt(std::string_view key, int value,
+    // Writes "%d" of the value; false when the file could not be written.
+    bool WriteInt(std::string_view key, int value,
                   std::optional<std::string_view> section = std::nullopt);
-    // Loads the value (saving == false) or saves it (saving == true).
-    void ExchangeInt(bool saving, int& value, std::string_view key,
+    // Loads the value (saving == false) or saves it (saving == true); false when saving failed.
+    bool ExchangeInt(bool saving, int& value, std::string_view key,
                      std::optional<std::string_view> section = std::nullopt, int defaultValue = 0);
 
     const std::filesystem::path& File() const { return m_file; }
@@ -51,8 +51,5 @@ private:
     std::filesystem::path m_file;
     std::string m_section;
 };
-
-// Integer conversion with the rules of atoi; values beyond the int range saturate.
-int ParseIntLikeAtoi(std::string_view text);
 
 }  // namespace zep

@@ -1,6 +1,6 @@
 #pragma once
-// The COM port numbers offered in the port selector: read once, ascending, at most 255,
-// handed out one by one.
+// The COM port numbers offered in the port selector: one reading of the ports present,
+// ascending, at most 255, handed out one by one.
 #include <array>
 #include <functional>
 #include <optional>

@@ -24,6 +24,9 @@ public:
 
     virtual void StartConversion(WorkerReport& report, std::atomic<int>& convertBusy,
                                  const std::atomic<bool>& saveBin) = 0;
+    // Asks the conversion to end after the file in hand, without waiting; its busy flag drops
+    // when it has.
+    virtual void StopConversionAfterFile() = 0;
     // Stops the conversion and waits for the thread of the last exchange or card import, which
     // has released the lock by then; afterwards no worker reports or calls a driver.
     virtual void StopWorkers() = 0;

@@ -59,6 +59,12 @@ public:
         m_conversion->Start();
     }
 
+    void StopConversionAfterFile() override {
+        if (m_conversion) {
+            m_conversion->RequestStop();
+        }
+    }
+
     void StopWorkers() override {
         if (m_conversion) {
             m_conversion->Stop();

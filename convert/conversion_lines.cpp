@@ -51,6 +51,15 @@ std::string PrinterMoveFailedLine(const std::string& file, const std::string& fo
            "'.";
 }
 
+std::string NotAPlainFileLine(const std::string& file) {
+    return "$04CNV: '" + file + "' - не обычный файл (ссылка, канал или устройство), он пропущен.";
+}
+
+std::string DamagedArchiveLine(const std::string& file, std::uint64_t offset) {
+    return "$04CNV: Файл '" + file + "' повреждён (смещение " + std::to_string(offset) +
+           "): записи после этого места не прочитаны, файл сохранён в каталоге программы.";
+}
+
 std::string RawFileStuckLine(const std::string& file) {
     return "$04CNV: Файл '" + file +
            "' не удалось удалить или переименовать, он остаётся до перезапуска программы.";

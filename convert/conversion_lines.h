@@ -1,6 +1,7 @@
 #pragma once
 // Log lines of the conversions. Values from files and drivers are Windows-1251 and are turned
 // into UTF-8 before they are put into a line.
+#include <cstdint>
 #include <string>
 
 namespace zep {
@@ -32,6 +33,13 @@ std::string FolderUnavailableLine(const std::string& folder);
 // A printer protocol that could not be moved: "$04CNV: Не удалось перенести файл данных
 // принтера '%s' в каталог '%s'."
 std::string PrinterMoveFailedLine(const std::string& file, const std::string& folder);
+// A raw file's name that leads to no plain file (a link, FIFO, device or socket), passed over:
+// "$04CNV: '%s' - не обычный файл (ссылка, канал или устройство), он пропущен."
+std::string NotAPlainFileLine(const std::string& file);
+// Reading a meter archive stopped on a damaged record, a record cut short or stray bytes; the
+// raw file is kept: "$04CNV: Файл '%s' повреждён (смещение %llu): записи после этого места не
+// прочитаны, файл сохранён в каталоге программы."
+std::string DamagedArchiveLine(const std::string& file, std::uint64_t offset);
 // A raw file that can be neither deleted nor renamed: "$04CNV: Файл '%s' не удалось удалить
 // или переименовать, он остаётся до перезапуска программы."
 std::string RawFileStuckLine(const std::string& file);

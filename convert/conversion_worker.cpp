@@ -28,6 +28,13 @@ bool IsRawFileName(const std::string& name) {
            std::tolower(static_cast<unsigned char>(tail[2])) == 'i';
 }
 
+// The kind of raw file by the last letter of its name: 'A', 'N' or 'L'; 0 for names that are
+// left alone.
+char RawKind(const std::string& name) {
+    const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(name.back())));
+    return last == 'A' || last == 'N' || last == 'L' ? last : 0;
+}
+
 bool Exists(const fs::path& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
@@ -75,12 +82,16 @@ void ConversionWorker::Start() {
     m_thread = std::thread([this] { Run(); });
 }
 
-void ConversionWorker::Stop() {
+void ConversionWorker::RequestStop() {
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
     m_wake.notify_all();
+}
+
+void ConversionWorker::Stop() {
+    RequestStop();
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -130,15 +141,17 @@ void ConversionWorker::Pass() {
     for (fs::directory_iterator it(m_config.scanFolder, error), end; !error && it != end;
          it.increment(error)) {
         const fs::path& path = it->path();
-        if (IsRawFileName(PathToUtf8(path.filename())) && !m_passedOver.contains(path)) {
+        const std::string name = PathToUtf8(path.filename());
+        if (IsRawFileName(name) && RawKind(name) != 0 && !m_passedOver.contains(path)) {
             found.push_back(path);
         }
     }
-    if (found.empty()) {
+    const std::vector<fs::path> settled = SettledFiles(found);
+    if (settled.empty()) {
         return;
     }
     m_config.convertBusy = 1;
-    for (const fs::path& path : found) {
+    for (const fs::path& path : settled) {
         if (m_stopping) {
             break;
         }
@@ -147,17 +160,39 @@ void ConversionWorker::Pass() {
     m_config.convertBusy = 0;
 }
 
-void ConversionWorker::HandleRawFile(const fs::path& path) {
-    std::error_code error;
-    if (fs::is_directory(path, error)) {
-        return;
+std::vector<fs::path> ConversionWorker::SettledFiles(const std::vector<fs::path>& found) {
+    std::map<fs::path, FileProbe> seen;
+    std::vector<fs::path> settled;
+    for (const fs::path& path : found) {
+        const FileProbe probe = ProbeFile(path);
+        if (probe.kind == FileKind::Other) {
+            // A link could publish any file it leads to; a FIFO or device would block the pass.
+            m_passedOver.insert(path);
+            m_config.report.LogUpper(NotAPlainFileLine(PathToUtf8(path.filename())));
+            continue;
+        }
+        if (probe.kind != FileKind::Regular) {
+            continue;  // gone meanwhile, or a folder
+        }
+        // A file another program still writes in place changes between passes; it is taken
+        // once it has stayed as it was for a whole pass.
+        const auto previous = m_lastSeen.find(path);
+        if (previous != m_lastSeen.end() && previous->second == probe) {
+            settled.push_back(path);
+        }
+        seen.emplace(path, probe);
     }
+    m_lastSeen = std::move(seen);
+    return settled;
+}
+
+void ConversionWorker::HandleRawFile(const fs::path& path) {
     const std::string name = PathToUtf8(path.filename());
     bool gone = false;
-    switch (std::toupper(static_cast<unsigned char>(name.back()))) {
+    switch (RawKind(name)) {
         case 'A':
         case 'N':
-            gone = ConvertArchive(path, static_cast<char>(std::toupper(name.back())));
+            gone = ConvertArchive(path, RawKind(name));
             break;
         case 'L':
             gone = MovePrinterFile(path);
@@ -185,15 +220,13 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
         // A file that cannot be deleted must still not be converted a second time.
         return Remove(path) || RenameKeeping(path, labelled);
     }
-    if (RenameKeeping(path, labelled)) {
+    // The label may hold what the file system refuses in a name (or be too long for it); the
+    // raw data matter more than the label, after a failure and with SaveBin alike.
+    if (RenameKeeping(path, labelled) || RenameKeeping(path, WithDot(path))) {
         return true;
     }
-    if (converted) {
-        return Remove(path);
-    }
-    // The label may hold what the file system refuses in a name (or be too long for it); the
-    // raw data matter more than the label.
-    return RenameKeeping(path, WithDot(path));
+    // No new name at all: a converted file has its import file, and must not be converted again.
+    return converted && Remove(path);
 }
 
 bool ConversionWorker::MovePrinterFile(const fs::path& path) {

@@ -5,15 +5,18 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "convert/driver_table.h"
 #include "core/clock.h"
 #include "core/worker_report.h"
 #include "platform/dispatch_values.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -39,6 +42,9 @@ public:
     // Wakes the sleep, lets the file being converted finish, and joins. Idempotent. After Stop
     // no driver call is made by this worker, so the drivers may be unloaded.
     void Stop();
+    // Asks the thread to end after the file in hand without waiting for it: a pass over many
+    // files ends early (the rest wait for the next start) and the busy flag drops with it.
+    void RequestStop();
 
     // One pass on the caller's thread (configures first if needed). False when the import
     // folder is not configured; the error line is sent once. Not to be mixed with Start.
@@ -53,6 +59,10 @@ private:
     bool Configure();
     void Run();
     void Pass();
+    // The found files that were there unchanged in the previous pass as well; reports and
+    // passes over what is not a plain file.
+    std::vector<std::filesystem::path> SettledFiles(
+        const std::vector<std::filesystem::path>& found);
     void HandleRawFile(const std::filesystem::path& path);
     // Both return whether the raw file left its name (deleted, renamed or moved). The name
     // itself says nothing afterwards: an exchange may publish a new raw file under it as soon
@@ -67,6 +77,7 @@ private:
     std::filesystem::path m_importFolder;
     std::filesystem::path m_printerFolder;
     std::set<std::filesystem::path> m_passedOver;
+    std::map<std::filesystem::path, FileProbe> m_lastSeen;  // raw files of the previous pass
 
     std::thread m_thread;
     std::mutex m_mutex;

@@ -1,25 +1,20 @@
 #include "convert/meter_conversion.h"
 
-#include <cstdlib>
-
 #include "convert/bounded_output.h"
 #include "convert/conversion_lines.h"
 #include "convert/device_label.h"
 #include "convert/import_text_save.h"
 #include "convert/raw_archive_reader.h"
 #include "convert/record_converter.h"
+#include "core/number_text.h"
 
 namespace zep {
-
-std::int32_t LeadingNumber(const std::string& text) {
-    return ClampToInt32(std::strtol(text.c_str(), nullptr, 10));
-}
 
 namespace {
 
 // Renders the records and writes the import file; every outcome but the closing line.
-bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path& importFolder,
-                          ConversionContext& context) {
+bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path& path,
+                          const std::filesystem::path& importFolder, ConversionContext& context) {
     const std::string type = reader.GetValue("Type");
     const std::string serial = reader.GetValue("Serial");
     const std::string virtualText = reader.GetValue("Virtual");
@@ -30,17 +25,24 @@ bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path&
                     << "[DEVICE_END]\n";
     context.report.LogUpper(ProcessingLine(type, serial, reader.GetValue("Vname")));
 
-    RecordConverter converter(context, type, output, LeadingNumber(virtualText));
+    RecordConverter converter(context, type, output, ParseDecimalAs<std::int32_t>(virtualText));
+    std::uint64_t recordStart = reader.Position();
     while (const auto record = reader.ReadRecord()) {
         if (!converter.Convert(record->Kind(), record->Data())) {
             return false;
         }
         converter.Progress(reader.GetProgress());
+        recordStart = reader.Position();
     }
 
-    // A cut text is in the import file, but the raw file must stay for the rest.
-    return SaveImportText(output, importFolder, context, type, serial, virtualText) &&
-           !output.ReachedLimit();
+    // The records before damage are imported; the raw file stays for the readings behind it,
+    // as it does for a text cut at the buffer's limit.
+    const bool saved = SaveImportText(output, importFolder, context, type, serial, virtualText);
+    if (!reader.EndedCleanly()) {
+        context.report.LogUpper(DamagedArchiveLine(path.filename().string(), recordStart));
+        return false;
+    }
+    return saved && !output.ReachedLimit();
 }
 
 }  // namespace
@@ -55,7 +57,7 @@ bool ConvertMeterArchive(const std::filesystem::path& path,
     } else {
         deviceLabel = MakeDeviceLabel(reader.GetValue("Type"), reader.GetValue("Serial"),
                                       reader.GetValue("Virtual"));
-        result = ConvertOpenedArchive(reader, importFolder, context);
+        result = ConvertOpenedArchive(reader, path, importFolder, context);
     }
     context.report.LogUpper(kConversionDoneLine);
     return result;

@@ -15,8 +15,4 @@ bool ConvertMeterArchive(const std::filesystem::path& path,
                          const std::filesystem::path& importFolder, ConversionContext& context,
                          std::string& deviceLabel);
 
-// The leading decimal number of a text as atoi reads it (0 when there is none), kept within
-// the 32 bits of the record block.
-std::int32_t LeadingNumber(const std::string& text);
-
 }  // namespace zep

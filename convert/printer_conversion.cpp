@@ -4,6 +4,7 @@
 #include "convert/conversion_lines.h"
 #include "convert/output_file.h"
 #include "core/path_text.h"
+#include "platform/regular_file.h"
 #include "platform/time_base.h"
 
 namespace zep {
@@ -58,7 +59,7 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
 bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
                          ConversionContext& context) {
     const std::string stamp = FormatLocalTime(context.clock.Now(), kFileStampPattern);
-    const auto moved = MoveNumbered(path, [&](int attempt) {
+    const auto moved = MoveRegularFileNumbered(path, [&](int attempt) {
         return printerFolder / (stamp + "_" + std::to_string(attempt) + ".zvo");
     });
     if (!moved) {

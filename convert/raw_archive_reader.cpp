@@ -127,8 +127,10 @@ std::optional<MeterRecord> RawArchiveReader::ReadRecord() {
         return std::nullopt;
     }
     std::uint8_t lengthBytes[2];
-    if (ReadBytes(lengthBytes, 2) != 2) {
+    const std::size_t lengthRead = ReadBytes(lengthBytes, 2);
+    if (lengthRead != 2) {
         m_lastStop = StopReason::EndOfFile;
+        m_cleanEnd = lengthRead == 0;
         return std::nullopt;
     }
     const std::size_t length = ReadLe16(lengthBytes);

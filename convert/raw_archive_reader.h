@@ -53,6 +53,10 @@ public:
     };
     enum class StopReason { None, EndOfFile, ZeroLength, ShortLength, Truncated, NoT, BadCheck };
     OpenFailure LastOpenFailure() const { return m_openFailure; }
+    // True when reading stopped exactly at the end of the file behind a whole record; false
+    // after damage, a record cut short or stray bytes, which the caller must not take for an
+    // archive read in full.
+    bool EndedCleanly() const { return m_lastStop == StopReason::EndOfFile && m_cleanEnd; }
     StopReason LastStop() const { return m_lastStop; }
     std::uint64_t Position() const { return m_position; }
     std::uint64_t FileLength() const { return m_fileLength; }
@@ -73,6 +77,7 @@ private:
     std::uint64_t m_fileLength = 0;
     OpenFailure m_openFailure = OpenFailure::None;
     StopReason m_lastStop = StopReason::None;
+    bool m_cleanEnd = false;
 };
 
 }  // namespace zep

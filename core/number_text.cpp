@@ -1,18 +1,24 @@
+// Reads decimal numbers out of texts the way atoi and strtol do, without locale or overflow.
 #include "core/number_text.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
-#include <limits>
 
 namespace zep {
 
 namespace {
 
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // Skips leading blanks and a sign; returns whether the sign was a minus.
 bool SkipBlanksAndSign(std::string_view& text) {
     std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) {
+    while (at < text.size() && IsBlank(text[at])) {
         ++at;
     }
     bool negative = false;
@@ -26,18 +32,25 @@ bool SkipBlanksAndSign(std::string_view& text) {
 
 }  // namespace
 
-std::int64_t ParseDecimal(std::string_view text) {
+DecimalPrefix ReadDecimalPrefix(std::string_view text) {
+    const std::size_t size = text.size();
     const bool negative = SkipBlanksAndSign(text);
-    constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max();
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            break;
-        }
-        const int digit = c - '0';
-        value = value > (kLimit - digit) / 10 ? kLimit : value * 10 + digit;
+    // The magnitude is capped one above the largest value, so that the smallest is reachable.
+    constexpr std::uint64_t kCap = static_cast<std::uint64_t>(INT64_MAX) + 1;
+    std::uint64_t magnitude = 0;
+    std::size_t digits = 0;
+    for (; digits < text.size() && IsDigit(text[digits]); ++digits) {
+        const auto digit = static_cast<std::uint64_t>(text[digits] - '0');
+        magnitude = magnitude > (kCap - digit) / 10 ? kCap : magnitude * 10 + digit;
     }
-    return negative ? -value : value;
+    if (digits == 0) {
+        return {};
+    }
+    const std::size_t length = size - text.size() + digits;
+    if (negative) {
+        return {magnitude == kCap ? INT64_MIN : -static_cast<std::int64_t>(magnitude), length};
+    }
+    return {static_cast<std::int64_t>(std::min<std::uint64_t>(magnitude, INT64_MAX)), length};
 }
 
 float ParseDecimalFraction(std::string_view text) {

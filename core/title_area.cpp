@@ -2,10 +2,10 @@
 #include "core/title_area.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/byte_order.h"
+#include "core/number_text.h"
 
 namespace zep {
 
@@ -42,16 +42,17 @@ long NthNumber(const std::optional<std::string>& text, int n) {
     if (!text) {
         return -1;
     }
-    const char* p = text->c_str();
-    for (int index = 0; *p != '\0'; ++index) {
-        char* end = nullptr;
-        const long value = std::strtol(p, &end, 10);
-        p = end;
-        if (*p != '\0') {
-            ++p;
+    // Each number is followed by one separator; a place without digits reads as 0 and only
+    // its separator is passed.
+    std::string_view rest = *text;
+    for (int index = 0; !rest.empty(); ++index) {
+        const DecimalPrefix number = ReadDecimalPrefix(rest);
+        rest.remove_prefix(number.length);
+        if (!rest.empty()) {
+            rest.remove_prefix(1);
         }
         if (index == n) {
-            return value;
+            return SaturatedAs<long>(number.value);
         }
     }
     return -1;

@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "core/crc16.h"
+#include "core/worker_lines.h"
 #include "link/exchanges.h"
 #include "link/kolvar_archive.h"
 #include "link/kolvar_routines.h"
+#include "link/line_speed.h"
 #include "link/raw_file.h"
 
 namespace zep {
 
 namespace {
 
-constexpr int kFastSpeed = 57600;
 constexpr std::uint32_t kReadTimeoutMs = 500;
 constexpr std::size_t kReplySize = 31;  // 30 characters, prompt included
 // Waiting for "EXIT\r" to leave the port is bounded: a stalled line must not hold the worker.
@@ -43,7 +44,7 @@ public:
         serial.PortGetReadTimeouts(m_line.port, savedTotal, savedInterval);
         serial.PortSetReadTimeouts(m_line.port, kReadTimeoutMs, kReadTimeoutMs);
         Log("!!!");
-        KolvarSend(m_line, "SET BAUDRATE 57600\r");
+        KolvarSend(m_line, "SET BAUDRATE " + std::to_string(kFastSpeed) + "\r");
         m_env.clock.SleepMs(1000);
         serial.PortSetSpeed(m_line.port, kFastSpeed);
         serial.PortFlush(m_line.port, 2);
@@ -53,7 +54,7 @@ public:
         }
 
         KolvarSend(m_line, "EXIT\r");
-        Log("$03Импорт данных завершен.");
+        Log(kImportDoneLine);
         for (int waited = 0; waited < kMaxDrainMs && serial.PortOutputPending(m_line.port) > 0;
              ++waited) {
             m_env.clock.SleepMs(1);
@@ -133,10 +134,10 @@ private:
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
         switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock)) {
             case SaveResult::WriteFailed:
-                Log("$04Ошибка записи на диск двоичного файла.");
+                Log(kWriteErrorLine);
                 return true;  // the record stays on the device
             case SaveResult::CreateFailed:
-                Log("$04Ошибка записи на диск двоичного файла.");
+                Log(kWriteErrorLine);
                 return false;
             case SaveResult::Saved:
                 break;
@@ -165,11 +166,10 @@ private:
 
 }  // namespace
 
-int KolvarExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+void KolvarExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     KolvarProcessState().port = params.port;
     KolvarSession(params, port, env).Run();
-    return 0;
 }
 
 }  // namespace zep

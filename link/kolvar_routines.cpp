@@ -1,7 +1,6 @@
 #include "link/kolvar_routines.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "core/crc16.h"
 #include "core/number_text.h"
@@ -56,8 +55,7 @@ int KolvarParseLong(std::string_view reply, std::string_view key, long& out) {
     if (found == std::string_view::npos) {
         return 0;
     }
-    const std::int64_t value = ParseDecimal(reply.substr(found + key.size()));
-    out = static_cast<long>(std::clamp<std::int64_t>(value, LONG_MIN, LONG_MAX));
+    out = ParseDecimalAs<long>(reply.substr(found + key.size()));
     return 1;
 }
 

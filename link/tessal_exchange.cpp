@@ -2,13 +2,14 @@
 // then archive by archive: volumes read in CRC-checked frames, gathered into one ".bin" raw
 // file, and the archive marked as read on the collector if asked.
 #include <algorithm>
-#include <cstdio>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "core/bounded_buffer.h"
 #include "core/crc16.h"
+#include "core/worker_lines.h"
 #include "link/exchanges.h"
+#include "link/line_speed.h"
 #include "link/raw_file.h"
 #include "link/tessal_routines.h"
 
@@ -16,7 +17,6 @@ namespace zep {
 
 namespace {
 
-constexpr int kFastSpeed = 57600;
 constexpr std::size_t kVolumeCapacity = 32768;
 // An archive of more volumes than this (64 MiB of buffer, far beyond any collector's memory)
 // is taken for a garbled reply rather than allocated.
@@ -29,13 +29,6 @@ constexpr const char* kReject = "Error";
 constexpr char kPrompt = '>';
 
 constexpr const char* kVolumeReadError = "$04Ошибка считывания архивного тома.";
-constexpr const char* kWriteError = "$04Ошибка записи на диск двоичного файла.";
-
-std::string SpeedRestoreError(int speed) {
-    char line[96];
-    std::snprintf(line, sizeof line, "$04Ошибка установки скорости COM-порта %d бит/сек.", speed);
-    return line;
-}
 
 // Old collector programs leave empty header strings empty; later ones put '?' there.
 void FillEmptyHeaderFields(std::span<std::uint8_t> data) {
@@ -69,10 +62,10 @@ public:
 
 private:
     bool RaiseSpeed() {
-        TessalSend(m_line, "set baudrate 57600 5\r\n");
+        TessalSend(m_line, "set baudrate " + std::to_string(kFastSpeed) + " 5\r\n");
         m_env.clock.SleepMs(100);
         if (m_line.serial.PortSetSpeed(m_line.port, kFastSpeed) != 0) {
-            Log("$04Ошибка установки скорости COM-порта 57600 бит/сек.");
+            Log(SpeedErrorLine(kFastSpeed));
             return false;
         }
         return true;
@@ -130,15 +123,8 @@ private:
     }
 
     static bool Allocate(std::vector<std::uint8_t>& archive, int volumes) {
-        if (volumes <= 0 || volumes > kMaxVolumes) {
-            return false;
-        }
-        try {
-            archive.resize(static_cast<std::size_t>(volumes) * kVolumeCapacity);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        return true;
+        constexpr auto kCapacity = static_cast<std::int64_t>(kVolumeCapacity);
+        return volumes > 0 && ResizeWithin(archive, volumes * kCapacity, kMaxVolumes * kCapacity);
     }
 
     // Reads volume i of the archive at start and appends its data to the archive.
@@ -186,10 +172,10 @@ private:
     bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
         switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock)) {
             case SaveResult::WriteFailed:
-                Log(kWriteError);
+                Log(kWriteErrorLine);
                 return true;
             case SaveResult::CreateFailed:
-                Log(kWriteError);
+                Log(kWriteErrorLine);
                 return false;
             case SaveResult::Saved:
                 break;
@@ -223,15 +209,14 @@ private:
 
 }  // namespace
 
-int TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+void TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     TessalState& state = TessalProcessState();
     state.port = params.port;
     state.savedSpeed = port.PortGetSpeed(params.port);
     TessalSession(params, port, env).Run();
     TessalClose(port, env.report, env.clock);
-    env.report.LogUpper("$03Импорт данных завершен.");
-    return 0;
+    env.report.LogUpper(kImportDoneLine);
 }
 
 void TessalClose(SerialPort& port, WorkerReport& report, Clock& clock) {
@@ -243,7 +228,7 @@ void TessalClose(SerialPort& port, WorkerReport& report, Clock& clock) {
     TessalSend(line, "exit\r\n");
     clock.SleepMs(100);
     if (port.PortSetSpeed(state.port, state.savedSpeed) != 0) {
-        report.LogUpper(SpeedRestoreError(state.savedSpeed));
+        report.LogUpper(SpeedErrorLine(state.savedSpeed));
     }
 }
 

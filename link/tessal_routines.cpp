@@ -1,7 +1,6 @@
 #include "link/tessal_routines.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 
 #include "core/crc16.h"
@@ -118,8 +117,7 @@ int TessalParseInt(std::string_view reply, std::string_view key, int& out) {
         out = 0;
         return -1;
     }
-    const std::int64_t value = ParseDecimal(reply.substr(found + key.size()));
-    out = static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+    out = ParseDecimalAs<int>(reply.substr(found + key.size()));
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Line routines of the Tessal collector protocol. The port never waits here: a read that finds
 // nothing pauses 1 ms, and a thousand misses in a row (about a second of silence) end an
-// attempt; commands are tried three times.
+// attempt; commands are tried three times. Results: 0 = success, a negative value = failure.
 #include <array>
 #include <cstdint>
 #include <optional>

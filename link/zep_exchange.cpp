@@ -1,11 +1,12 @@
 // The ZEP adapter exchange: raise the line to 57600 bit/s, then file by file: header ("="),
 // data (">"), save as a raw file, delete on the adapter ("-") if asked, go on ("+").
-#include <cstdio>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "core/bounded_buffer.h"
+#include "core/worker_lines.h"
 #include "link/exchanges.h"
+#include "link/line_speed.h"
 #include "link/raw_file.h"
 #include "link/zep_routines.h"
 #include "platform/cp1251.h"
@@ -14,7 +15,6 @@ namespace zep {
 
 namespace {
 
-constexpr int kFastSpeed = 57600;
 constexpr std::uint32_t kReadTimeoutMs = 2000;
 // Failed header and data requests allowed in one pass before it gives up.
 constexpr int kAttemptBudget = 5;
@@ -23,14 +23,7 @@ constexpr int kDeleteTries = 4;
 // announces more than this is not believed (and not allocated).
 constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
 
-constexpr const char* kSpeedUpError = "$04Ошибка установки скорости COM-порта 57600 бит/сек.";
 constexpr const char* kWriteError = "$04Ошибка записи на диск двоичного файла";
-
-std::string SpeedRestoreError(int speed) {
-    char line[96];
-    std::snprintf(line, sizeof line, "$04Ошибка установки скорости COM-порта %d бит/сек.", speed);
-    return line;
-}
 
 bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -50,7 +43,7 @@ public:
         if (m_serial.PortSetSpeed(m_port, kFastSpeed) != 0 ||
             m_serial.PortGetReadTimeouts(m_port, savedTotal, savedInterval) != 0 ||
             m_serial.PortSetReadTimeouts(m_port, kReadTimeoutMs, kReadTimeoutMs) != 0) {
-            Log(kSpeedUpError);
+            Log(SpeedErrorLine(kFastSpeed));
         } else {
             m_serial.PortFlush(m_port, 2);
             if (ZepWaitOkError(m_serial, m_port) != 0) {
@@ -63,9 +56,9 @@ public:
         m_serial.PortWriteByte(m_port, 'x');
         m_env.clock.SleepMs(400);
         if (m_serial.PortSetSpeed(m_port, savedSpeed) != 0) {
-            Log(SpeedRestoreError(savedSpeed));
+            Log(SpeedErrorLine(savedSpeed));
         }
-        Log("$03Импорт данных завершен.");
+        Log(kImportDoneLine);
     }
 
 private:
@@ -112,7 +105,7 @@ private:
     bool Download(const std::string& name, std::int64_t size, int& attempts) {
         Log("Чтение файла '" + Cp1251ToUtf8(name) + "' ...");
         std::vector<std::uint8_t> buffer;
-        if (!Allocate(buffer, size)) {
+        if (!ResizeWithin(buffer, size, kMaxFileSize)) {
             Log("$04Недостаточно памяти для импорта данных");
             return true;
         }
@@ -132,18 +125,6 @@ private:
         }
     }
 
-    static bool Allocate(std::vector<std::uint8_t>& buffer, std::int64_t size) {
-        if (size < 0 || size > kMaxFileSize) {
-            return false;
-        }
-        try {
-            buffer.resize(static_cast<std::size_t>(size));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        return true;
-    }
-
     bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
         const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
         switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock)) {
@@ -158,14 +139,23 @@ private:
         }
         if (m_delete) {
             Log("Удаление файла '" + Cp1251ToUtf8(name) + "'");
-            for (int tries = 0; tries < kDeleteTries; ++tries) {
-                m_serial.PortWriteByte(m_port, '-');
-                if (ZepWaitOkError(m_serial, m_port) == 0) {
-                    break;
-                }
+            if (!DeleteOnAdapter()) {
+                // The file stays on the adapter and comes again with the next session: said, so
+                // that the duplicate import is not a surprise.
+                Log("$04Ошибка удаления файла '" + Cp1251ToUtf8(name) + "' с ZEP");
             }
         }
         return true;
+    }
+
+    bool DeleteOnAdapter() {
+        for (int tries = 0; tries < kDeleteTries; ++tries) {
+            m_serial.PortWriteByte(m_port, '-');
+            if (ZepWaitOkError(m_serial, m_port) == 0) {
+                return true;
+            }
+        }
+        return false;
     }
 
     void Log(std::string line) { m_env.report.LogUpper(std::move(line)); }
@@ -178,10 +168,9 @@ private:
 
 }  // namespace
 
-int ZepExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
+void ZepExchange(const WorkerParams& params, SerialPort& port, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     ZepSession(params, port, env).Run();
-    return 0;
 }
 
 }  // namespace zep

@@ -24,26 +24,26 @@ bool Contains(std::string_view text, std::string_view part) {
 
 int ZepReadLine(SerialPort& serial, int port, std::span<char> buffer) {
     if (buffer.empty()) {
-        return 0;
+        return -1;
     }
     std::size_t stored = 0;
     while (true) {
         const int byte = serial.PortReadByte(port);
         if (byte < 0 || stored + 1 >= buffer.size()) {
             buffer[stored] = '\0';
-            return 0;
+            return -1;
         }
         buffer[stored++] = static_cast<char>(byte);
         if (byte == '\n') {
             buffer[stored] = '\0';
-            return 1;
+            return 0;
         }
     }
 }
 
 int ZepWaitOkError(SerialPort& serial, int port) {
     std::array<char, 32> line{};
-    if (ZepReadLine(serial, port, line) == 0) {
+    if (ZepReadLine(serial, port, line) != 0) {
         return -1;
     }
     const std::string_view text = LineText(line);
@@ -55,7 +55,7 @@ int ZepWaitOkError(SerialPort& serial, int port) {
 
 int ZepReadFileHeader(SerialPort& serial, int port, std::string& name, std::int64_t& size) {
     std::array<char, 64> line{};
-    if (ZepReadLine(serial, port, line) == 0) {
+    if (ZepReadLine(serial, port, line) != 0) {
         return -1;
     }
     const std::string_view text = LineText(line);

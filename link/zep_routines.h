@@ -1,7 +1,8 @@
 #pragma once
 // Line routines of the ZEP adapter protocol. They rely on the port's read time-outs: every byte
 // waits up to the total time-out, and one silent gap ends a line or block with failure.
-// Results: 0 = success unless said otherwise.
+// Results: 0 = success, -1 = failure; ZepWaitOkError alone has a third answer (1: the adapter
+// said ERROR).
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,7 +12,7 @@
 
 namespace zep {
 
-// Stores bytes up to and including a line feed, then NUL-terminates and returns 1. Returns 0,
+// Stores bytes up to and including a line feed, then NUL-terminates and returns 0. Returns -1,
 // with what it stored NUL-terminated, when a read fails or a byte arrives while only one place
 // is left (that byte is consumed, not stored). So at most buffer.size() - 1 bytes are stored.
 int ZepReadLine(SerialPort& serial, int port, std::span<char> buffer);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/crc16.h"
+#include "core/number_text.h"
 #include "core/title_area.h"
 #include "platform/file_patch.h"
 
@@ -73,8 +74,7 @@ std::string CardRecord::Title(int n) const {
 }
 
 long CardRecord::Volume() const {
-    const std::string text = Title(5);
-    return std::strtol(text.c_str(), nullptr, 10);
+    return ParseDecimalAs<long>(Title(5));
 }
 
 std::optional<CardRecord> CardRecord::Parse(std::span<const std::uint8_t> extent) {

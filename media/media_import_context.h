@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/worker_environment.h"
+#include "core/worker_lines.h"
 #include "core/worker_params.h"
 #include "platform/publish_file.h"
 
@@ -59,11 +60,9 @@ inline constexpr const char* kUnsupportedVersionLine =
     "$04Неподдерживаемая версия базы данных, обновите программу";
 inline constexpr const char* kHeaderErrorLine = "$04Ошибка обработки заголовка файла";
 inline constexpr const char* kChainErrorLine = "$04Ошибка сборки многотомного архива";
-inline constexpr const char* kWriteErrorLine = "$04Ошибка записи на диск двоичного файла.";
 inline constexpr const char* kAllDeletedLine = "Все записи удалены, удаление файла";
 inline constexpr const char* kSavingLine = "Сохранение изменений в файле";
 inline constexpr const char* kDeletingLine = "Удаление файла";
-inline constexpr const char* kImportDoneLine = "$03Импорт данных завершен.";
 
 // What was imported but could not leave the card would be imported again at the next
 // insertion, so these failures are reported, naming the card file ("%s").

@@ -2,10 +2,11 @@
 #include "media/whole_file_copy.h"
 
 #include <fstream>
-#include <new>
+#include <limits>
 #include <optional>
 #include <vector>
 
+#include "core/bounded_buffer.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -18,11 +19,10 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const CardFile& file) {
         return std::nullopt;
     }
     std::vector<std::uint8_t> bytes;
-    try {
-        bytes.resize(file.size);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    } catch (const std::length_error&) {
+    constexpr auto kAnySize = std::numeric_limits<std::int64_t>::max();
+    if (!ResizeWithin(bytes,
+                      static_cast<std::int64_t>(std::min<std::uintmax_t>(file.size, kAnySize)),
+                      kAnySize)) {
         return std::nullopt;
     }
     if (!in.read(reinterpret_cast<char*>(bytes.data()),

@@ -53,9 +53,35 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// UTF-16 and UTF-32 begin with their byte-order mark or, without one, hold a zero byte beside
+// nearly every ASCII character; a few stray zero bytes in 8-bit text do not count.
+bool IsForeignEncoding(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        return true;
+    }
+    const auto zeros = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\0'));
+    return !bytes.empty() && zeros * 3 > bytes.size();
+}
+
 }  // namespace
 
 IniDocument::IniDocument(std::string_view text) {
+    m_byteOrderMark = text.starts_with(kUtf8Mark);
+    if (m_byteOrderMark) {
+        text.remove_prefix(kUtf8Mark.size());
+    }
     m_crlf = text.find("\r\n") != std::string_view::npos;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -73,13 +99,15 @@ IniDocument::IniDocument(std::string_view text) {
 }
 
 IniDocument IniDocument::Load(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    const std::string content = ReadAll(file);
+    if (IsForeignEncoding(content)) {
         return {};
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return IniDocument(content.str());
+    return IniDocument(content);
+}
+
+bool IniDocument::HasForeignEncoding(const std::filesystem::path& file) {
+    return IsForeignEncoding(ReadAll(file));
 }
 
 bool IniDocument::Save(const std::filesystem::path& file) const {
@@ -99,7 +127,7 @@ bool IniDocument::Save(const std::filesystem::path& file) const {
 
 std::string IniDocument::Text() const {
     const char* eol = m_crlf ? "\r\n" : "\n";
-    std::string text;
+    std::string text(m_byteOrderMark ? kUtf8Mark : std::string_view{});
     for (const auto& line : m_lines) {
         text += line;
         text += eol;

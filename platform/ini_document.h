@@ -16,8 +16,13 @@ public:
     IniDocument() = default;
     explicit IniDocument(std::string_view text);
 
-    // Reads a file; a missing or unreadable file gives an empty document.
+    // Reads a file; a missing or unreadable file, or one in an encoding this reader does not
+    // know, gives an empty document.
     static IniDocument Load(const std::filesystem::path& file);
+    // True when the file exists and is not 8-bit text: UTF-16 or UTF-32 (with or without a
+    // byte-order mark). Keys cannot be found in it, and lines written into it would mix
+    // encodings.
+    static bool HasForeignEncoding(const std::filesystem::path& file);
     // Replaces the file with the document as a whole; false (and the old file kept) when it
     // cannot be written.
     bool Save(const std::filesystem::path& file) const;
@@ -38,6 +43,7 @@ private:
 
     std::vector<std::string> m_lines;
     bool m_crlf = false;
+    bool m_byteOrderMark = false;  // a UTF-8 mark before the first line, kept on saving
 };
 
 }  // namespace zep

@@ -1,12 +1,19 @@
 #pragma once
 // Where the program lives: its file and its folder (raw files, settings file, list layout).
-// "--program-dir" replaces the folder for installs whose executable folder is not writable.
+// "--program-dir" gives the folder; otherwise it is the executable's folder, or, where files
+// cannot be created there (an installed program), $XDG_DATA_HOME/zepimport.
 #include <filesystem>
+
+#include "platform/program_folder.h"
 
 namespace zep {
 
+// The program file as the settings file and the list layout are named from it: the
+// executable's name in the program folder.
 std::filesystem::path ProgramFile();
 std::filesystem::path ProgramFolder();
+// The program folder and why it is the one; a folder in the data home is created here.
+ProgramFolderChoice ProgramFolderInUse();
 void SetProgramDirOverride(const std::filesystem::path& folder);
 
 // The settings file: the program file with its extension replaced by ".ini"; the extension is

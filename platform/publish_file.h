@@ -72,7 +72,8 @@ std::optional<std::filesystem::path> PublishNumbered(
 
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed
-// and published, and only then is the source removed. nullopt leaves the source where it was.
+// and published, and only then is the source removed. nullopt leaves the source where it was
+// and no copy under a new name (a source that cannot be removed takes its copy back).
 std::optional<std::filesystem::path> MoveNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts = 100000);

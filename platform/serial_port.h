@@ -7,6 +7,11 @@
 
 namespace zep {
 
+// The codes of PortSetLineParams that the system uses: 9600 bit/s, 8 data bits, no parity,
+// 1 stop bit.
+inline constexpr int kRateCode9600 = 12;
+inline constexpr int kMode8N1 = 3;
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -34,6 +39,10 @@ public:
     virtual int PortOutputPending(int port) = 0;
     // Bit 0 = clear-to-send; 0 where the device has no modem lines.
     virtual int PortLineStatus(int port) = 0;
+    // True when the device behind the open port has gone: its device file has vanished or the
+    // line reports a hang-up or an error, so it will never deliver again. False for a port that
+    // is not open, and from a component that cannot tell.
+    virtual bool PortGone(int /*port*/) { return false; }
 };
 
 constexpr std::uint32_t kNeverWait = 0xFFFFFFFFu;

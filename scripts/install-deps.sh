@@ -4,7 +4,9 @@
 # Usage: scripts/install-deps.sh [windows]
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-          libbenchmark-dev python3 procps)
+          libbenchmark-dev python3 procps qt6-base-dev
+          # The Debian package and its test: dpkg-shlibdeps, file, setpriv.
+          dpkg-dev file fakeroot util-linux)
 # "windows" adds the cross-build for Windows (mingw-w64 with posix threads, GoogleTest's sources
 # to build for it) and Wine to run its tests.
 if [ "${1:-}" = windows ]; then

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a plain build and an AddressSanitizer + UBSan build; then
-# the Windows cross-build, its tests under Wine and one device session through it.
-# Usage: scripts/test.sh [plain|sanitize|windows|all]   (default: all)
+# the threaded tests under ThreadSanitizer, each fuzz target for a short while, the Debian
+# package installed and run, and the Windows cross-build with its tests under Wine and one device
+# session through it.
+# Usage: scripts/test.sh [plain|sanitize|tsan|fuzz|package|windows|all]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode="${1:-all}"
@@ -28,6 +30,38 @@ if [ "$mode" = sanitize ] || [ "$mode" = all ]; then
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         run build-asan -DCMAKE_BUILD_TYPE=Debug -DZEP_SANITIZE=ON
 fi
+
+# --- ThreadSanitizer: only the programs of the threaded tests (controller, worker threads,
+# conversion worker, the service end to end), to keep the stage short.
+if [ "$mode" = tsan ] || [ "$mode" = all ]; then
+    echo "== ThreadSanitizer build (controller, workers, conversion worker, integration)"
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEP_TSAN=ON >/dev/null
+    cmake --build build-tsan -j "$jobs" --target app_tests convert_tests integration_tests
+    for program in app_tests convert_tests integration_tests; do
+        TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "build-tsan/tests/$program" \
+            --gtest_brief=1
+    done
+fi
+
+# --- Fuzzing: the program and every fuzz target build with clang and the fuzzer
+# instrumentation (the build the README documents), and each target runs 20 s on a copy of its
+# corpus.
+if [ "$mode" = fuzz ] || [ "$mode" = all ]; then
+    echo "== fuzz build (clang) and 20 s per target"
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DZEP_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j "$jobs" --target zepimport zep_fuzzers
+    scripts/fuzz-run.sh build-fuzz 20
+fi
+
+# --- The Debian package: built, installed with apt, run from its installed place, removed.
+if [ "$mode" = package ] || [ "$mode" = all ]; then
+    echo "== Debian package"
+    scripts/package-test.sh build-package
+fi
+
+# --- Windows: the cross-build, its tests under Wine, and one ZEP session through zepimport.exe
+# against the Linux simulators and the Linux build.
 if [ "$mode" = windows ] || [ "$mode" = all ]; then
     echo "== Windows cross-build (mingw-w64), tests under Wine"
     started=$SECONDS

@@ -136,7 +136,7 @@ bool Connect(SerialPort& port, const fs::path& home, const std::string& tty,
     return false;
 }
 
-using Exchange = int (*)(const WorkerParams&, SerialPort&, const WorkerEnvironment&);
+using Exchange = void (*)(const WorkerParams&, SerialPort&, const WorkerEnvironment&);
 
 // Runs one exchange; returns the ratio of measured time to the line-rate minimum with pauses.
 double Measure(const char* name, sim::DeviceSim& device, const std::string& prompt,

@@ -1,17 +1,19 @@
-#include <unistd.h>
-
+// The program file and folder from /proc/self/exe, the command line's folder or the data home.
 #include <mutex>
 #include <optional>
 #include <system_error>
 
+#include "platform/config_home.h"
 #include "platform/program_path.h"
 
 namespace zep {
 
 namespace {
 
-std::mutex g_overrideMutex;
+std::mutex g_folderMutex;
 std::optional<std::filesystem::path> g_override;
+// Decided once: the probe writes to the disk, and the folder must not change under a run.
+std::optional<ProgramFolderChoice> g_choice;
 
 std::filesystem::path ExecutablePath() {
     std::error_code error;
@@ -24,22 +26,32 @@ std::filesystem::path ExecutablePath() {
 
 }  // namespace
 
-std::filesystem::path ProgramFile() {
-    const auto executable = ExecutablePath();
-    std::lock_guard guard(g_overrideMutex);
-    if (g_override) {
-        return *g_override / executable.filename();
+ProgramFolderChoice ProgramFolderInUse() {
+    std::lock_guard guard(g_folderMutex);
+    if (!g_choice) {
+        const auto executableFolder = ExecutablePath().parent_path();
+        const bool writable = !g_override && CanCreateFilesIn(executableFolder);
+        g_choice = ChooseProgramFolder(g_override, executableFolder, writable, DataHome());
+        if (g_choice->source == ProgramFolderSource::DataHome) {
+            std::error_code error;
+            std::filesystem::create_directories(g_choice->folder, error);
+        }
     }
-    return executable;
+    return *g_choice;
+}
+
+std::filesystem::path ProgramFile() {
+    return ProgramFolderInUse().folder / ExecutablePath().filename();
 }
 
 std::filesystem::path ProgramFolder() {
-    return ProgramFile().parent_path();
+    return ProgramFolderInUse().folder;
 }
 
 void SetProgramDirOverride(const std::filesystem::path& folder) {
-    std::lock_guard guard(g_overrideMutex);
+    std::lock_guard guard(g_folderMutex);
     g_override = std::filesystem::absolute(folder);
+    g_choice.reset();
 }
 
 std::filesystem::path SettingsFileFor(const std::filesystem::path& programFile) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/publish_batch.h"
+#include "platform/posix/file_mode.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -75,7 +76,8 @@ std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
     if (fd < 0) {
         return std::nullopt;
     }
-    fchmod(fd, 0644);
+    // mkostemps gives rw-------; the published file gets what the user's umask allows.
+    fchmod(fd, posix::DefaultFileMode());
     auto state = std::make_unique<State>();
     state->fd = fd;
     state->tempPath = fs::path(name.data());
@@ -278,7 +280,11 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (link(source.c_str(), name.c_str()) == 0) {
-            unlink(source.c_str());
+            // A source that stays would be moved, and so handed on, a second time.
+            if (unlink(source.c_str()) != 0) {
+                unlink(name.c_str());
+                return std::nullopt;
+            }
             return name;
         }
         if (errno == EEXIST) {
@@ -293,8 +299,9 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published) {
-            unlink(source.c_str());
+        if (published && unlink(source.c_str()) != 0) {
+            unlink(published->c_str());
+            return std::nullopt;
         }
         return published;
     }

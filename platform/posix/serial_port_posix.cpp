@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/posix/termios_speed.h"
 #include "platform/serial_device_map.h"
@@ -37,9 +39,6 @@ int SpeedValue(speed_t code) {
     const int speed = posix::SpeedFromCode(code);
     return speed > 0 ? speed : -1;
 }
-
-// The only rate code the system uses.
-constexpr int kRateCode9600 = 12;
 
 std::int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -69,7 +68,8 @@ bool WaitReady(int fd, short events, std::int64_t deadline) {
 
 class PosixPort {
 public:
-    PosixPort(int fd, const termios& original) : m_fd(fd), m_original(original) {}
+    PosixPort(int fd, const termios& original, std::string device)
+        : m_fd(fd), m_original(original), m_device(std::move(device)) {}
     ~PosixPort() {
         ioctl(m_fd, TIOCNXCL);
         tcsetattr(m_fd, TCSANOW, &m_original);
@@ -79,6 +79,8 @@ public:
     PosixPort& operator=(const PosixPort&) = delete;
 
     int fd() const { return m_fd; }
+    // The path it was opened by: the COM link or the device file.
+    const std::string& device() const { return m_device; }
 
     void SetTimeouts(std::uint32_t total, std::uint32_t interval) {
         m_total = total;
@@ -101,6 +103,7 @@ public:
 private:
     int m_fd;
     termios m_original;
+    std::string m_device;
     std::atomic<std::uint32_t> m_total{kNeverWait};
     std::atomic<std::uint32_t> m_interval{1};
 };
@@ -136,7 +139,7 @@ public:
             close(fd);
             return -1;
         }
-        m_ports.emplace(port, std::make_shared<PosixPort>(fd, original));
+        m_ports.emplace(port, std::make_shared<PosixPort>(fd, original, device->string()));
         return 0;
     }
 
@@ -309,6 +312,24 @@ public:
             return 0;  // no modem lines (pseudo-terminals)
         }
         return (lines & TIOCM_CTS) != 0 ? 1 : 0;
+    }
+
+    // An unplugged USB adapter hangs its tty up and loses its device file; a closed
+    // pseudo-terminal master hangs the slave up; a removed COM link leaves the port without a
+    // name. A path that now names another device counts as gone too.
+    bool PortGone(int port) override {
+        auto open = Find(port);
+        if (!open) {
+            return false;
+        }
+        pollfd entry{open->fd(), POLLIN, 0};
+        if (poll(&entry, 1, 0) > 0 && (entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return true;
+        }
+        struct stat named {};
+        struct stat held {};
+        return stat(open->device().c_str(), &named) != 0 || fstat(open->fd(), &held) != 0 ||
+               named.st_rdev != held.st_rdev;
     }
 
 private:

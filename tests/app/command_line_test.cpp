@@ -1,32 +1,110 @@
+// The one command line: what each argument list asks for, and what running it prints.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/command_line.h"
+#include "app/program_version.h"
 
 namespace zep::test {
 namespace {
 
 TEST(CommandLineTest, OwnOptionsAreRecognised) {
     const auto headless = ParseCommandLine({"--program-dir", "/srv/zep", "--headless"});
-    ASSERT_TRUE(headless);
-    EXPECT_TRUE(headless->headless);
-    EXPECT_EQ(headless->programDir, "/srv/zep");
-    EXPECT_FALSE(headless->error);
+    EXPECT_EQ(headless.command, Command::Headless);
+    EXPECT_EQ(headless.programDir, "/srv/zep");
+    EXPECT_FALSE(headless.error);
 
     const auto joined = ParseCommandLine({"--headless", "--program-dir=/srv/x"});
-    ASSERT_TRUE(joined);
-    EXPECT_EQ(joined->programDir, "/srv/x");
+    EXPECT_EQ(joined.programDir, "/srv/x");
 
-    EXPECT_TRUE(ParseCommandLine({"--help"})->help);
-    EXPECT_TRUE(ParseCommandLine({"--version"})->version);
+    const auto inspect = ParseCommandLine({"--program-dir", "/x", "--inspect", "a.bia", "b"});
+    EXPECT_EQ(inspect.command, Command::Inspect);
+    EXPECT_EQ(inspect.programDir, "/x");
+    EXPECT_EQ(inspect.files, (std::vector<std::string>{"a.bia", "b"}));
+    EXPECT_FALSE(inspect.error);
+
+    EXPECT_EQ(ParseCommandLine({"--help"}).command, Command::Help);
+    EXPECT_EQ(ParseCommandLine({"-h"}).command, Command::Help);
+    EXPECT_EQ(ParseCommandLine({"--version"}).command, Command::Version);
+    EXPECT_EQ(ParseCommandLine({}).command, Command::Window);
+    const auto window = ParseCommandLine({"--program-dir", "/x"});
+    EXPECT_EQ(window.command, Command::Window);
+    EXPECT_FALSE(window.error);
 }
 
-TEST(CommandLineTest, MistakesAreReportedAndForeignCommandsLeftAlone) {
-    EXPECT_TRUE(ParseCommandLine({"--headless", "--program-dir"})->error);
-    EXPECT_TRUE(ParseCommandLine({"--headless", "--bogus"})->error);
-    EXPECT_TRUE(ParseCommandLine({"--program-dir", "/x"})->error);  // nothing to run
-    EXPECT_FALSE(ParseCommandLine({"--inspect", "file.bia"}));
-    EXPECT_FALSE(ParseCommandLine({"--program-dir", "/x", "--inspect", "file.bia"}));
-    EXPECT_FALSE(ParseCommandLine({}));
+TEST(CommandLineTest, MistakesAreReported) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--headless", "--program-dir"},
+        {"--headless", "--bogus"},
+        {"--inspect"},
+        {"--headless", "--inspect", "a.bia"},
+        {"bogus"},
+        {"--headless", "--bogus", "--help"},
+    };
+    for (const auto& arguments : mistakes) {
+        EXPECT_TRUE(ParseCommandLine(arguments).error) << arguments.size() << " arguments";
+    }
+}
+
+struct RunCase {
+    std::vector<std::string> arguments;
+    int status;
+    bool printsUsage;  // on the stream that goes with the status
+};
+
+TEST(CommandLineTest, StatusAndOutputOfEachCommand) {
+    const RunCase cases[] = {
+        {{}, 2, true},
+        {{"--help"}, 0, true},
+        {{"--bogus"}, 2, true},
+        {{"--version"}, 0, false},
+        {{"--program-dir", "/no/such/folder/at/all", "--headless"}, 2, false},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunCommandLine(ParseCommandLine(c.arguments), out, err), c.status);
+        const auto& shown = c.status == 0 ? out : err;
+        EXPECT_EQ(shown.str().find("usage: zepimport") != std::string::npos, c.printsUsage)
+            << shown.str();
+    }
+    std::ostringstream out;
+    std::ostringstream err;
+    RunCommandLine(ParseCommandLine({"--version"}), out, err);
+    EXPECT_EQ(out.str(), "zepimport " + VersionNumberText(ProgramFileVersion()) + "\n");
+}
+
+TEST(CommandLineTest, WindowRunsWhereItIsBuiltAndOnlyThen) {
+    int runs = 0;
+    const WindowRunner window = [&runs] {
+        ++runs;
+        return 7;
+    };
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({}), out, err, window), 7);
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({"--version"}), out, err, window), 0);
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({"--bogus"}), out, err, window), 2);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(ProgramVersionTest, AboutLineShowsMinorTwoDigitPatchAndTweak) {
+    const std::pair<FileVersion, const char*> cases[] = {
+        {{2009, 1, 10, 0}, "Версия 1.10.0"},
+        {{2009, 1, 1, 0}, "Версия 1.01.0"},
+        {{2009, 2, 123, 4}, "Версия 2.123.4"},
+        {{2009, 0x10001, 0x10002, 0x10003}, "Версия 1.02.3"},  // parts are 16 bits
+    };
+    for (const auto& [version, text] : cases) {
+        EXPECT_EQ(AboutVersionLine(version), text);
+    }
+}
+
+TEST(ProgramVersionTest, BuildVersionIsTheProjectVersion) {
+    const auto version = ProgramFileVersion();
+    EXPECT_EQ(version.major, 2009u);
+    EXPECT_EQ(AboutVersionLine(version), "Версия 1.10.0");
 }
 
 }  // namespace

@@ -149,6 +149,7 @@ public:
         convertBusy = &busy;
         saveBin = &keep;
     }
+    void StopConversionAfterFile() override { m_events.push_back("StopConversionAfterFile"); }
     void StopWorkers() override { m_events.push_back("StopWorkers"); }
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort&,
                        WorkerReport& sink) override {

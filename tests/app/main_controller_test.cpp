@@ -149,6 +149,23 @@ TEST_F(MainControllerTest, ExitIsRefusedWhileAWorkerOrAConversionIsBusy) {
     EXPECT_TRUE(controller->RequestExit());
 }
 
+// A signal does not wait for a pass over many files: the conversion is asked to stop after
+// the file in hand, but only once no exchange is running (its files still get converted).
+TEST_F(MainControllerTest, ASignalledExitEndsAConversionPassBetweenFiles) {
+    StartWithPort();
+    serial.AddInput("ZEP>");
+    Tick();
+    controller->ConvertBusy() = 1;
+    EXPECT_FALSE(controller->RequestExitBetweenFiles());
+    EXPECT_FALSE(Contains(events, "StopConversionAfterFile"));
+    subsystems.FinishWorker();
+    Tick();
+    EXPECT_FALSE(controller->RequestExitBetweenFiles());
+    EXPECT_TRUE(Contains(events, "StopConversionAfterFile"));
+    controller->ConvertBusy() = 0;  // the pass ended after its file
+    EXPECT_TRUE(controller->RequestExitBetweenFiles());
+}
+
 TEST_F(MainControllerTest, ClosingRunsItsStepsInOrder) {
     StartWithPort();
     controller->OnSystemCommand(SystemCommand::Minimize);

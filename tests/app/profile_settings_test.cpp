@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 
 #include "platform/program_path.h"
@@ -54,22 +53,6 @@ TEST(ProfileSettingsPath, ConstructorUsesProgramFileAndCurrentDirectory) {
     // Without a section name the application's name is the section.
     const ProfileSettings unnamed(dir.path().string() + "/x.ini", "", true);
     EXPECT_EQ(unnamed.Section(), SettingsFileFor(ProgramFile()).stem().string());
-}
-
-TEST(ParseIntLikeAtoi, LeadingNumberOrZero) {
-    EXPECT_EQ(ParseIntLikeAtoi("abc"), 0);
-    EXPECT_EQ(ParseIntLikeAtoi("12x"), 12);
-    EXPECT_EQ(ParseIntLikeAtoi("-3"), -3);
-    EXPECT_EQ(ParseIntLikeAtoi("+7"), 7);
-    EXPECT_EQ(ParseIntLikeAtoi("  \t42"), 42);
-    EXPECT_EQ(ParseIntLikeAtoi(""), 0);
-    EXPECT_EQ(ParseIntLikeAtoi("-"), 0);
-    EXPECT_EQ(ParseIntLikeAtoi("- 5"), 0);
-    EXPECT_EQ(ParseIntLikeAtoi("0x10"), 0);
-    EXPECT_EQ(ParseIntLikeAtoi("2147483647"), INT_MAX);
-    EXPECT_EQ(ParseIntLikeAtoi("-2147483648"), INT_MIN);
-    EXPECT_EQ(ParseIntLikeAtoi("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(ParseIntLikeAtoi("-99999999999999999999"), INT_MIN);
 }
 
 class ProfileSettingsFile : public ::testing::Test {

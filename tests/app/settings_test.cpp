@@ -107,8 +107,46 @@ TEST(SettingsTest, UnreadableAndUnwritableFileIsHarmless) {
     EXPECT_EQ(settings.options.expandActive, 1);
     StoredSettings changed;
     changed.port = 5;
-    ExchangeSettings(SettingsDirection::Save, file, changed);
+    EXPECT_FALSE(ExchangeSettings(SettingsDirection::Save, file, changed));
     EXPECT_TRUE(std::filesystem::is_directory(file));
+    EXPECT_TRUE(ExchangeSettings(SettingsDirection::Save, dir / "fresh.ini", changed));
+}
+
+TEST(SettingsTest, AUtf8MarkIsReadPastAndKept) {
+    TempDir dir;
+    const auto file = dir / "zepimport.ini";
+    WriteFileText(file, "\xEF\xBB\xBF[General]\r\nm_preview=0\r\n");
+    EXPECT_FALSE(SetAsideForeignSettings(file));
+    auto settings = Load(file);
+    EXPECT_EQ(settings.options.preview, 0);
+    EXPECT_TRUE(ExchangeSettings(SettingsDirection::Save, file, settings));
+    const std::string text = ReadFileText(file);
+    EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF[General]\r\nm_preview=0\r\n")) << text;
+    EXPECT_EQ(text.find("[General]"), text.rfind("[General]")) << text;
+}
+
+TEST(SettingsTest, AUtf16FileIsSetAsideAndReplacedByAFreshOne) {
+    const std::string ascii = "[General]\r\nm_preview=0\r\n";
+    std::string withMark = "\xFF\xFE";
+    std::string withoutMark;
+    for (const char c : ascii) {
+        withMark += std::string{c, '\0'};
+        withoutMark += std::string{'\0', c};  // big-endian, no mark
+    }
+    for (const std::string& original : {withMark, withoutMark}) {
+        TempDir dir;
+        const auto file = dir / "zepimport.ini";
+        WriteFileText(file, original);
+        const auto line = SetAsideForeignSettings(file);
+        ASSERT_TRUE(line);
+        EXPECT_TRUE(line->starts_with("$04")) << *line;
+        EXPECT_NE(line->find(file.string() + ".bad"), std::string::npos) << *line;
+        EXPECT_EQ(ReadFileText(dir / "zepimport.ini.bad"), original);
+        auto settings = Load(file);
+        EXPECT_EQ(settings.options.preview, 1);
+        EXPECT_TRUE(ExchangeSettings(SettingsDirection::Save, file, settings));
+        EXPECT_TRUE(ReadFileText(file).starts_with("[General]\nm_runMinimized=0\n"));
+    }
 }
 
 }  // namespace

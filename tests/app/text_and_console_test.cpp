@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "app/console_view.h"
 #include "app/help_request.h"
@@ -33,6 +36,11 @@ TEST(LogTextTest, ColourCodesAreReadLikeThePanesDo) {
     EXPECT_EQ(StripColourCodes("text$"), "text");  // a lone "$" at the end
     EXPECT_EQ(StripColourCodes("a$03b$4,c"), "ab");
     EXPECT_EQ(StripColourCodes("plain"), "plain");
+
+    // Numbers are read as atoi reads them: a blank or a sign before the digit counts.
+    EXPECT_EQ(ReadColourCode("$ 5x").text, 5);
+    EXPECT_EQ(ReadColourCode("$-1x").text, -1);
+    EXPECT_EQ(ReadColourCode("$4,+9").background, 9);
 }
 
 TEST(LogTextTest, ColoursLastToTheEndOfTheLine) {
@@ -59,6 +67,16 @@ TEST(ConsoleTest, TerminalsGetAnsiColours) {
     EXPECT_EQ(FormatConsoleLine(Pane::Upper, "$99x", true), "\x1b[0mx\x1b[0m");  // off the table
 }
 
+// Header texts and device replies reach the log as they came; on a terminal an ESC or CR in
+// them would move the cursor or recolour the screen, so the console shows them as escapes.
+TEST(ConsoleTest, ControlCharactersFromFilesAndDevicesAreShownNotObeyed) {
+    const std::string hostile = "$02CNV: Обработка M1\x1b[2J\r\x07, 1\x9b, \xc2\x9b\x7f ...";
+    const std::string shown = "CNV: Обработка M1\\x1b[2J\\x0d\\x07, 1\\x9b, \\u009b\\x7f ...";
+    EXPECT_EQ(FormatConsoleLine(Pane::Upper, hostile, false), shown);
+    EXPECT_EQ(FormatConsoleLine(Pane::Upper, hostile, true), "\x1b[0;34m" + shown + "\x1b[0m");
+    EXPECT_EQ(FormatConsoleLine(Pane::Lower, "tab\there", false), "  > tab\\x09here");
+}
+
 TEST(ConsoleTest, ViewPrintsLinesKeepsControlsAndNeverShowsThePreview) {
     std::ostringstream out;
     std::ostringstream errors;
@@ -81,6 +99,52 @@ TEST(ConsoleTest, ViewPrintsLinesKeepsControlsAndNeverShowsThePreview) {
     const auto selection = view.ShowPreview("/media/card/Pexilor/Tessal");
     ASSERT_TRUE(selection);
     EXPECT_TRUE(selection->empty());  // everything is imported
+}
+
+// Keeps what reaches the stream between two flushes: what one write of the line buffer holds.
+class WriteRecorder : public std::stringbuf {
+public:
+    std::vector<std::string> writes;
+
+protected:
+    int sync() override {
+        writes.push_back(str());
+        str("");
+        return 0;
+    }
+};
+
+TEST(ConsoleTest, LinesFromManyThreadsReachTheStreamWholeAndUncoloured) {
+    WriteRecorder outBuffer;
+    WriteRecorder errorBuffer;
+    std::ostream out(&outBuffer);
+    std::ostream errors(&errorBuffer);
+    ConsoleView view(out, errors, false);  // not a terminal: the journal, a pipe, a file
+    constexpr int kThreads = 4;
+    constexpr int kLines = 200;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&view, t] {
+            for (int i = 0; i < kLines; ++i) {
+                view.AddLine(t % 2 ? Pane::Lower : Pane::Upper,
+                             "$04CNV: line " + std::to_string(i));
+                view.ShowError("error " + std::to_string(i));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    ASSERT_EQ(outBuffer.writes.size(), std::size_t{kThreads * kLines});
+    ASSERT_EQ(errorBuffer.writes.size(), std::size_t{kThreads * kLines});
+    for (const auto& write : outBuffer.writes) {
+        EXPECT_EQ(write.find('\n'), write.size() - 1) << write;
+        EXPECT_EQ(write.find('\x1b'), std::string::npos) << write;
+        EXPECT_NE(write.find("CNV: line "), std::string::npos) << write;
+    }
+    for (const auto& write : errorBuffer.writes) {
+        EXPECT_EQ(write.find('\n'), write.size() - 1) << write;
+    }
 }
 
 TEST(HelpFileTest, ExtensionOfTheFileNameIsReplaced) {

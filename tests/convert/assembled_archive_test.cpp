@@ -120,22 +120,5 @@ TEST(TitleArea, UnterminatedAndClippedAreasNeverReadPastTheirEnd) {
     EXPECT_TRUE(TitleArea(Bytes{0}).empty());
 }
 
-TEST(NthNumber, NumbersSeparatedByOneCharacter) {
-    EXPECT_EQ(NthNumber("12,13,15", 0), 12);
-    EXPECT_EQ(NthNumber("12,13,15", 1), 13);
-    EXPECT_EQ(NthNumber("12,13,15", 2), 15);
-    EXPECT_EQ(NthNumber("12,13,15", 3), -1);
-    EXPECT_EQ(NthNumber("", 0), -1);
-    EXPECT_EQ(NthNumber(std::nullopt, 0), -1);
-    EXPECT_EQ(NthNumber("7", 0), 7);
-    EXPECT_EQ(NthNumber("1,-2, 3", 1), -2);
-    EXPECT_EQ(NthNumber("1,-2, 3", 2), 3);  // strtol skips the blank
-    // Two separators in a row: the second one converts as 0.
-    EXPECT_EQ(NthNumber("1,,5", 1), 0);
-    EXPECT_EQ(NthNumber("1,,5", 2), 5);
-    // Trailing separator ends the list.
-    EXPECT_EQ(NthNumber("1,", 1), -1);
-}
-
 }  // namespace
 }  // namespace zep

@@ -1,6 +1,9 @@
 #include "convert/conversion_worker.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "convert/printer_conversion.h"
@@ -33,8 +36,12 @@ public:
             std::lock_guard lock(m_mutex);
             m_busyAtCaption.push_back({caption.value_or("<none>"), m_busy.load()});
         }
+        if (onCaption && caption) {
+            onCaption(*caption);
+        }
         RecordingReport::SetBar2(position, std::move(caption));
     }
+    std::function<void(const std::string&)> onCaption;
     std::vector<std::pair<std::string, int>> BusyAtCaption() const {
         std::lock_guard lock(m_mutex);
         return m_busyAtCaption;
@@ -55,6 +62,11 @@ protected:
                                      *s_drivers, busy, saveBin, clock});
     }
     std::unique_ptr<ConversionWorker> MakeWorker() { return MakeWorker(import.path().string()); }
+    // A raw file is taken once it has stayed unchanged for a whole pass: one pass finds the
+    // files, the next one handles them.
+    static bool FindThenRun(ConversionWorker& worker) {
+        return worker.RunPass() && worker.RunPass();
+    }
 
     std::atomic<int> busy{0};
     std::atomic<bool> saveBin{false};
@@ -83,13 +95,13 @@ TEST_F(ConversionWorkerTest, WithoutAnImportFolderTheWorkerSaysSoOnceAndEnds) {
 TEST_F(ConversionWorkerTest, ConvertedRawFilesAreDeletedOrKeptUnderTheirLabel) {
     WriteRaw("20240101120000.bia", MeterArchive(kHeader, {}));
     auto worker = MakeWorker();
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_TRUE(ListFiles(raw.path()).empty());
     EXPECT_EQ(ImportFiles(), std::vector<std::string>{Stamp() + "_0.imp"});
 
     saveBin = true;
     WriteRaw("20240101120001.bia", MeterArchive(kHeader, {}));
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120001.bia.M1_123_2"});
     EXPECT_EQ(ImportFiles().size(), 2u);
 }
@@ -101,7 +113,7 @@ TEST_F(ConversionWorkerTest, FailedConversionsKeepTheRawFileOutOfThePattern) {
     // The no-driver failure still knows its label.
     WriteRaw("nodriver.bin", AssembledArchive(Titles("NONE", "1", "V", "4"), {{1, {1}}}));
     auto worker = MakeWorker();
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()),
               (std::vector<std::string>{WithLoneDot("bad.bia"), "nodriver.bin.NONE_4_1"}));
     EXPECT_TRUE(ImportFiles().empty());
@@ -118,7 +130,7 @@ TEST_F(ConversionWorkerTest, DispatchesOnTheLastLetterInAnyCaseAndSkipsTheRest) 
     WriteRaw("notraw.bin.M1", {1});
     fs::create_directory(raw / "folder.bia");
     auto worker = MakeWorker();
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), (std::vector<std::string>{"notraw.bin.M1", "other.bix"}));
     EXPECT_TRUE(fs::is_directory(raw / "folder.bia"));
     EXPECT_EQ(ImportFiles().size(), 2u);
@@ -127,10 +139,11 @@ TEST_F(ConversionWorkerTest, DispatchesOnTheLastLetterInAnyCaseAndSkipsTheRest) 
 TEST_F(ConversionWorkerTest, CaptionsShowTheFileWhileBusyAndDotsBetweenPasses) {
     WriteRaw("20240101120000.bia", MeterArchive(kHeader, {}));
     auto worker = MakeWorker();
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_TRUE(worker->RunPass());
-    EXPECT_TRUE(worker->RunPass());
-    EXPECT_EQ(watched.BusyAtCaption(), (std::vector<std::pair<std::string, int>>{
-                                           {"20240101120000.bia", 1}, {"...", 0}, {"...", 0}}));
+    EXPECT_EQ(watched.BusyAtCaption(),
+              (std::vector<std::pair<std::string, int>>{
+                  {"...", 0}, {"20240101120000.bia", 1}, {"...", 0}, {"...", 0}}));
     for (const auto& bar : watched.Bars()) {
         EXPECT_EQ(bar.position, 0);
     }
@@ -141,7 +154,7 @@ TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFol
     WriteRaw("20240101120000.bil", protocol);
     WriteRaw("20240101120001.bil", protocol);
     auto worker = MakeWorker();
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(worker->PrinterFolder(), import.path());
     EXPECT_EQ(ImportFiles(), (std::vector<std::string>{Stamp() + "_0.zvo", Stamp() + "_1.zvo"}));
     EXPECT_EQ(ReadFileBytes(import / (Stamp() + "_1.zvo")), protocol);
@@ -152,7 +165,7 @@ TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFol
     WriteRaw("20240101120002.bil", protocol);
     WriteRaw("zuvo.bin", AssembledArchive(Titles("ZUVO", "", "P", "S"), {{1, {7}}}));
     auto withZuvo = MakeWorker(import.path().string(), zuvo.path().string());
-    EXPECT_TRUE(withZuvo->RunPass());
+    EXPECT_TRUE(FindThenRun(*withZuvo));
     EXPECT_EQ(withZuvo->PrinterFolder(), zuvo / "Base");
     EXPECT_EQ(ListFiles(zuvo / "Base").size(), 2u);
     EXPECT_TRUE(ListFiles(raw.path()).empty());
@@ -161,7 +174,7 @@ TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFol
 TEST_F(ConversionWorkerTest, APrinterProtocolThatCannotBeMovedIsKeptAndNotRetried) {
     WriteRaw("p.bil", {1, 2});
     auto worker = MakeWorker(import.path().string(), (import / "no-zuvo").string());
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{WithLoneDot("p.bil")});
     EXPECT_EQ(watched.Upper(),
               std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
@@ -174,15 +187,98 @@ TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
     const std::string longType(300, 'T');
     WriteRaw("long.bia", MeterArchive("Type=" + longType + "\nSerial=1\nVirtual=1\n", {{1, {1}}}));
     auto worker = MakeWorker();
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{WithLoneDot("long.bia")});
 
-    // After a successful conversion with SaveBin set, such a file is deleted.
+    // With SaveBin set a converted file is kept the same way, never deleted.
     saveBin = true;
     WriteRaw("long2.bia", MeterArchive("Type=M1\nSerial=" + longType + "\n", {}));
-    EXPECT_TRUE(worker->RunPass());
-    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{WithLoneDot("long.bia")});
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(ListFiles(raw.path()), (std::vector<std::string>{WithLoneDot("long.bia"), WithLoneDot("long2.bia")}));
     EXPECT_EQ(ImportFiles().size(), 1u);
+}
+
+TEST_F(ConversionWorkerTest, AnArchiveReadOnlyUpToDamageIsImportedAndKeptAsFailed) {
+    MeterArchiveBuilder builder;
+    builder.HeaderText(kHeader);
+    for (int record = 0; record < 4; ++record) {
+        builder.Record(1, {static_cast<std::uint8_t>(record)},
+                       record == 1 ? RecordFlaw::BadCheck : RecordFlaw::None);
+    }
+    WriteRaw("20240101120000.bia", builder.Build());
+    auto worker = MakeWorker();
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(ImportFiles().size(), 1u);
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120000.bia.M1_123_2"});
+    EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '20240101120000.bia' повреждён (смещение " +
+                                 std::to_string(builder.BodyOffsets()[1]) +
+                                 "): записи после этого места не прочитаны, файл сохранён в "
+                                 "каталоге программы."));
+}
+
+// What is not a plain file is passed over once, with a line: a link is not followed (its
+// target is never published) and a FIFO never blocks the pass, also when the printer folder
+// lies on another file system and the move would have to read it.
+TEST_F(ConversionWorkerTest, LinksAndSpecialFilesArePassedOverNotFollowed) {
+    std::error_code error;
+    const fs::path otherFileSystem =
+        fs::is_directory("/dev/shm", error)
+            ? fs::path("/dev/shm/zeptest-zuvo-" + raw.path().filename().string())
+            : import.path();
+    for (const fs::path& zuvo : {import.path(), otherFileSystem}) {
+        SCOPED_TRACE(zuvo.string());
+        fs::create_directories(zuvo / "Base");
+        TempDir elsewhere;
+        WriteFileText(elsewhere / "shadow", "root:secret");
+        WriteFileBytes(elsewhere / "archive.bia", MeterArchive(kHeader, {}));
+        fs::create_symlink(elsewhere / "shadow", raw / "sh.bil");
+        fs::create_symlink(elsewhere / "archive.bia", raw / "linked.bia");
+        ASSERT_EQ(std::system(("mkfifo '" + (raw / "x.bil").string() + "'").c_str()), 0);
+        WriteRaw("plain.bil", {1, 2});
+        auto worker = MakeWorker(import.path().string(), zuvo.string());
+        EXPECT_TRUE(FindThenRun(*worker));
+        EXPECT_TRUE(worker->RunPass());
+
+        std::vector<std::string> published;
+        for (const auto& entry : fs::directory_iterator(zuvo / "Base")) {
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(entry.path())));
+            EXPECT_NE(ReadFileText(entry.path()), "root:secret");
+            published.push_back(entry.path().filename().string());
+        }
+        EXPECT_EQ(published.size(), 1u);
+        EXPECT_TRUE(ImportFiles().empty());
+        const auto lines = watched.Upper();
+        for (const char* name : {"sh.bil", "linked.bia", "x.bil"}) {
+            EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                                 "$04CNV: '" + std::string(name) +
+                                     "' - не обычный файл (ссылка, канал или устройство), он "
+                                     "пропущен."),
+                      1)
+                << name;
+            fs::remove(raw / name);
+        }
+        fs::remove_all(zuvo == import.path() ? zuvo / "Base" : zuvo);
+        watched.Clear();
+    }
+}
+
+// A file another program writes in place (not published under a hidden name) is taken only
+// once it has stayed unchanged for a whole pass.
+TEST_F(ConversionWorkerTest, AFileStillBeingWrittenWaitsUntilItStaysUnchangedForAPass) {
+    const Bytes archive = MeterArchive(kHeader, {{1, {1}}, {2, {2}}});
+    const auto half = static_cast<std::ptrdiff_t>(archive.size() - 4);
+    WriteRaw("20240101120000.bia", Bytes(archive.begin(), archive.begin() + half));
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    WriteRaw("20240101120000.bia", archive);  // the writer goes on
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(ImportFiles().empty());
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120000.bia"});
+    EXPECT_TRUE(worker->RunPass());
+    ASSERT_EQ(ImportFiles().size(), 1u);
+    const std::string text = ReadFileText(import / ImportFiles()[0]);
+    EXPECT_NE(text.find("Kind=2\r\nData=02"), std::string::npos) << text;
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
 }
 
 TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAgain) {
@@ -192,7 +288,7 @@ TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAg
     broken[1] = 'X';
     WriteRaw(name, broken);
     auto worker = MakeWorker();
-    EXPECT_TRUE(worker->RunPass());
+    EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{name});
     EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '" + name +
                                  "' не удалось удалить или переименовать, он остаётся до "
@@ -207,7 +303,8 @@ TEST_F(ConversionWorkerTest, ArchiveDroppedIntoARunningWorkerIsImportedQuickly) 
     auto worker = MakeWorker();
     worker->Start();
     // Give the first pass time to find the folder empty, then drop the file the way the
-    // exchanges do: written under a hidden name and published complete.
+    // exchanges do: written under a hidden name and published complete. It is taken at the
+    // second pass that sees it.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     auto pending = PendingFile::Create(raw.path());
     ASSERT_TRUE(pending.has_value());
@@ -216,16 +313,33 @@ TEST_F(ConversionWorkerTest, ArchiveDroppedIntoARunningWorkerIsImportedQuickly) 
     ASSERT_EQ(pending->Publish(raw / "20240101120000.bia"), PublishResult::Published);
 
     while (ImportFiles().empty() &&
-           std::chrono::steady_clock::now() - dropped < std::chrono::seconds(2)) {
+           std::chrono::steady_clock::now() - dropped < std::chrono::seconds(5)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     worker->Stop();
     worker->Stop();  // idempotent
-    ASSERT_EQ(ImportFiles().size(), 1u) << "no import file within 2 s";
+    ASSERT_EQ(ImportFiles().size(), 1u) << "no import file within 5 s";
     const std::string text = ReadFileText(import / ImportFiles()[0]);
     EXPECT_EQ(text.substr(0, 10), "[DEVICE]\r\n");
     EXPECT_NE(text.find("[RECORD]\r\nKind=2\r\nData=78\r\n[RECORD_END]\r\n"), std::string::npos);
     EXPECT_TRUE(ListFiles(raw.path()).empty());
+    EXPECT_EQ(busy.load(), 0);
+}
+
+TEST_F(ConversionWorkerTest, AStopAskedForDuringAPassEndsItAfterTheFileInHand) {
+    for (const char* name : {"20240101120000.bia", "20240101120001.bia", "20240101120002.bia"}) {
+        WriteRaw(name, MeterArchive(kHeader, {}));
+    }
+    auto worker = MakeWorker();
+    EXPECT_TRUE(worker->RunPass());
+    watched.onCaption = [&](const std::string& caption) {
+        if (caption != "...") {
+            worker->RequestStop();
+        }
+    };
+    EXPECT_TRUE(worker->RunPass());
+    EXPECT_EQ(ImportFiles().size(), 1u);
+    EXPECT_EQ(ListFiles(raw.path()).size(), 2u);
     EXPECT_EQ(busy.load(), 0);
 }
 

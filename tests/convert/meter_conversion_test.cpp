@@ -94,14 +94,6 @@ TEST_F(MeterConversionTest, DriverTextFollowsTheDeviceSectionWithTheRecordFields
               "kind=9 virtual=12 length=2 text=c\r\n");
 }
 
-TEST_F(MeterConversionTest, VirtualDeviceNumberIsReadLikeAtoiAndKeptIn32Bits) {
-    EXPECT_EQ(LeadingNumber(""), 0);
-    EXPECT_EQ(LeadingNumber("x1"), 0);
-    EXPECT_EQ(LeadingNumber("  -3,4"), -3);
-    EXPECT_EQ(LeadingNumber("99999999999999999999"), 2147483647);
-    EXPECT_EQ(LeadingNumber("-99999999999999999999"), -2147483647 - 1);
-}
-
 TEST_F(MeterConversionTest, ADriverScribblingOnTheBlockDoesNotMisleadTheNextCall) {
     EXPECT_TRUE(ConvertScript({Script("S"), Script("Eq")}, "4"));
     EXPECT_NE(OnlyImportFile().find("kind=9 virtual=4 length=2 text=q\r\n"), std::string::npos);
@@ -145,19 +137,48 @@ TEST_F(MeterConversionTest, DriverErrorsAndFailedCallsEndTheRunWithoutAFile) {
     }
 }
 
-TEST_F(MeterConversionTest, ADamagedRecordEndsTheRecordsButTheFileIsWritten) {
-    const std::string header = "Type=TEST\nSerial=5\nVirtual=1\nVname=V\n";
-    Bytes archive =
-        MeterArchive(header, {{1, Script("Eone")}, {1, Script("Etwo")}, {1, Script("Ethree")}});
-    // The second record follows the header and the 10 bytes of the first; its check word
-    // follows its length, 'T', kind and 4 data bytes.
-    const std::size_t second = MeterArchive(header, {}).size() + 10;
-    archive[second + 2 + 2 + 4] ^= 0xFF;
-    EXPECT_TRUE(Convert(archive));
-    const std::string text = OnlyImportFile();
-    EXPECT_NE(text.find("text=one"), std::string::npos);
-    EXPECT_EQ(text.find("text=two"), std::string::npos);
-    EXPECT_EQ(text.find("text=three"), std::string::npos);
+// Reading that stops anywhere but behind a whole record at the end of the file fails the
+// conversion, so the raw file is kept: the records before the damage are imported, and a red
+// line names the file and the offset where reading stopped.
+TEST_F(MeterConversionTest, DamageAfterGoodRecordsImportsThemAndFailsNamingTheFile) {
+    struct Case {
+        const char* what;
+        RecordFlaw secondFlaw;
+        Bytes tail;
+        std::size_t stopRecord;  // index in the body where reading stops
+        bool secondImported;
+    };
+    const std::vector<Case> cases = {
+        {"wrong check word", RecordFlaw::BadCheck, {}, 1, false},
+        {"no T", RecordFlaw::NotT, {}, 1, false},
+        {"one stray byte", RecordFlaw::None, {0x00}, 3, true},
+        {"record cut short", RecordFlaw::None, {0x20, 0x00, 'T', 1}, 3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& name : ImportFiles()) {
+            std::filesystem::remove(import / name);
+        }
+        report.Clear();
+        MeterArchiveBuilder builder;
+        builder.HeaderText("Type=TEST\nSerial=5\nVirtual=1\nVname=V\n")
+            .Record(1, Script("Eone"))
+            .Record(1, Script("Etwo"), c.secondFlaw)
+            .Record(1, Script("Ethree"));
+        if (!c.tail.empty()) {
+            builder.Raw(c.tail);
+        }
+        const auto offsets = builder.BodyOffsets();
+        EXPECT_FALSE(Convert(builder.Build()));
+        const std::string text = OnlyImportFile();
+        EXPECT_NE(text.find("text=one"), std::string::npos) << text;
+        EXPECT_EQ(text.find("text=two") != std::string::npos, c.secondImported) << text;
+        EXPECT_TRUE(report.HasUpper("$04CNV: Файл '20240101120000.bia' повреждён (смещение " +
+                                    std::to_string(offsets[c.stopRecord]) +
+                                    "): записи после этого места не прочитаны, файл сохранён в "
+                                    "каталоге программы."))
+            << ::testing::PrintToString(report.Upper());
+    }
 }
 
 TEST_F(MeterConversionTest, TakenNamesMoveToTheNextAttemptNumber) {

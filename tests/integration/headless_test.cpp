@@ -31,6 +31,8 @@ TEST_P(HeadlessSignalTest, SignalEndsTheProgramCleanlyWithAllSettingsSaved) {
     // No dispatch system is configured here; the program says so and keeps running.
     EXPECT_NE(run.out.find("CNV: Не указан каталог импорта."), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("$04"), std::string::npos) << "colour codes are removed";
+    // The output is a file here, as under the journal: no terminal, so no ANSI colours.
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, HeadlessSignalTest, ::testing::Values("TERM", "INT"));

@@ -84,6 +84,11 @@ TEST_P(ServiceUnplugTest, ExchangeEndsCleanlyTheServiceRunsOnAndSavedFilesAreCon
     ASSERT_NE(error, std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\nИмпорт данных завершен.\n", error), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('$'), std::string::npos) << "no colour codes:\n" << run.out;
+    // The hung-up port is closed by the first idle tick, and said so once.
+    const std::string lost = "\nCOM-порт отключен, ожидание подключения ...\n";
+    const std::size_t loss = run.out.find(lost, error);
+    EXPECT_NE(loss, std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(lost, loss + 1), std::string::npos) << run.out;
 
     EXPECT_EQ(ImportedSerials(dir), std::set<std::string>{c.savedSerial()}) << run.out;
     EXPECT_TRUE(RawFiles(dir).empty()) << "the saved raw file was converted";

@@ -1,5 +1,6 @@
 # Fails when a file includes a header of a folder above its own, when an operating-system
-# header appears outside a platform backend, or when Qt appears outside the Qt window.
+# header or a header of a platform backend appears outside a platform backend, or when Qt
+# appears outside the Qt window.
 # Run as: cmake -DSOURCE_DIR=<repository> -P check_layering.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -34,6 +35,11 @@ foreach(layer IN LISTS layers)
                 if(NOT target STREQUAL layer AND NOT target IN_LIST allowed_${layer}
                    AND target IN_LIST layers)
                     list(APPEND faults "${relative}: includes ${target}/ (above ${layer}/)")
+                endif()
+                # The backends are reached through the neutral headers only, so that the other
+                # backend can take their place.
+                if(NOT in_backend AND line MATCHES "#[ \t]*include[ \t]*\"platform/(posix|win32)/")
+                    list(APPEND faults "${relative}: includes a platform backend header outside a backend")
                 endif()
                 if(layer STREQUAL "media" AND target STREQUAL "convert"
                    AND NOT line MATCHES "convert/raw_archive_reader\\.h")

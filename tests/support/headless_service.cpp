@@ -21,13 +21,12 @@ int StatusIn(const std::filesystem::path& file) {
     return std::stoi(text);
 }
 
-// Repeats the shell condition every 0.1 s, at most 30 s.
+}  // namespace
+
 std::string WaitFor(const std::string& condition) {
     return "i=0; while [ $i -lt 300 ] && ! { " + condition +
            "; }; do sleep 0.1; i=$((i+1)); done; ";
 }
-
-}  // namespace
 
 std::string BinaryFolder() {
     return std::string(ZEP_BINARY_DIR) + "/bin";
@@ -43,7 +42,7 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
     std::string shell = "cd '" + folder + "' || exit 1; export XDG_CONFIG_HOME='" + folder +
                         "/config' " + script.environment + "; " + script.before;
     shell += "'" + BinaryFolder() + "/zepimport' --headless --program-dir '" + folder +
-             "/program' >out.txt 2>err.txt & pid=$!; ";
+             "/program' >'" + script.output + "' 2>err.txt & pid=$!; ";
     shell += WaitFor("grep -q 'SIGTERM ends it' err.txt");
     shell += script.afterStart;
     if (!script.waitUntil.empty()) {
@@ -63,6 +62,10 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
 
 std::string OutputHas(const std::string& text) {
     return "grep -qF '" + text + "' out.txt";
+}
+
+std::string OutputHasTimes(const std::string& text, int count) {
+    return "[ $(grep -cF '" + text + "' out.txt) -ge " + std::to_string(count) + " ]";
 }
 
 std::string FolderHolds(const std::string& folder, const std::string& extension, int count) {

@@ -21,12 +21,14 @@ struct ServiceScript {
     std::string afterStart;   // shell lines run once it says it runs (a card appears)
     std::string waitUntil;    // shell condition waited for, up to 30 s, before the signal
     std::string signal = "TERM";
+    std::string output = "out.txt";  // where the service's standard output goes
 
     ServiceScript& Environment(std::string text) { return Set(environment, std::move(text)); }
     ServiceScript& Before(std::string text) { return Set(before, std::move(text)); }
     ServiceScript& AfterStart(std::string text) { return Set(afterStart, std::move(text)); }
     ServiceScript& WaitUntil(std::string text) { return Set(waitUntil, std::move(text)); }
     ServiceScript& Signal(std::string text) { return Set(signal, std::move(text)); }
+    ServiceScript& Output(std::string file) { return Set(output, std::move(file)); }
 
 private:
     ServiceScript& Set(std::string& field, std::string text) {
@@ -46,8 +48,12 @@ struct HeadlessRun {
 // bounded; they only wait for the program to get somewhere.
 HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script);
 
+// Shell lines that repeat the condition every 0.1 s until it holds, at most 30 s.
+std::string WaitFor(const std::string& condition);
 // A shell condition: the service's standard output holds the text.
 std::string OutputHas(const std::string& text);
+// A shell condition: at least count lines of the service's standard output hold the text.
+std::string OutputHasTimes(const std::string& text, int count);
 // A shell condition: the folder (relative to the test folder) holds at least count files whose
 // names end in the extension.
 std::string FolderHolds(const std::string& folder, const std::string& extension, int count);

@@ -1,9 +1,11 @@
+// Builders of card folder contents: meter archives, printer protocols and card databases, sound
+// or damaged on purpose.
 #include "tools/cardgen/card_builders.h"
 
 #include <fstream>
 
-#include "core/crc16.h"
 #include "platform/cp1251.h"
+#include "tools/sim/sim_crc.h"
 
 namespace zep::cardgen {
 
@@ -62,13 +64,13 @@ Bytes BuildMeterArchive(const MeterArchiveSpec& spec) {
     Bytes out{'t', 'e', 's', 's', 0, 0};
     AppendLe16(out, static_cast<std::uint16_t>(text.size() + 2));  // N: text, NUL, check word
     out.insert(out.end(), text.begin(), text.end());
-    AppendLe16(out, Crc16(text.data(), text.size()));
+    AppendLe16(out, sim::SimCrc16(text));
     for (const auto& record : spec.records) {
         Bytes body{'T', record.kind};
         body.insert(body.end(), record.data.begin(), record.data.end());
         AppendLe16(out, static_cast<std::uint16_t>(body.size() + 2));
         out.insert(out.end(), body.begin(), body.end());
-        AppendLe16(out, Crc16(body.data(), body.size()));
+        AppendLe16(out, sim::SimCrc16(body));
     }
     return out;
 }
@@ -89,7 +91,7 @@ Bytes BuildCardRecord(const CardRecordSpec& spec) {
     AppendBe16(checked, static_cast<std::uint16_t>(area.size()));
     checked.insert(checked.end(), area.begin(), area.end());
     checked.insert(checked.end(), spec.payload.begin(), spec.payload.end());
-    std::uint16_t check = Crc16(checked.data(), checked.size());
+    std::uint16_t check = sim::SimCrc16(checked);
     if (spec.wrongCheckWord) {
         check ^= 0x5A5A;
     }

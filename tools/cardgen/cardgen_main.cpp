@@ -26,16 +26,27 @@ struct Options {
     std::string damage = "none";
 };
 
-int Usage() {
-    std::fprintf(stderr,
+// On standard output with status 0 when asked for, on standard error with status 2 after a
+// wrong command line.
+int Usage(bool asked) {
+    std::fprintf(asked ? stdout : stderr,
                  "usage: cardgen ROOT [--archives N] [--volumes V] [--payload BYTES] [--no-files]\n"
                  "       [--damage none|bad-check|broken-chain|version1|second-block|zero-count|\n"
                  "                 equal-offsets|void|deleted]\n");
-    return 2;
+    return asked ? 0 : 2;
+}
+
+bool AsksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool Parse(int argc, char** argv, Options& options) {
-    if (argc < 2) {
+    if (argc < 2 || argv[1][0] == '-') {
         return false;
     }
     options.root = argv[1];
@@ -133,9 +144,12 @@ void Damage(const std::string& damage, CardDatabaseBuilder& builder, Bytes& imag
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AsksForHelp(argc, argv)) {
+        return Usage(true);
+    }
     Options options;
     if (!Parse(argc, argv, options)) {
-        return Usage();
+        return Usage(false);
     }
     const auto folder = options.root / "Pexilor" / "Tessal";
     std::error_code error;

@@ -121,13 +121,30 @@ bool Serve(demo::LineRelay& relay, DeviceSim& device, int timeoutSeconds) {
     return true;
 }
 
+constexpr const char* kUsage =
+    "usage: zep-demo-devices [--com N] [--count ITEMS] [--seed N] [--timeout S]\n"
+    "                        [--devices zep,tessal,kolvar]\n";
+
+bool AsksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AsksForHelp(argc, argv)) {
+        std::cout << kUsage;
+        return 0;
+    }
     Options options;
     if (!Parse(argc, argv, options)) {
-        std::cerr << "usage: zep-demo-devices [--com N] [--count ITEMS] [--seed N] [--timeout S]\n"
-                     "                        [--devices zep,tessal,kolvar]\n";
+        std::cerr << kUsage;
         return 2;
     }
     demo::LineRelay relay;

@@ -145,5 +145,41 @@ TEST_F(SerialPortPosixTest, WritesFlushAndUnplug) {
     EXPECT_LT(port->PortReadByte(kPort), 0);
 }
 
+struct GoneCase {
+    const char* name;
+    void (*unplug)(PseudoTerminal& device, const fs::path& link);
+};
+
+class SerialPortGoneTest : public SerialPortPosixTest,
+                           public ::testing::WithParamInterface<GoneCase> {
+protected:
+    fs::path ComLink() const {
+        return m_home.path() / "zepimport" / "ports" / ("COM" + std::to_string(kPort));
+    }
+};
+
+TEST_P(SerialPortGoneTest, OpenPortReportsItsDeviceGone) {
+    EXPECT_FALSE(port->PortGone(kPort)) << "not open";
+    ASSERT_EQ(port->PortOpen(kPort), 0);
+    DeviceSends("x");
+    EXPECT_FALSE(port->PortGone(kPort)) << "waiting input is no hang-up";
+    GetParam().unplug(device, ComLink());
+    EXPECT_TRUE(port->PortGone(kPort));
+    port->PortClose(kPort);
+    EXPECT_FALSE(port->PortGone(kPort));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Unplugs, SerialPortGoneTest,
+    ::testing::Values(
+        GoneCase{"LinkRemoved", [](PseudoTerminal&, const fs::path& link) { fs::remove(link); }},
+        GoneCase{"MasterClosed", [](PseudoTerminal& device, const fs::path&) { device.Close(); }},
+        GoneCase{"LinkPointsElsewhere",
+                 [](PseudoTerminal&, const fs::path& link) {
+                     fs::remove(link);
+                     fs::create_symlink("/dev/null", link);
+                 }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace zep::test

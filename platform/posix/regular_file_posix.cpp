@@ -1,0 +1,147 @@
+// Plain files of the program folder, opened with O_NOFOLLOW | O_NONBLOCK and judged by fstat
+// on the opened descriptor; moving one checks that every name it touches is still that file.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/publish_file.h"
+#include "platform/regular_file.h"
+
+namespace zep {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+int OpenWithoutFollowing(const fs::path& path) {
+    return open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+}
+
+FileProbe ProbeOf(const struct stat& status) {
+    FileProbe probe;
+    if (S_ISREG(status.st_mode)) {
+        probe.kind = FileKind::Regular;
+    } else {
+        probe.kind = S_ISDIR(status.st_mode) ? FileKind::Folder : FileKind::Other;
+        return probe;
+    }
+    probe.device = static_cast<std::uint64_t>(status.st_dev);
+    probe.inode = static_cast<std::uint64_t>(status.st_ino);
+    probe.size = static_cast<std::uint64_t>(status.st_size);
+    probe.modifiedNs =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return probe;
+}
+
+// The name still leads to the file of the descriptor, itself and not through a link.
+bool NameIsFile(const fs::path& path, const struct stat& file) {
+    struct stat named {};
+    return lstat(path.c_str(), &named) == 0 && named.st_dev == file.st_dev &&
+           named.st_ino == file.st_ino;
+}
+
+void RemoveIfStillFile(const fs::path& path, const struct stat& file) {
+    if (NameIsFile(path, file)) {
+        unlink(path.c_str());
+    }
+}
+
+std::optional<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
+    auto pending = PendingFile::Create(folder);
+    if (!pending) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> buffer(1 << 16);
+    for (;;) {
+        const ssize_t n = read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            return pending;
+        }
+        const auto count = static_cast<std::size_t>(n);
+        if (pending->Write(std::span(buffer.data(), count)) != count) {
+            return std::nullopt;
+        }
+    }
+}
+
+}  // namespace
+
+FileProbe ProbeFile(const fs::path& path) {
+    const Descriptor fd(OpenWithoutFollowing(path));
+    if (fd.Get() < 0) {
+        // ELOOP: the name is a link; ENXIO: a socket. Whatever exists but cannot be opened
+        // plainly is no raw file.
+        return FileProbe{errno == ENOENT ? FileKind::Missing : FileKind::Other};
+    }
+    struct stat status {};
+    if (fstat(fd.Get(), &status) != 0) {
+        return FileProbe{FileKind::Other};
+    }
+    return ProbeOf(status);
+}
+
+std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
+                                                const std::function<fs::path(int)>& nameFor,
+                                                int maxAttempts) {
+    const Descriptor fd(OpenWithoutFollowing(source));
+    struct stat file {};
+    if (fd.Get() < 0 || fstat(fd.Get(), &file) != 0 || !S_ISREG(file.st_mode)) {
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
+        const fs::path name = nameFor(attempt);
+        if (link(source.c_str(), name.c_str()) == 0) {
+            if (!NameIsFile(name, file)) {
+                // The source name was given to another file after it was opened.
+                unlink(name.c_str());
+                return std::nullopt;
+            }
+            RemoveIfStillFile(source, file);
+            return name;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) {
+            return std::nullopt;
+        }
+        // Another file system (or one without hard links): the opened file itself is copied.
+        auto pending = CopyDescriptor(fd.Get(), name.parent_path());
+        if (!pending) {
+            return std::nullopt;
+        }
+        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
+        if (published) {
+            RemoveIfStillFile(source, file);
+        }
+        return published;
+    }
+    return std::nullopt;
+}
+
+}  // namespace zep

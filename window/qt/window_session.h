@@ -1,0 +1,64 @@
+#pragma once
+// One run of the desktop front end over given subsystems: the main window, the controller with
+// the window as its view, and the pump that drives it. The program builds it over the real
+// subsystems, the tests over fakes.
+#include <QObject>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/main_controller.h"
+#include "platform/autostart.h"
+#include "platform/dispatch_values.h"
+#include "window/qt/main_window.h"
+#include "window/qt/window_pump.h"
+
+namespace zep {
+
+struct WindowSetup {
+    Subsystems& subsystems;
+    DriveWatch& drives;
+    SerialPort& serial;
+    WorkerLock& lock;
+    Clock& clock;
+    std::filesystem::path iniPath;      // settings file
+    std::filesystem::path programFile;  // its folder holds the list layout file
+    Autostart& autostart;
+    DispatchValues values;  // the help file's "Path"
+    std::function<void(const std::filesystem::path&)> openHelp;
+    bool trayAvailable = false;
+};
+
+class WindowSession final : public QObject {
+    Q_OBJECT
+public:
+    explicit WindowSession(WindowSetup setup);
+    ~WindowSession() override;
+
+    // Initialisation; the window is shown unless the start goes straight to the tray; then the
+    // poll runs.
+    void Start();
+
+    // The exit a termination signal asks for: carried out once no worker is busy (a conversion
+    // pass ends after the file in hand), otherwise nothing happens and the caller asks again.
+    void TryExitOnSignal();
+
+    MainWindow& Window() { return *m_window; }
+    MainController& Controller() { return *m_controller; }
+    WindowPump& Pump() { return *m_pump; }
+
+signals:
+    // "Выход" was accepted and the closing steps have run; saved: the settings were written.
+    void finished(bool saved);
+
+private:
+    void Finish();
+
+    Clock& m_clock;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MainController> m_controller;
+    std::unique_ptr<WindowPump> m_pump;
+};
+
+}  // namespace zep
