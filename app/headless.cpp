@@ -42,7 +42,7 @@ void RunUntilExit(MainController& controller, ControllerPump& pump) {
 // Says where the files go; an installed program's data-home folder is named with the reason.
 std::string StartNote(const ProgramFolderChoice& choice) {
     std::string note =
-        "zepimport: running without a window, program folder " + choice.folder.string();
+        "zepimport: running without a window, program folder " + PathToUtf8(choice.folder);
     if (choice.source == ProgramFolderSource::DataHome) {
         note += " (the folder of the executable cannot be written)";
     }
@@ -62,12 +62,12 @@ int RunHeadless() {
     // Held until the process ends; a second instance would convert the same raw files again.
     const auto folderLock = FolderLock::Acquire(programFile.parent_path());
     if (folderLock.GetState() == FolderLock::State::InUse) {
-        std::cerr << "zepimport: the program folder " << programFile.parent_path().string()
+        std::cerr << "zepimport: the program folder " << PathToUtf8(programFile.parent_path())
                   << " is in use by another running zepimport; not started\n";
         return 1;
     }
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
-        std::cerr << "zepimport: the program folder " << programFile.parent_path().string()
+        std::cerr << "zepimport: the program folder " << PathToUtf8(programFile.parent_path())
                   << " cannot be locked; a second instance on it would not be noticed\n";
     }
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), programFile.parent_path());
@@ -82,7 +82,7 @@ int RunHeadless() {
     RunUntilExit(controller, pump);
     if (!controller.Close()) {
         // A closing step failed: the next run would start from old settings without a word.
-        std::cerr << "zepimport: settings NOT saved to " << SettingsFileFor(programFile).string()
+        std::cerr << "zepimport: settings NOT saved to " << PathToUtf8(SettingsFileFor(programFile))
                   << "; port closed, drivers unloaded\n";
         return 1;
     }

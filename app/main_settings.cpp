@@ -26,9 +26,11 @@ std::optional<std::string> SetAsideForeignSettings(const std::filesystem::path& 
     if (!IniDocument::HasForeignEncoding(iniPath)) {
         return std::nullopt;
     }
-    const std::string name = iniPath.string();
+    const std::string name = PathToUtf8(iniPath);
+    std::filesystem::path setAside = iniPath;
+    setAside += ".bad";
     std::error_code error;
-    std::filesystem::rename(iniPath, name + ".bad", error);
+    std::filesystem::rename(iniPath, setAside, error);
     if (error) {
         return "$04Файл настроек '" + name +
                "' в неизвестной кодировке (не 8-битный текст) и не может быть переименован; "
@@ -40,7 +42,7 @@ std::optional<std::string> SetAsideForeignSettings(const std::filesystem::path& 
 }
 
 std::string SettingsNotSavedLine(const std::filesystem::path& iniPath) {
-    return "$04Не удалось сохранить настройки в файл '" + iniPath.string() + "'.";
+    return "$04Не удалось сохранить настройки в файл '" + PathToUtf8(iniPath) + "'.";
 }
 
 }  // namespace zep

@@ -168,7 +168,7 @@ std::vector<fs::path> ConversionWorker::SettledFiles(const std::vector<fs::path>
         if (probe.kind == FileKind::Other) {
             // A link could publish any file it leads to; a FIFO or device would block the pass.
             m_passedOver.insert(path);
-            m_config.report.LogUpper(NotAPlainFileLine(path.filename().string()));
+            m_config.report.LogUpper(NotAPlainFileLine(PathToUtf8(path.filename())));
             continue;
         }
         if (probe.kind != FileKind::Regular) {
@@ -222,7 +222,7 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
     }
     // The label may hold what the file system refuses in a name (or be too long for it); the
     // raw data matter more than the label, after a failure and with SaveBin alike.
-    if (RenameKeeping(path, labelled) || RenameKeeping(path, path.string() + ".")) {
+    if (RenameKeeping(path, labelled) || RenameKeeping(path, WithDot(path))) {
         return true;
     }
     // No new name at all: a converted file has its import file, and must not be converted again.

@@ -9,8 +9,6 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           dpkg-dev file fakeroot util-linux
           # The Windows window's tests under Wine run on a virtual display (xvfb-run).
           xvfb xauth)
-
-
 # "windows" adds the cross-build for Windows (mingw-w64 with posix threads, GoogleTest's sources
 # to build for it) and Wine to run its tests.
 if [ "${1:-}" = windows ]; then

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a plain build and an AddressSanitizer + UBSan build; then
 # the threaded tests under ThreadSanitizer, each fuzz target for a short while, the Debian
-# package installed and run, and the Windows cross-build with its tests under Wine and one
-# device session through it.
+# package installed and run, and the Windows cross-build with its tests under Wine and one device
+# session through it.
 # Usage: scripts/test.sh [plain|sanitize|tsan|fuzz|package|windows|all]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -60,6 +60,8 @@ if [ "$mode" = package ] || [ "$mode" = all ]; then
     scripts/package-test.sh build-package
 fi
 
+# --- Windows: the cross-build, its tests under Wine, and one ZEP session through zepimport.exe
+# against the Linux simulators and the Linux build.
 if [ "$mode" = windows ] || [ "$mode" = all ]; then
     echo "== Windows cross-build (mingw-w64), tests under Wine"
     started=$SECONDS

@@ -24,6 +24,7 @@
 #include "core/crc16.h"
 #include "core/worker_report.h"
 #include "platform/publish_file.h"
+#include "platform/shared_library.h"
 
 namespace fs = std::filesystem;
 
@@ -167,8 +168,10 @@ int main(int argc, char** argv) {
     fs::remove_all(root);
     const fs::path built(ZEP_BINARY_DIR);
     fs::create_directories(root / "drivers");
-    fs::copy_file(built / "drivers" / "vl_m1.so", root / "drivers" / "vl_m1.so");
-    fs::copy_file(built / "test-drivers" / "vl_null.so", root / "drivers" / "vl_null.so");
+    const std::string suffix(zep::SharedLibrarySuffix());
+    fs::copy_file(built / "drivers" / ("vl_m1" + suffix), root / "drivers" / ("vl_m1" + suffix));
+    fs::copy_file(built / "test-drivers" / ("vl_null" + suffix),
+                  root / "drivers" / ("vl_null" + suffix));
 
     SilentReport report;
     zep::DriverTable drivers;

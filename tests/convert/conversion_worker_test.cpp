@@ -194,7 +194,8 @@ TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
     saveBin = true;
     WriteRaw("long2.bia", MeterArchive("Type=M1\nSerial=" + longType + "\n", {}));
     EXPECT_TRUE(FindThenRun(*worker));
-    EXPECT_EQ(ListFiles(raw.path()), (std::vector<std::string>{WithLoneDot("long.bia"), WithLoneDot("long2.bia")}));
+    EXPECT_EQ(ListFiles(raw.path()),
+              (std::vector<std::string>{WithLoneDot("long.bia"), WithLoneDot("long2.bia")}));
     EXPECT_EQ(ImportFiles().size(), 1u);
 }
 
@@ -220,6 +221,9 @@ TEST_F(ConversionWorkerTest, AnArchiveReadOnlyUpToDamageIsImportedAndKeptAsFaile
 // target is never published) and a FIFO never blocks the pass, also when the printer folder
 // lies on another file system and the move would have to read it.
 TEST_F(ConversionWorkerTest, LinksAndSpecialFilesArePassedOverNotFollowed) {
+#if GTEST_OS_WINDOWS
+    GTEST_SKIP() << "symbolic links and FIFOs are made with POSIX tools here";
+#endif
     std::error_code error;
     const fs::path otherFileSystem =
         fs::is_directory("/dev/shm", error)
