@@ -13,6 +13,9 @@ else
     scripts/install-deps.sh
 fi
 jobs="$(nproc)"
+# The builds below share compiled objects through ccache where it is installed; paths relative to
+# the checkout let a clone in another folder reuse them too.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 run() {
     local dir="$1"; shift
