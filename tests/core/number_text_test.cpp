@@ -61,7 +61,8 @@ TEST(NumberText, AgreesWithStrtolEverywhere) {
 
 TEST(NumberText, AgreesWithAtoiInTheIntRangeAndSaturatesBeyond) {
     for (const char* text : kTexts) {
-        const long wide = std::strtol(text, nullptr, 10);
+        // long long: a long is no wider than an int on Windows.
+        const long long wide = std::strtoll(text, nullptr, 10);
         if (wide >= INT_MIN && wide <= INT_MAX) {
             EXPECT_EQ(ParseDecimalAs<int>(text), std::atoi(text)) << '"' << text << '"';
         }
