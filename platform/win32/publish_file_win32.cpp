@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_calls.h"
 #include "platform/publish_batch.h"
 #include "platform/publish_file.h"
 #include "platform/win32/windows_api.h"
@@ -17,8 +18,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A call a test's gate refuses fails as a failing disk would fail it.
+bool Gate(FileCall call, const fs::path& path) {
+    if (FileCallAllowed(call, path)) {
+        return true;
+    }
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+}
+
 // Flushes a closed file's data through a fresh handle.
 bool FlushPath(const fs::path& path) {
+    if (!Gate(FileCall::Flush, path)) {
+        return false;
+    }
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -57,7 +70,8 @@ struct PendingFile::State {
     // while it is open); a finished one through a fresh handle.
     bool FlushContent() {
         if (file != INVALID_HANDLE_VALUE) {
-            const bool done = flushed || FlushFileBuffers(file) != 0;
+            const bool done =
+                flushed || (Gate(FileCall::Flush, tempPath) && FlushFileBuffers(file) != 0);
             flushed = CloseFile() && done;
         } else if (!flushed) {
             flushed = FlushPath(tempPath);
@@ -87,6 +101,9 @@ bool NameTaken(DWORD error) {
 }  // namespace
 
 std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
+    if (!Gate(FileCall::Create, folder)) {
+        return std::nullopt;
+    }
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         auto state = std::make_unique<State>();
         const fs::path name = TempName(folder);
@@ -118,7 +135,8 @@ std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     while (m_state && m_state->file != INVALID_HANDLE_VALUE && done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, INT_MAX));
         DWORD written = 0;
-        if (!WriteFile(m_state->file, bytes.data() + done, chunk, &written, nullptr) ||
+        if (!Gate(FileCall::Write, m_state->tempPath) ||
+            !WriteFile(m_state->file, bytes.data() + done, chunk, &written, nullptr) ||
             written == 0) {
             break;
         }
@@ -150,6 +168,9 @@ bool PendingFile::Finish() {
 }
 
 bool FlushFileSystem(const fs::path& folder) {
+    if (!Gate(FileCall::Flush, folder)) {
+        return false;
+    }
     // Published names are on disk already (every rename here is written through), and so are
     // the contents under them; what may still sit in the cache are the temporaries, all ours.
     WIN32_FIND_DATAW found{};
@@ -208,7 +229,8 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
     if (!state.FlushContent()) {
         return PublishResult::Failed;
     }
-    if (!MoveFileExW(state.tempPath.c_str(), finalPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!Gate(FileCall::Link, finalPath) ||
+        !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
         return NameTaken(GetLastError()) ? PublishResult::NameTaken : PublishResult::Failed;
     }
     state.published = true;
@@ -221,8 +243,9 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
         return PublishResult::Failed;
     }
     State& state = *m_state;
-    if (!state.FlushContent() || !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(),
-                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!state.FlushContent() || !Gate(FileCall::Link, finalPath) ||
+        !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return PublishResult::Failed;
     }
     state.published = true;
@@ -282,6 +305,9 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
                                      const std::function<fs::path(int)>& nameFor, int maxAttempts) {
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
+        if (!Gate(FileCall::Link, name)) {
+            return std::nullopt;
+        }
         if (MoveFileExW(source.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
             return name;
         }
@@ -299,13 +325,17 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
         // A source that stays would be moved, and so handed on, a second time.
-        if (published && !DeleteFileW(source.c_str())) {
+        if (published && !RemoveFile(source)) {
             DeleteFileW(published->c_str());
             return std::nullopt;
         }
         return published;
     }
     return std::nullopt;
+}
+
+bool RemoveFile(const fs::path& path) {
+    return Gate(FileCall::Remove, path) && DeleteFileW(path.c_str()) != 0;
 }
 
 }  // namespace zep

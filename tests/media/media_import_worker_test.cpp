@@ -291,6 +291,9 @@ TEST_F(MediaImport, PassesOverWhatIsNotItsToTake) {
 // Links on a card are never followed: one to a secret outside would publish it, one to a card
 // database would import each of its archives twice.
 TEST_F(MediaImport, LinksOnTheCardArePassedOver) {
+#if GTEST_OS_WINDOWS
+    GTEST_SKIP() << "symbolic links are made with POSIX tools here";
+#endif
     cardgen::WriteBytes(card / "DB.DAT",
                         CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(4, 1)}).Build());
     cardgen::WriteBytes(dir / "secret", cardgen::BuildMeterArchive({}));
