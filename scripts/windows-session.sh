@@ -59,11 +59,13 @@ start_adapter() {
     wait_for 10 "[ -L '$1/zepimport/ports/COM$port' ]" || fail "the simulator made no COM link"
 }
 
-# The session is over when the adapter has ended and the program folder holds no raw file
-# that waits for conversion.
+# The session is over when the adapter has ended, the program has logged the end of the import
+# (the adapter may end before the program has saved its last file) and the program folder holds
+# no raw file that waits for conversion.
 wait_for_session() {
     local folder="$1"
     wait_for 120 "! kill -0 $adapter 2>/dev/null" || fail "the session did not end"
+    wait_for 60 "grep -q 'Импорт данных завершен' '$3'" || fail "the import did not end"
     wait_for 60 "! ls '$folder'/*.bi[al] >/dev/null 2>&1" || fail "raw files were not converted"
     wait_for 10 "[ -n \"\$(ls '$2')\" ]" || fail "no import file in $2"
 }
@@ -84,7 +86,7 @@ XDG_CONFIG_HOME="$linux/config" ZEPIMPORT_MEDIA_ROOTS="" \
     "$native/bin/zepimport" --headless --program-dir "$linux/program" >"$work/linux-program.log" 2>&1 &
 pids+=($!)
 program=$!
-wait_for_session "$linux/program" "$linux/import"
+wait_for_session "$linux/program" "$linux/import" "$work/linux-program.log"
 kill -INT "$program"
 wait "$program" || fail "the Linux program ended with status $?"
 
@@ -117,7 +119,7 @@ ln -sfn "$(readlink "$win/config/zepimport/ports/COM$port")" "$prefix/dosdevices
     >"$work/windows-program.log" 2>&1 </dev/null &
 pids+=($!)
 program=$!
-wait_for_session "$folder" "$win/Импорт"
+wait_for_session "$folder" "$win/Импорт" "$work/windows-program.log"
 kill -INT "$program"
 wait "$program" || fail "zepimport.exe ended with status $?"
 [ -f "$folder/zepimport.ini" ] || fail "no settings file in the Cyrillic program folder"
