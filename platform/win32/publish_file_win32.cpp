@@ -253,23 +253,6 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-std::optional<fs::path> PublishNumbered(PendingFile& file,
-                                        const std::function<fs::path(int)>& nameFor,
-                                        int maxAttempts) {
-    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
-        const fs::path name = nameFor(attempt);
-        switch (file.Publish(name)) {
-            case PublishResult::Published:
-                return name;
-            case PublishResult::NameTaken:
-                continue;
-            case PublishResult::Failed:
-                return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
 namespace {
 
 // Copies a file's content into a pending file in the target folder.
