@@ -1,5 +1,5 @@
 #pragma once
-// The sortable list without a toolkit: columns from a specification, rows that own a copy of
+// The sortable list without a toolkit: columns from a column list, rows that own a copy of
 // their texts and carry a user value and a check mark, header-click sorting, the arrow's
 // state, and the layout record.
 #include <cstdint>
@@ -42,7 +42,7 @@ public:
         bool checked = false;
     };
 
-    // Appends the columns of the specification; true (the model cannot refuse a column).
+    // Appends the columns of the list; true (the model cannot refuse a column).
     bool AddColumns(std::string_view spec);
     int ColumnCount() const { return static_cast<int>(m_columns.size()); }
     const ListColumn& Column(int column) const;

@@ -34,7 +34,7 @@ class SortListWidget : public QTableView {
 public:
     explicit SortListWidget(QWidget* parent = nullptr);
 
-    // Columns from a specification such as ",25;Тип прибора,90".
+    // Columns from a column list such as ",25;Тип прибора,90".
     bool AddColumns(std::string_view spec);
     // One text per column, column 0 first; returns the row's index (-1 without columns).
     int AddRow(const std::vector<std::string>& texts);

@@ -48,9 +48,9 @@ bool SortListView::Attach(HWND list) {
     return true;
 }
 
-bool SortListView::AddColumns(std::string_view specification) {
+bool SortListView::AddColumns(std::string_view columnList) {
     const int first = m_model.ColumnCount();
-    m_model.AddColumns(specification);
+    m_model.AddColumns(columnList);
     for (int column = first; column < m_model.ColumnCount(); ++column) {
         std::wstring title = Widen(m_model.Column(column).title);
         LVCOLUMNW item{};

@@ -26,8 +26,8 @@ public:
 
     // Takes over a list view control of a dialog and its header.
     bool Attach(HWND list);
-    // Creates the columns of a specification "title,width;title,width;...".
-    bool AddColumns(std::string_view specification);
+    // Creates the columns of a list "title,width;title,width;...".
+    bool AddColumns(std::string_view columnList);
     // One text per column (column 0 first); returns the row index, -1 without columns.
     int AddRow(const std::vector<std::string>& texts);
     bool SetRowValue(int row, std::uint32_t value) { return m_model.SetRowValue(row, value); }
