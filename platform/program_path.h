@@ -16,6 +16,10 @@ std::filesystem::path ProgramFolder();
 ProgramFolderChoice ProgramFolderInUse();
 void SetProgramDirOverride(const std::filesystem::path& folder);
 
+// The running executable's own path, as the backend finds it (a name in the current folder when
+// the system does not say).
+std::filesystem::path ExecutablePath();
+
 // The settings file: the program file with its extension replaced by ".ini"; the extension is
 // taken from the file name only, and a name without one gets ".ini" appended.
 std::filesystem::path SettingsFileFor(const std::filesystem::path& programFile);
