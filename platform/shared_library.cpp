@@ -1,8 +1,27 @@
+// The driver library handle's ownership, handed on by moving and closed at the end, and the
+// test of a file name's library suffix; loading and looking up are the backend's.
 #include "platform/shared_library.h"
 
 #include <cctype>
 
 namespace zep {
+
+SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : m_handle(other.m_handle) {
+    other.m_handle = nullptr;
+}
+
+SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_handle = other.m_handle;
+        other.m_handle = nullptr;
+    }
+    return *this;
+}
+
+SharedLibrary::~SharedLibrary() {
+    Close();
+}
 
 bool HasSharedLibrarySuffix(std::string_view fileName) {
     const auto dot = fileName.rfind('.');

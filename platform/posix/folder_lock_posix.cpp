@@ -27,25 +27,6 @@ FolderLock FolderLock::Acquire(const std::filesystem::path& folder) {
     return FolderLock(fd, State::Held);
 }
 
-FolderLock::FolderLock(FolderLock&& other) noexcept
-    : m_handle(other.m_handle), m_state(other.m_state) {
-    other.m_handle = -1;
-}
-
-FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        m_handle = other.m_handle;
-        m_state = other.m_state;
-        other.m_handle = -1;
-    }
-    return *this;
-}
-
-FolderLock::~FolderLock() {
-    Release();
-}
-
 void FolderLock::Release() {
     if (m_handle >= 0) {
         close(m_handle);

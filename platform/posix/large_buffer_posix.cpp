@@ -1,6 +1,5 @@
+// Room for a whole large file as anonymous mapped memory, with huge pages asked for.
 #include <sys/mman.h>
-
-#include <utility>
 
 #include "platform/large_buffer.h"
 
@@ -17,22 +16,6 @@ std::optional<LargeBuffer> LargeBuffer::Allocate(std::size_t size) {
     // Only a hint: without huge pages the buffer works the same, with more page faults.
     madvise(memory, size, MADV_HUGEPAGE);
     return LargeBuffer(static_cast<std::uint8_t*>(memory), size);
-}
-
-LargeBuffer::LargeBuffer(LargeBuffer&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)) {}
-
-LargeBuffer& LargeBuffer::operator=(LargeBuffer&& other) noexcept {
-    if (this != &other) {
-        Free();
-        m_data = std::exchange(other.m_data, nullptr);
-        m_size = std::exchange(other.m_size, 0);
-    }
-    return *this;
-}
-
-LargeBuffer::~LargeBuffer() {
-    Free();
 }
 
 void LargeBuffer::Free() {

@@ -1,3 +1,4 @@
+// Driver libraries through dlopen and dlsym, with a look at who defines an export.
 #include <dlfcn.h>
 #include <link.h>
 
@@ -11,23 +12,6 @@ std::optional<SharedLibrary> SharedLibrary::Open(const std::filesystem::path& pa
         return std::nullopt;
     }
     return SharedLibrary(handle);
-}
-
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : m_handle(other.m_handle) {
-    other.m_handle = nullptr;
-}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_handle = other.m_handle;
-        other.m_handle = nullptr;
-    }
-    return *this;
-}
-
-SharedLibrary::~SharedLibrary() {
-    Close();
 }
 
 void SharedLibrary::Close() {

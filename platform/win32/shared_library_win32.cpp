@@ -19,23 +19,6 @@ std::optional<SharedLibrary> SharedLibrary::Open(const std::filesystem::path& pa
     return SharedLibrary(reinterpret_cast<void*>(handle));
 }
 
-SharedLibrary::SharedLibrary(SharedLibrary&& other) noexcept : m_handle(other.m_handle) {
-    other.m_handle = nullptr;
-}
-
-SharedLibrary& SharedLibrary::operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_handle = other.m_handle;
-        other.m_handle = nullptr;
-    }
-    return *this;
-}
-
-SharedLibrary::~SharedLibrary() {
-    Close();
-}
-
 void SharedLibrary::Close() {
     if (m_handle != nullptr) {
         FreeLibrary(static_cast<HMODULE>(m_handle));
