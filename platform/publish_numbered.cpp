@@ -1,6 +1,10 @@
-// Publishing under the first free numbered name: the same on every system, since only the
-// single publish beneath it is the backend's.
+// Publishing and moving under the first free numbered name: the same on every system, since
+// only the single publish, move or copy beneath it is the backend's.
+#include <system_error>
+
+#include "platform/file_calls.h"
 #include "platform/publish_file.h"
+#include "platform/publish_move.h"
 
 namespace zep {
 
@@ -19,6 +23,40 @@ std::optional<fs::path> PublishNumbered(PendingFile& file,
             case PublishResult::Failed:
                 return std::nullopt;
         }
+    }
+    return std::nullopt;
+}
+
+std::optional<fs::path> MoveNumbered(const fs::path& source,
+                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
+    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
+        const fs::path name = nameFor(attempt);
+        if (!FileCallAllowed(FileCall::Link, name)) {
+            return std::nullopt;
+        }
+        switch (MoveInOneStep(source, name)) {
+            case MoveOutcome::Moved:
+                return name;
+            case MoveOutcome::NameTaken:
+                continue;
+            case MoveOutcome::Failed:
+                return std::nullopt;
+            case MoveOutcome::OtherVolume:
+                break;
+        }
+        // Copy, publish, then remove, so no reader sees a partial file.
+        auto pending = CopyToPending(source, name.parent_path());
+        if (!pending) {
+            return std::nullopt;
+        }
+        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
+        // A source that stays would be moved, and so handed on, a second time.
+        if (published && !RemoveFile(source)) {
+            std::error_code error;
+            fs::remove(*published, error);
+            return std::nullopt;
+        }
+        return published;
     }
     return std::nullopt;
 }

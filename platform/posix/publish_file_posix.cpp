@@ -16,6 +16,7 @@
 #include "platform/posix/file_mode.h"
 #include "platform/publish_batch.h"
 #include "platform/publish_file.h"
+#include "platform/publish_move.h"
 
 namespace zep {
 
@@ -165,10 +166,6 @@ std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pi
     return done;
 }
 
-std::size_t PendingFile::Write(std::string_view text) {
-    return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-}
-
 bool PendingFile::Finish() {
     return m_state && !m_state->tempPath.empty() && m_state->CloseDescriptor();
 }
@@ -254,9 +251,6 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-namespace {
-
-// Copies a file's content into a pending file in the target folder.
 std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
     const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
@@ -284,46 +278,26 @@ std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path&
     return pending;
 }
 
-}  // namespace
-
 bool RemoveFile(const fs::path& path) {
     return Gate(FileCall::Remove, path) && unlink(path.c_str()) == 0;
 }
 
-std::optional<fs::path> MoveNumbered(const fs::path& source,
-                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
-    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
-        const fs::path name = nameFor(attempt);
-        if (!Gate(FileCall::Link, name)) {
-            return std::nullopt;
+MoveOutcome MoveInOneStep(const fs::path& source, const fs::path& name) {
+    if (link(source.c_str(), name.c_str()) == 0) {
+        // A source that stays would be moved, and so handed on, a second time.
+        if (!RemoveFile(source)) {
+            unlink(name.c_str());
+            return MoveOutcome::Failed;
         }
-        if (link(source.c_str(), name.c_str()) == 0) {
-            // A source that stays would be moved, and so handed on, a second time.
-            if (!RemoveFile(source)) {
-                unlink(name.c_str());
-                return std::nullopt;
-            }
-            return name;
-        }
-        if (errno == EEXIST) {
-            continue;
-        }
-        if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) {
-            return std::nullopt;
-        }
-        // Another file system (or one without hard links): copy, publish, then remove.
-        auto pending = CopyToPending(source, name.parent_path());
-        if (!pending) {
-            return std::nullopt;
-        }
-        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published && !RemoveFile(source)) {
-            unlink(published->c_str());
-            return std::nullopt;
-        }
-        return published;
+        return MoveOutcome::Moved;
     }
-    return std::nullopt;
+    if (errno == EEXIST) {
+        return MoveOutcome::NameTaken;
+    }
+    // Another file system, or one without hard links.
+    return errno == EXDEV || errno == EPERM || errno == EMLINK || errno == ENOTSUP
+               ? MoveOutcome::OtherVolume
+               : MoveOutcome::Failed;
 }
 
 }  // namespace zep

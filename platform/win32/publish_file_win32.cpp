@@ -10,6 +10,7 @@
 #include "platform/file_calls.h"
 #include "platform/publish_batch.h"
 #include "platform/publish_file.h"
+#include "platform/publish_move.h"
 #include "platform/win32/windows_api.h"
 
 namespace zep {
@@ -159,10 +160,6 @@ std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pi
     return done;
 }
 
-std::size_t PendingFile::Write(std::string_view text) {
-    return Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-}
-
 bool PendingFile::Finish() {
     return m_state && !m_state->tempPath.empty() && m_state->CloseFile();
 }
@@ -253,9 +250,6 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-namespace {
-
-// Copies a file's content into a pending file in the target folder.
 std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
     const HANDLE in = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -282,39 +276,14 @@ std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path&
     return pending;
 }
 
-}  // namespace
-
-std::optional<fs::path> MoveNumbered(const fs::path& source,
-                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
-    for (int attempt = 0; attempt < maxAttempts; ++attempt) {
-        const fs::path name = nameFor(attempt);
-        if (!Gate(FileCall::Link, name)) {
-            return std::nullopt;
-        }
-        if (MoveFileExW(source.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            return name;
-        }
-        const DWORD error = GetLastError();
-        if (NameTaken(error)) {
-            continue;
-        }
-        if (error != ERROR_NOT_SAME_DEVICE) {
-            return std::nullopt;
-        }
-        // Another volume: copy, publish, then remove, so no reader sees a partial file.
-        auto pending = CopyToPending(source, name.parent_path());
-        if (!pending) {
-            return std::nullopt;
-        }
-        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        // A source that stays would be moved, and so handed on, a second time.
-        if (published && !RemoveFile(source)) {
-            DeleteFileW(published->c_str());
-            return std::nullopt;
-        }
-        return published;
+MoveOutcome MoveInOneStep(const fs::path& source, const fs::path& name) {
+    if (MoveFileExW(source.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return MoveOutcome::Moved;
     }
-    return std::nullopt;
+    const DWORD error = GetLastError();
+    return NameTaken(error)                 ? MoveOutcome::NameTaken
+           : error == ERROR_NOT_SAME_DEVICE ? MoveOutcome::OtherVolume
+                                            : MoveOutcome::Failed;
 }
 
 bool RemoveFile(const fs::path& path) {
