@@ -1,12 +1,14 @@
 // The serial port component over the Windows communications functions: COM<n> is "\\.\COMn"
 // opened exclusively, its line set through a DCB and its read time-outs through COMMTIMEOUTS.
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <memory>
 #include <string>
 
 #include "platform/serial_port_factory.h"
 #include "platform/serial_port_table.h"
+#include "platform/win32/serial_comm_registry.h"
 #include "platform/win32/windows_api.h"
 
 namespace zep {
@@ -18,9 +20,40 @@ namespace {
 constexpr DWORD kWriteStallMs = 2000;
 constexpr DWORD kWriteMsPerByte = 2;
 
+// The errors with which the calls on an open port fail once its device has gone: a pulled USB
+// adapter's driver answers ERROR_BAD_COMMAND, ERROR_ACCESS_DENIED, ERROR_DEVICE_REMOVED,
+// ERROR_FILE_NOT_FOUND or ERROR_GEN_FAILURE, and aborts the read under way; Wine answers
+// ERROR_NOT_READY on a pseudo-terminal whose other end has closed.
+bool VanishedError(DWORD error) {
+    switch (error) {
+        case ERROR_BAD_COMMAND:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_OPERATION_ABORTED:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Whether the system's serial device map names COM<port>: a driver removes its port's entry
+// when the device goes.
+bool Listed(int port) {
+    for (const auto& device :
+         win32::SerialDevicesUnder(HKEY_LOCAL_MACHINE, win32::kSerialCommKey)) {
+        if (device.number == port) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class Win32Port final : public OpenSerialPort {
 public:
-    explicit Win32Port(HANDLE handle) : m_handle(handle) {}
+    Win32Port(HANDLE handle, int port) : m_handle(handle), m_port(port), m_listed(Listed(port)) {}
     ~Win32Port() override { CloseHandle(m_handle); }
     Win32Port(const Win32Port&) = delete;
     Win32Port& operator=(const Win32Port&) = delete;
@@ -86,6 +119,7 @@ public:
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), INT_MAX));
         DWORD read = 0;
         if (!ReadFile(m_handle, buffer.data(), wanted, &read, nullptr)) {
+            NoteFailure();
             return 0;  // the device is gone; the caller sees a short read
         }
         return static_cast<int>(read);
@@ -95,6 +129,7 @@ public:
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), INT_MAX));
         DWORD written = 0;
         if (!WriteFile(m_handle, bytes.data(), wanted, &written, nullptr) && written == 0) {
+            NoteFailure();
             return -1;
         }
         return static_cast<int>(written);
@@ -124,7 +159,26 @@ public:
         return (lines & MS_CTS_ON) != 0 ? 1 : 0;
     }
 
-    bool Gone() override { return false; }
+    // Asked of the open handle first; a port the device map named at the open and names no
+    // longer has gone too. A port the map never named (a pseudo-terminal linked as a COM port
+    // under Wine) is judged by its handle alone.
+    bool Gone() override {
+        if (m_failed) {
+            return true;
+        }
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(m_handle, &errors, &status) && VanishedError(GetLastError())) {
+            return true;
+        }
+        // A port without modem lines fails here on a live device too (Wine's pseudo-terminals
+        // with ERROR_NOT_SUPPORTED): only the errors of a vanished device count.
+        DWORD lines = 0;
+        if (!GetCommModemStatus(m_handle, &lines) && VanishedError(GetLastError())) {
+            return true;
+        }
+        return m_listed && !Listed(m_port);
+    }
 
 private:
     template <typename Edit>
@@ -138,7 +192,19 @@ private:
         return SetCommState(m_handle, &dcb) ? 0 : -1;
     }
 
+    // A read or write that failed as on a vanished device says so for good. An aborted one does
+    // not: a purge aborts the transfer under way on a live device as well.
+    void NoteFailure() {
+        const DWORD error = GetLastError();
+        if (VanishedError(error) && error != ERROR_OPERATION_ABORTED) {
+            m_failed = true;
+        }
+    }
+
     HANDLE m_handle;
+    int m_port;
+    bool m_listed;
+    std::atomic<bool> m_failed{false};
 };
 
 std::wstring DeviceName(int port) {
@@ -153,7 +219,7 @@ std::shared_ptr<OpenSerialPort> OpenPort(int port) {
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    auto open = std::make_shared<Win32Port>(handle);
+    auto open = std::make_shared<Win32Port>(handle, port);
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     // Only a communications device has a line state; anything else named COM<n> is not one.

@@ -1,9 +1,13 @@
-// The Windows backend where it meets the system directly: COM ports that are not there, driver
-// DLLs that cannot be loaded, the time base through TZ, and files in a folder named in Cyrillic.
+// The Windows backend where it meets the system directly: COM ports that are not there or whose
+// device hangs up, driver DLLs that cannot be loaded, the time base through TZ, and files in a
+// folder named in Cyrillic.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "platform/environment.h"
 #include "platform/program_path.h"
@@ -11,6 +15,7 @@
 #include "platform/serial_port_factory.h"
 #include "platform/shared_library.h"
 #include "platform/time_base.h"
+#include "platform/win32/serial_comm_registry.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -30,6 +35,59 @@ TEST(Win32SerialPort, APortWithoutADeviceDoesNotOpen) {
     EXPECT_EQ(port->PortGetSpeed(200), -1);
     EXPECT_LT(port->PortReadByte(200), 0);
     EXPECT_EQ(port->PortWrite(200, std::span<const std::uint8_t>()), -1);
+}
+
+// The port that with-hung-up-port.py links to a pseudo-terminal in the Wine prefix, 0 outside
+// its run.
+int HangUpPort() {
+    return std::atoi(EnvironmentValue("ZEP_HANGUP_PORT").value_or("0").c_str());
+}
+
+// A driver that lets go of a pulled device removes its port from the device map, while the
+// handle may still answer.
+TEST(Win32SerialPort, APortTheDeviceMapNoLongerNamesIsGone) {
+    const int com = HangUpPort();
+    if (com == 0) {
+        GTEST_SKIP() << "changes the device map: only in with-hung-up-port.py's Wine prefix";
+    }
+    const std::wstring value = L"\\Device\\ZepImportTest";
+    const std::wstring data = L"COM" + std::to_wstring(com);
+    ASSERT_EQ(
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, win32::kSerialCommKey, value.c_str(), REG_SZ,
+                        data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+        ERROR_SUCCESS);
+    auto port = CreateSerialPort();
+    ASSERT_EQ(port->PortOpen(com), 0);
+    EXPECT_FALSE(port->PortGone(com));
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, win32::kSerialCommKey, value.c_str()),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(port->PortGone(com));
+}
+
+// The other end of the pseudo-terminal closes once the ready file appears, as a simulator or a
+// pulled adapter ends: the port that Wine keeps open on it must then report its device gone.
+TEST(Win32SerialPort, APortWhoseDeviceHangsUpIsGone) {
+    const int com = HangUpPort();
+    const std::string ready = EnvironmentValue("ZEP_HANGUP_READY").value_or("");
+    if (com == 0 || ready.empty()) {
+        GTEST_SKIP() << "needs a port that hangs up (with-hung-up-port.py)";
+    }
+    auto port = CreateSerialPort();
+    EXPECT_FALSE(port->PortGone(com)) << "not open";
+    ASSERT_EQ(port->PortOpen(com), 0);
+    ASSERT_EQ(port->PortSetLineParams(com, kRateCode9600, kMode8N1), 0);
+    // A live line without modem lines, as Wine gives a pseudo-terminal, is not gone.
+    EXPECT_EQ(port->PortLineStatus(com), 0);
+    EXPECT_FALSE(port->PortGone(com));
+    std::ofstream(fs::path(ready)).put('\n');
+    // The other end closes at some moment after the file appears; a real device, no clock to fake.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!port->PortGone(com) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(port->PortGone(com));
+    port->PortClose(com);
+    EXPECT_FALSE(port->PortGone(com)) << "closed";
 }
 
 TEST(Win32SharedLibrary, LoadsADriverAndFindsOnlyItsOwnExports) {
