@@ -1,44 +1,26 @@
-#include <cstdio>
+// The time base's zone calls of the C library: tzset, timezone, setenv and localtime_r.
 #include <cstdlib>
 #include <ctime>
-#include <mutex>
 
-#include "platform/time_base.h"
+#include "platform/time_base_calls.h"
 
 namespace zep {
 
-namespace {
-std::mutex g_timeMutex;  // localtime_r/tzset are not safe against a concurrent setenv
+void ReloadZone() {
+    tzset();
 }
 
-int StandardOffsetHoursWest() {
-    std::lock_guard guard(g_timeMutex);
-    tzset();
+long ZoneSecondsWest() {
     // glibc's "timezone" is the standard-time offset, seconds west of UTC.
-    return static_cast<int>(timezone / 3600);
+    return timezone;
 }
 
-bool FixTimeBase() {
-    const int hours = StandardOffsetHoursWest();
-    char zone[32];
-    std::snprintf(zone, sizeof zone, "VLZ%d", hours);
-    std::lock_guard guard(g_timeMutex);
-    if (setenv("TZ", zone, 1) != 0) {
-        return false;
-    }
-    tzset();
-    return true;
+bool SetZoneVariable(const char* zone) {
+    return setenv("TZ", zone, 1) == 0;
 }
 
-std::string FormatLocalTime(std::time_t moment, const char* pattern) {
-    std::tm local{};
-    {
-        std::lock_guard guard(g_timeMutex);
-        localtime_r(&moment, &local);
-    }
-    char text[128];
-    const std::size_t length = std::strftime(text, sizeof text, pattern, &local);
-    return std::string(text, length);
+bool ToLocalTime(std::time_t moment, std::tm& local) {
+    return localtime_r(&moment, &local) != nullptr;
 }
 
 }  // namespace zep
