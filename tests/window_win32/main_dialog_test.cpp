@@ -2,11 +2,11 @@
 // the tray, the guarded exit, the port selector, the drive buttons and the workers' messages.
 #include <thread>
 
+#include "platform/win32/wide_text.h"
 #include "tests/window_win32/window_fixture.h"
 #include "ui/dialog_templates.h"
 #include "window/win32/log_pane_window.h"
 #include "window/win32/system_tray.h"
-#include "window/win32/wide_text.h"
 #include "window/win32/worker_messages.h"
 
 namespace zep::test {

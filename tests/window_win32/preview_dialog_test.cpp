@@ -6,11 +6,11 @@
 #include <commctrl.h>
 
 #include "core/crc16.h"
+#include "platform/win32/wide_text.h"
 #include "tests/window_win32/window_fixture.h"
 #include "ui/list_layout.h"
 #include "ui/preview_template.h"
 #include "window/win32/preview_dialog.h"
-#include "window/win32/wide_text.h"
 
 namespace zep::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/program_version.h"
+#include "platform/win32/wide_text.h"
 #include "window/win32/resource.h"
-#include "window/win32/wide_text.h"
 
 namespace zep::win32 {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
 #include "window/win32/resource.h"
-#include "window/win32/wide_text.h"
 
 namespace zep::win32 {
 

@@ -4,9 +4,9 @@
 
 #include "media/preview_model.h"
 #include "platform/drive_list.h"
+#include "platform/win32/wide_text.h"
 #include "ui/preview_template.h"
 #include "window/win32/resource.h"
-#include "window/win32/wide_text.h"
 
 namespace zep::win32 {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "window/win32/wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace zep::win32 {
 

@@ -14,10 +14,10 @@
 #include "platform/folder_lock.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
+#include "platform/win32/wide_text.h"
 #include "ui/preview_template.h"
 #include "window/win32/main_dialog.h"
 #include "window/win32/preview_dialog.h"
-#include "window/win32/wide_text.h"
 
 namespace zep::win32 {
 
