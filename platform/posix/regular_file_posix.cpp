@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "platform/file_calls.h"
@@ -91,6 +92,71 @@ std::optional<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
 }
 
 }  // namespace
+
+std::optional<OpenedRegularFile> OpenedRegularFile::Open(const fs::path& path) {
+    const int fd = OpenWithoutFollowing(path);
+    struct stat status {};
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    return OpenedRegularFile(fd, static_cast<std::uint64_t>(status.st_size), path);
+}
+
+OpenedRegularFile::OpenedRegularFile(std::intptr_t handle, std::uint64_t size, fs::path path)
+    : m_handle(handle), m_size(size), m_path(std::move(path)) {}
+
+OpenedRegularFile::OpenedRegularFile(OpenedRegularFile&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, -1)),
+      m_size(other.m_size),
+      m_path(std::move(other.m_path)) {}
+
+OpenedRegularFile& OpenedRegularFile::operator=(OpenedRegularFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_handle = std::exchange(other.m_handle, -1);
+        m_size = other.m_size;
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+OpenedRegularFile::~OpenedRegularFile() {
+    Close();
+}
+
+void OpenedRegularFile::Close() {
+    if (m_handle >= 0) {
+        close(static_cast<int>(m_handle));
+        m_handle = -1;
+    }
+}
+
+std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
+                                                     std::span<std::uint8_t> into) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        if (!FileCallAllowed(FileCall::Read, m_path)) {
+            return std::nullopt;
+        }
+        const ssize_t n = pread(static_cast<int>(m_handle), into.data() + done, into.size() - done,
+                                static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
 
 FileProbe ProbeFile(const fs::path& path) {
     const Descriptor fd(OpenWithoutFollowing(path));
