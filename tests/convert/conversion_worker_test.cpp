@@ -234,6 +234,32 @@ TEST_F(ConversionWorkerTest, AReadErrorKeepsTheRawFile) {
     }
 }
 
+// Fails the flush of one folder's names, as a failing disk would.
+class FolderFlushFails : public FileCallGate {
+public:
+    explicit FolderFlushFails(fs::path folder) : m_folder(std::move(folder)) {
+        SetFileCallGate(this);
+    }
+    ~FolderFlushFails() override { SetFileCallGate(nullptr); }
+    bool Allow(FileCall call, const fs::path& path) override {
+        return call != FileCall::Flush || path != m_folder;
+    }
+
+private:
+    fs::path m_folder;
+};
+
+// The raw file goes only once the import file's name is on disk; else it stays, out of the
+// pattern so that it is not converted twice.
+TEST_F(ConversionWorkerTest, TheRawFileStaysUntilTheImportFileNameIsOnDisk) {
+    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {{1, {7}}}));
+    auto worker = MakeWorker();
+    FolderFlushFails gate(import.path());
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(ImportFiles().size(), 1u);
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120000.bia.M1_123_2"});
+}
+
 // What is not a plain file is passed over once, with a line: a link is not followed (its
 // target is never published) and a FIFO never blocks the pass, also when the printer folder
 // lies on another file system and the move would have to read it.
