@@ -50,8 +50,10 @@ public:
     std::optional<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
 
 private:
+    static constexpr std::intptr_t kNoHandle = -1;  // no file descriptor or handle is -1
     OpenedRegularFile(std::intptr_t handle, std::uint64_t size, std::filesystem::path path);
-    void Close();
+    // The backend's close of a descriptor or handle.
+    static void ReleaseHandle(std::intptr_t handle);
 
     std::intptr_t m_handle;
     std::uint64_t m_size;

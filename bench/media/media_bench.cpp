@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/worker_environment.h"
@@ -50,25 +51,14 @@ void BufferedCopy(const fs::path& from, const fs::path& to) {
     }
 }
 
-// Peak resident memory since the last reset, in MB, from the kernel's own count (Linux); -1
-// where the system does not tell.
-double PeakResidentMegabytes() {
+// A memory figure of this process in MB from the kernel's own count (Linux): "VmRSS:" now,
+// "VmHWM:" the peak since the last reset; -1 where the system does not tell.
+double StatusMegabytes(std::string_view key) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atof(line.c_str() + 6) / 1024.0;
-        }
-    }
-    return -1;
-}
-
-double ResidentMegabytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::atof(line.c_str() + 6) / 1024.0;
+        if (line.rfind(key, 0) == 0) {
+            return std::atof(line.c_str() + key.size()) / 1024.0;
         }
     }
     return -1;
@@ -78,9 +68,9 @@ double ResidentMegabytes() {
 template <typename Step>
 double PeakGrowth(Step&& step) {
     std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the present
-    const double before = ResidentMegabytes();
+    const double before = StatusMegabytes("VmRSS:");
     step();
-    return PeakResidentMegabytes() - before;
+    return StatusMegabytes("VmHWM:") - before;
 }
 
 template <typename Step>

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 #include <vector>
 
 #include "platform/file_calls.h"
@@ -106,33 +105,8 @@ std::optional<OpenedRegularFile> OpenedRegularFile::Open(const fs::path& path) {
     return OpenedRegularFile(fd, static_cast<std::uint64_t>(status.st_size), path);
 }
 
-OpenedRegularFile::OpenedRegularFile(std::intptr_t handle, std::uint64_t size, fs::path path)
-    : m_handle(handle), m_size(size), m_path(std::move(path)) {}
-
-OpenedRegularFile::OpenedRegularFile(OpenedRegularFile&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, -1)),
-      m_size(other.m_size),
-      m_path(std::move(other.m_path)) {}
-
-OpenedRegularFile& OpenedRegularFile::operator=(OpenedRegularFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_handle = std::exchange(other.m_handle, -1);
-        m_size = other.m_size;
-        m_path = std::move(other.m_path);
-    }
-    return *this;
-}
-
-OpenedRegularFile::~OpenedRegularFile() {
-    Close();
-}
-
-void OpenedRegularFile::Close() {
-    if (m_handle >= 0) {
-        close(static_cast<int>(m_handle));
-        m_handle = -1;
-    }
+void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {
+    close(static_cast<int>(handle));
 }
 
 std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,

@@ -1,7 +1,6 @@
 // What a name is, asked of the opened file: a reparse point (link, junction) is not followed,
 // and a plain file is told from the rest by its attributes.
 #include <algorithm>
-#include <utility>
 
 #include "platform/file_calls.h"
 #include "platform/publish_file.h"
@@ -66,34 +65,8 @@ std::optional<OpenedRegularFile> OpenedRegularFile::Open(const std::filesystem::
     return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), size, path);
 }
 
-OpenedRegularFile::OpenedRegularFile(std::intptr_t handle, std::uint64_t size,
-                                     std::filesystem::path path)
-    : m_handle(handle), m_size(size), m_path(std::move(path)) {}
-
-OpenedRegularFile::OpenedRegularFile(OpenedRegularFile&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, 0)),
-      m_size(other.m_size),
-      m_path(std::move(other.m_path)) {}
-
-OpenedRegularFile& OpenedRegularFile::operator=(OpenedRegularFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_handle = std::exchange(other.m_handle, 0);
-        m_size = other.m_size;
-        m_path = std::move(other.m_path);
-    }
-    return *this;
-}
-
-OpenedRegularFile::~OpenedRegularFile() {
-    Close();
-}
-
-void OpenedRegularFile::Close() {
-    if (m_handle != 0) {
-        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
-        m_handle = 0;
-    }
+void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
