@@ -9,13 +9,14 @@
 #include "app/headless.h"
 #include "app/inspect.h"
 #include "app/program_version.h"
+#include "platform/exit_signals.h"
 #include "platform/program_path.h"
 
 namespace zep {
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageHead =
     "usage: zepimport [--program-dir DIR]\n"
     "       zepimport [--program-dir DIR] --headless\n"
     "       zepimport [--program-dir DIR] --inspect FILE...\n"
@@ -23,11 +24,17 @@ constexpr const char* kUsage =
     "\n"
     "  (no option)        open the window.\n"
     "  --headless         run without a window: poll the COM port and the removable\n"
-    "                     drives, import and convert; log lines go to standard output.\n"
-    "                     SIGINT or SIGTERM ends the program as soon as it is idle.\n"
+    "                     drives, import and convert; log lines go to standard output.\n";
+constexpr const char* kUsageTail =
     "  --program-dir DIR  use DIR as the program folder (raw files, settings file)\n"
     "                     instead of the folder of the executable.\n"
     "  --inspect FILE...  describe raw files, card files and card databases.\n";
+
+// Each system names its own way of ending the service.
+std::string Usage() {
+    return std::string(kUsageHead) + "                     " + ExitRequestWays() +
+           " ends the program\n                     as soon as it is idle.\n" + kUsageTail;
+}
 
 constexpr std::string_view kProgramDirJoined = "--program-dir=";
 
@@ -91,11 +98,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
                    const WindowRunner& runWindow) {
     if (line.error) {
-        err << "zepimport: " << *line.error << "\n" << kUsage;
+        err << "zepimport: " << *line.error << "\n" << Usage();
         return 2;
     }
     if (line.command == Command::Help) {
-        out << kUsage;
+        out << Usage();
         return 0;
     }
     if (line.command == Command::Version) {
@@ -103,7 +110,7 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         return 0;
     }
     if (line.command == Command::Window && !runWindow) {
-        err << "zepimport: built without the window\n" << kUsage;
+        err << "zepimport: built without the window\n" << Usage();
         return 2;
     }
     if (line.programDir) {

@@ -46,7 +46,7 @@ std::string StartNote(const ProgramFolderChoice& choice) {
     if (choice.source == ProgramFolderSource::DataHome) {
         note += " (the folder of the executable cannot be written)";
     }
-    return note + "; SIGINT or SIGTERM ends it\n";
+    return note + "; " + ExitRequestWays() + " ends it\n";
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "app/inspect_kinds.h"
 #include "core/path_text.h"
 #include "platform/cp1251.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -22,33 +22,27 @@ constexpr std::size_t kLargestArchive = 64u << 20;
 
 enum class ReadResult { Whole, Prefix, Failed };
 
-// Reads the file up to kLargestArchive bytes; Prefix when there is more.
+// Reads the file up to kLargestArchive bytes; Prefix when there is more. Only a plain file is
+// read, as the program itself reads them: a link is not followed, a FIFO would block.
 ReadResult ReadUpToLimit(const fs::path& file, std::vector<std::uint8_t>& content,
                          std::ostream& out) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
-        out << "  cannot be read: " << (error ? error.message() : std::string("not a regular file"))
-            << "\n";
+    const auto in = OpenedRegularFile::Open(file);
+    if (!in) {
+        out << "  cannot be read: missing, or not a plain file (a link, folder or device)\n";
         return ReadResult::Failed;
     }
-    // Read in pieces with read(), which turns a failing read (a failing card, a file of the
-    // system that refuses reading) into a bad stream instead of an exception.
-    std::ifstream in(file, std::ios::binary);
-    std::vector<char> piece(1 << 16);
-    content.clear();
-    while (in && content.size() < kLargestArchive) {
-        const std::size_t want = std::min(piece.size(), kLargestArchive - content.size());
-        in.read(piece.data(), static_cast<std::streamsize>(want));
-        content.insert(content.end(), piece.begin(), piece.begin() + in.gcount());
-    }
-    if (in && in.peek() != std::ifstream::traits_type::eof()) {
-        return ReadResult::Prefix;
-    }
-    if (in.bad() || !in.eof()) {
+    content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(in->Size(), kLargestArchive)));
+    // One byte beyond the limit tells a larger file; a file that grew since it was opened is
+    // read as far as its size then.
+    std::uint8_t beyond = 0;
+    const auto read = in->ReadAt(0, content);
+    const auto more = in->ReadAt(content.size(), std::span(&beyond, 1));
+    if (!read || !more) {
         out << "  cannot be read\n";
         return ReadResult::Failed;
     }
-    return ReadResult::Whole;
+    content.resize(*read);
+    return *read == kLargestArchive && *more == 1 ? ReadResult::Prefix : ReadResult::Whole;
 }
 
 bool InspectOne(const fs::path& file, std::ostream& out) {

@@ -77,6 +77,8 @@ std::string StopText(Stop stop, std::span<const std::uint8_t> content, std::uint
             return "record does not begin with 'T'";
         case Stop::BadCheck:
             return "record of length " + LengthAt(content, offset) + ": check word does not match";
+        case Stop::ReadError:
+            return "the file cannot be read";
     }
     return "unknown";
 }

@@ -1,6 +1,5 @@
 #include "convert/assembled_conversion.h"
 
-#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "convert/printer_conversion.h"
 #include "convert/record_converter.h"
 #include "convert/title_strings.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -18,21 +18,12 @@ namespace fs = std::filesystem;
 namespace {
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
+    const auto in = OpenedRegularFile::Open(path);
+    if (!in || in->Size() > kMaxAssembledArchiveBytes) {
         return std::nullopt;
     }
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error || size > kMaxAssembledArchiveBytes) {
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size) {
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(in->Size()));
+    if (in->ReadAt(0, image) != image.size()) {
         return std::nullopt;
     }
     return image;

@@ -9,6 +9,7 @@
 #include "convert/meter_conversion.h"
 #include "convert/printer_conversion.h"
 #include "core/path_text.h"
+#include "platform/publish_file.h"
 
 namespace zep {
 
@@ -216,7 +217,9 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;
     labelled += "." + label;
-    if (converted && !m_config.saveBin) {
+    // The import files' names must be on disk before the raw file goes: a crash in between could
+    // otherwise lose both. If they cannot be flushed, the raw file is kept as with SaveBin.
+    if (converted && !m_config.saveBin && FlushFolder(m_importFolder)) {
         // A file that cannot be deleted must still not be converted a second time.
         return Remove(path) || RenameKeeping(path, labelled);
     }

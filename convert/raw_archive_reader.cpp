@@ -14,9 +14,10 @@ std::size_t RawArchiveReader::ReadBytes(std::uint8_t* into, std::size_t count) {
     while (done < count) {
         if (m_readAhead.position == m_readAhead.end) {
             m_readAhead.bytes.resize(std::size_t{1} << 16);
-            m_file.read(reinterpret_cast<char*>(m_readAhead.bytes.data()),
-                        static_cast<std::streamsize>(m_readAhead.bytes.size()));
-            m_readAhead.end = static_cast<std::size_t>(m_file.gcount());
+            const auto got = m_file->ReadAt(m_position + done, m_readAhead.bytes);
+            // A failed read is remembered, so it is never taken for the end of the archive.
+            m_readError = !got;
+            m_readAhead.end = got.value_or(0);
             m_readAhead.position = 0;
             if (m_readAhead.end == 0) {
                 break;
@@ -34,8 +35,8 @@ std::size_t RawArchiveReader::ReadBytes(std::uint8_t* into, std::size_t count) {
 bool RawArchiveReader::Open(const std::filesystem::path& path) {
     m_header.clear();
     m_record.clear();
-    m_file.close();
-    m_file.clear();
+    m_file.reset();
+    m_readError = false;
     m_position = 0;
     m_fileLength = 0;
     m_lastStop = StopReason::None;
@@ -46,19 +47,15 @@ bool RawArchiveReader::Open(const std::filesystem::path& path) {
 }
 
 RawArchiveReader::OpenFailure RawArchiveReader::ReadHeader(const std::filesystem::path& path) {
-    std::error_code error;
-    // Anything but a plain file (a folder, a pipe that would block) is no archive.
-    if (!std::filesystem::is_regular_file(path, error)) {
+    // Anything but a plain file (a folder, a pipe that would block, a link) is no archive.
+    m_file = OpenedRegularFile::Open(path);
+    if (!m_file) {
         return OpenFailure::CannotOpen;
     }
-    m_fileLength = std::filesystem::file_size(path, error);
-    m_file.open(path, std::ios::binary);
-    if (error || !m_file.is_open()) {
-        return OpenFailure::CannotOpen;
-    }
+    m_fileLength = m_file->Size();
     std::uint8_t head[8];
     if (ReadBytes(head, 8) != 8) {
-        return OpenFailure::ShortFileHeader;
+        return m_readError ? OpenFailure::CannotOpen : OpenFailure::ShortFileHeader;
     }
     if (std::memcmp(head, "tess", 4) != 0) {
         return OpenFailure::BadSignature;
@@ -71,7 +68,7 @@ RawArchiveReader::OpenFailure RawArchiveReader::ReadHeader(const std::filesystem
     std::vector<std::uint8_t> header(n + 8);
     std::memcpy(header.data(), head, 8);
     if (ReadBytes(header.data() + 8, n) != n) {
-        return OpenFailure::ShortHeaderBlock;
+        return m_readError ? OpenFailure::CannotOpen : OpenFailure::ShortHeaderBlock;
     }
     if (header[n + 5] != 0) {
         return OpenFailure::MissingTerminator;
@@ -123,14 +120,14 @@ std::optional<MeterRecord> RawArchiveReader::ReadRecord() {
     m_record.clear();
     // Once reading has stopped it stays stopped: behind a damaged record the position is
     // meaningless, and nothing found there may reach a driver.
-    if (m_header.empty() || !m_file.is_open() || m_lastStop != StopReason::None) {
+    if (m_header.empty() || !m_file || m_lastStop != StopReason::None) {
         return std::nullopt;
     }
     std::uint8_t lengthBytes[2];
     const std::size_t lengthRead = ReadBytes(lengthBytes, 2);
     if (lengthRead != 2) {
-        m_lastStop = StopReason::EndOfFile;
-        m_cleanEnd = lengthRead == 0;
+        m_lastStop = m_readError ? StopReason::ReadError : StopReason::EndOfFile;
+        m_cleanEnd = lengthRead == 0 && !m_readError;
         return std::nullopt;
     }
     const std::size_t length = ReadLe16(lengthBytes);
@@ -153,7 +150,7 @@ std::optional<MeterRecord> RawArchiveReader::ReadRecord() {
         return std::nullopt;
     };
     if (ReadBytes(record.data() + 2, length) != length) {
-        return fail(StopReason::Truncated);
+        return fail(m_readError ? StopReason::ReadError : StopReason::Truncated);
     }
     if (record[2] != 'T') {
         return fail(StopReason::NoT);

@@ -4,11 +4,12 @@
 // L, 'T', kind, data and a check word, all numbers least significant byte first.
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -51,7 +52,16 @@ public:
         MissingTerminator,
         BadHeaderCheck
     };
-    enum class StopReason { None, EndOfFile, ZeroLength, ShortLength, Truncated, NoT, BadCheck };
+    enum class StopReason {
+        None,
+        EndOfFile,
+        ZeroLength,
+        ShortLength,
+        Truncated,
+        NoT,
+        BadCheck,
+        ReadError
+    };
     OpenFailure LastOpenFailure() const { return m_openFailure; }
     // True when reading stopped exactly at the end of the file behind a whole record; false
     // after damage, a record cut short or stray bytes, which the caller must not take for an
@@ -65,7 +75,8 @@ private:
     std::size_t ReadBytes(std::uint8_t* into, std::size_t count);
     OpenFailure ReadHeader(const std::filesystem::path& path);
 
-    std::ifstream m_file;
+    std::optional<OpenedRegularFile> m_file;
+    bool m_readError = false;
     std::vector<std::uint8_t> m_header;  // 8 file-header bytes then the N header-block bytes
     std::vector<std::uint8_t> m_record;
     struct ReadAhead {

@@ -1,9 +1,9 @@
-// Reading a card database into memory and writing its changed flags back.
+// Reading a card database record by record and writing its changed flags back.
 #include "media/card_database.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
 
 #include "core/crc16.h"
 #include "core/number_text.h"
@@ -18,17 +18,6 @@ constexpr std::size_t kBlockHeaderSize = 6;
 constexpr std::size_t kIndexEntrySize = 8;
 constexpr std::size_t kRecordHeadSize = 14;  // 8 uninterpreted bytes, L, check word, H
 constexpr int kTitleStrings = 6;
-
-bool ReadExactly(std::istream& file, std::uint8_t* into, std::size_t count) {
-    file.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
-    return file.gcount() == static_cast<std::streamsize>(count);
-}
-
-// Like fseek: a position beyond the end is allowed, and the next read then fails.
-bool SeekTo(std::istream& file, std::uint64_t position) {
-    file.clear();
-    return static_cast<bool>(file.seekg(static_cast<std::streamoff>(position)));
-}
 
 bool HoldsTerminatedStrings(std::span<const std::uint8_t> area, int wanted) {
     int found = 0;
@@ -53,16 +42,16 @@ std::uint16_t CardRecord::StoredCheckAsKey() const {
 }
 
 std::span<const std::uint8_t> CardRecord::Checked() const {
-    return bytes.subspan(12, Length() - 2u);
+    return std::span(bytes).subspan(12, Length() - 2u);
 }
 
 std::span<const std::uint8_t> CardRecord::TitleArea() const {
-    return bytes.subspan(kRecordHeadSize, ReadBe16(bytes.data() + 12));
+    return std::span(bytes).subspan(kRecordHeadSize, ReadBe16(bytes.data() + 12));
 }
 
 std::span<const std::uint8_t> CardRecord::Payload() const {
     const std::size_t titleLength = ReadBe16(bytes.data() + 12);
-    return bytes.subspan(kRecordHeadSize + titleLength, Length() - titleLength - 4u);
+    return std::span(bytes).subspan(kRecordHeadSize + titleLength, Length() - titleLength - 4u);
 }
 
 bool CardRecord::CheckWordMatches() const {
@@ -91,80 +80,92 @@ std::optional<CardRecord> CardRecord::Parse(std::span<const std::uint8_t> extent
     if (!HoldsTerminatedStrings(extent.subspan(kRecordHeadSize, titleLength), kTitleStrings)) {
         return std::nullopt;
     }
-    return CardRecord{extent};
+    return CardRecord{std::vector<std::uint8_t>(extent.begin(), extent.end())};
 }
 
 int CCardDatabase::Load(const std::filesystem::path& path, std::string_view signature) {
     Release();
     m_path = path;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    m_file = OpenedRegularFile::Open(path);
+    if (!m_file) {
         return kCardCannotOpen;
     }
-    std::error_code error;
-    const auto length = std::filesystem::file_size(path, error);
-    m_fileLength = error ? 0 : length;
+    m_fileLength = m_file->Size();
 
     m_header.resize(kCardHeaderSize);
-    if (!ReadExactly(file, m_header.data(), kCardHeaderSize)) {
+    const auto headerRead = m_file->ReadAt(0, m_header);
+    if (headerRead != kCardHeaderSize) {
         m_header.clear();
-        return kCardTooShort;
+        m_file.reset();
+        return headerRead ? kCardTooShort : kCardCannotOpen;
     }
     if (signature.size() != 4 || std::memcmp(m_header.data() + 64, signature.data(), 4) != 0) {
+        m_file.reset();
         return kCardBadSignature;
     }
-    if (const int result = ReadIndex(file); result != kCardLoaded) {
-        m_entries.clear();
-        return result;
+    int result = ReadIndex();
+    if (result == kCardLoaded) {
+        result = MeasureExtents();
     }
-    if (const int result = ReadRecords(file); result != kCardLoaded) {
+    if (result != kCardLoaded) {
         m_entries.clear();
-        m_records = LargeBuffer();
-        return result;
+        m_file.reset();
     }
-    return kCardLoaded;
+    return result;
 }
 
-int CCardDatabase::ReadIndex(std::istream& file) {
+int CCardDatabase::ReadIndex() {
     std::uint8_t blockHeader[kBlockHeaderSize];
-    if (!ReadExactly(file, blockHeader, kBlockHeaderSize)) {
-        return kCardLoaded;  // a file that ends behind its header has an empty index
-    }
+    std::vector<std::uint8_t> block;
+    std::uint64_t position = kCardHeaderSize;
     while (true) {
+        // The index ends where the file ends before a block header: behind the file header
+        // that is an empty index.
+        const auto headerRead = m_file->ReadAt(position, blockHeader);
+        if (!headerRead) {
+            return kCardReadFailed;
+        }
+        if (*headerRead != kBlockHeaderSize) {
+            return kCardLoaded;
+        }
         const std::uint32_t next = ReadLe32(blockHeader);
         const std::size_t blockCount = ReadBe16(blockHeader + 4);
-        std::size_t read = 0;
-        for (; read < blockCount; ++read) {
-            const std::streamoff position = file.tellg();
-            std::uint8_t entry[kIndexEntrySize];
-            if (position < 0 || !ReadExactly(file, entry, kIndexEntrySize)) {
-                break;
-            }
+        position += kBlockHeaderSize;
+        // One read for the whole block; a block cut short by the end of the file yields the
+        // entries it holds in full.
+        block.resize(blockCount * kIndexEntrySize);
+        const auto blockRead = m_file->ReadAt(position, block);
+        if (!blockRead) {
+            return kCardReadFailed;
+        }
+        const std::size_t read = *blockRead / kIndexEntrySize;
+        for (std::size_t k = 0; k < read; ++k) {
+            const std::uint64_t entryPosition = position + k * kIndexEntrySize;
             // No block count can equal a total beyond the table, so such a file fails
-            // anyway; stopping here keeps the table within its room.
-            if (m_entries.size() == kCardMaxEntries) {
+            // anyway; stopping here keeps the table within its room. An entry beyond 4 GiB
+            // could not be told where to write its flags back.
+            if (m_entries.size() == kCardMaxEntries || entryPosition > UINT32_MAX) {
                 return kCardBadIndex;
             }
+            const std::uint8_t* entry = block.data() + k * kIndexEntrySize;
             m_entries.push_back(
-                Entry{static_cast<std::uint32_t>(position), ReadBe32(entry), entry[4], 0, 0, 0});
+                Entry{static_cast<std::uint32_t>(entryPosition), ReadBe32(entry), entry[4], 0, 0});
         }
         // A block that yields nothing fails too, so a block pointing back at itself cannot
         // keep the reading going for ever.
         if (read == 0 || m_entries.size() != blockCount) {
             return kCardBadIndex;
         }
-        if (next == 0 || !SeekTo(file, next) || !ReadExactly(file, blockHeader, kBlockHeaderSize)) {
+        if (next == 0) {
             return kCardLoaded;
         }
+        position = next;
     }
 }
 
-int CCardDatabase::ReadRecords(std::istream& file) {
-    if (m_entries.empty()) {
-        return kCardLoaded;
-    }
+int CCardDatabase::MeasureExtents() {
     // Every extent must hold at least one byte: offsets have to increase along the index and
-    // the last one has to lie inside the file. Checked before anything is allocated.
+    // the last one has to lie inside the file.
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const std::uint64_t end =
             i + 1 < m_entries.size() ? m_entries[i + 1].recordOffset : m_fileLength;
@@ -172,19 +173,6 @@ int CCardDatabase::ReadRecords(std::istream& file) {
             return kCardReadFailed;
         }
         m_entries[i].size = end - m_entries[i].recordOffset;
-        m_entries[i].bufferOffset = m_entries[i].recordOffset - m_entries.front().recordOffset;
-    }
-    const std::uint32_t first = m_entries.front().recordOffset;
-    if (!SeekTo(file, first)) {
-        return kCardSeekFailed;
-    }
-    auto records = LargeBuffer::Allocate(m_fileLength - first);
-    if (!records) {
-        return kCardReadFailed;
-    }
-    m_records = std::move(*records);
-    if (!ReadExactly(file, m_records.data(), m_records.size())) {
-        return kCardReadFailed;
     }
     return kCardLoaded;
 }
@@ -193,18 +181,23 @@ std::uint16_t CCardDatabase::Version() const {
     return m_header.size() >= kCardHeaderSize ? ReadBe16(m_header.data() + 34) : 0;
 }
 
-std::span<const std::uint8_t> CCardDatabase::Extent(std::uint32_t i) const {
-    if (i >= m_entries.size() || m_records.empty()) {
-        return {};
-    }
-    return m_records.bytes().subspan(m_entries[i].bufferOffset, m_entries[i].size);
+std::uint64_t CCardDatabase::ExtentSize(std::uint32_t i) const {
+    return i < m_entries.size() ? m_entries[i].size : 0;
 }
 
-std::optional<CardRecord> CCardDatabase::Record(std::uint32_t i) const {
-    if (i >= m_entries.size()) {
+std::optional<CardRecord> CCardDatabase::Record(std::uint32_t i) {
+    if (i >= m_entries.size() || !m_file || m_readFailed) {
         return std::nullopt;
     }
-    return CardRecord::Parse(Extent(i));
+    m_extent.resize(
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_entries[i].size, kCardLargestRecord)));
+    // The extent was measured against the size at loading; a file that has shrunk since, or a
+    // card that stops answering, gives a short or failed read.
+    if (m_file->ReadAt(m_entries[i].recordOffset, m_extent) != m_extent.size()) {
+        m_readFailed = true;
+        return std::nullopt;
+    }
+    return CardRecord::Parse(m_extent);
 }
 
 std::uint8_t CCardDatabase::Flags(std::uint32_t i) const {
@@ -251,7 +244,9 @@ bool CCardDatabase::SaveFlags() {
 
 void CCardDatabase::Release() {
     m_entries.clear();
-    m_records = LargeBuffer();
+    m_file.reset();
+    m_extent.clear();
+    m_readFailed = false;
     m_header.clear();
     m_fileLength = 0;
     m_modified = false;

@@ -5,14 +5,13 @@
 // into memory; only the flags bytes of the index are ever written back.
 #include <cstdint>
 #include <filesystem>
-#include <istream>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/large_buffer.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -22,9 +21,9 @@ enum CardLoadResult : int {
     kCardCannotOpen = 1,
     kCardTooShort = 2,  // shorter than the header
     kCardBadSignature = 3,
-    kCardBadIndex = 4,  // a block yields no entries, or counts disagree, or too many entries
-    kCardSeekFailed = 5,
-    kCardReadFailed = 6,  // a record cannot be read in full; also offsets that do not increase
+    kCardBadIndex = 4,    // a block yields no entries, or counts disagree, or too many entries
+    kCardSeekFailed = 5,  // kept for its number; reading by offset cannot fail to seek
+    kCardReadFailed = 6,  // the file cannot be read; also offsets that do not increase
 };
 
 // Record flags.
@@ -35,12 +34,14 @@ inline constexpr std::uint8_t kCardFlagsAbsent = kCardFlagDeleted | kCardFlagVoi
 inline constexpr std::size_t kCardHeaderSize = 72;
 inline constexpr std::size_t kCardMaxEntries = 65536;
 inline constexpr std::string_view kCardSignature = "Tess";
+// L is 16 bits and a record's data end at offset L + 9: no record needs more of its extent.
+inline constexpr std::size_t kCardLargestRecord = 0xFFFF + 10;
 
 // A record whose lengths fit its extent and whose title area holds at least the six strings
 // 0 to 5: L (offset 8, big-endian) counts the bytes from offset 10 to the end of the data, the
 // check word at 10 covers the L - 2 bytes from 12, H at 12 is the title area's length.
 struct CardRecord {
-    std::span<const std::uint8_t> bytes;  // the whole extent, from record byte 0
+    std::vector<std::uint8_t> bytes;  // the extent from record byte 0, at most its largest record
 
     std::uint16_t Length() const;            // L
     std::uint16_t StoredCheckBe() const;     // the check word read big-endian, for the CRC test
@@ -54,7 +55,7 @@ struct CardRecord {
     // Title string 5 converted as a decimal number; 1 marks a first volume.
     long Volume() const;
 
-    // The record view of an extent, or nullopt when the lengths or the title area do not fit.
+    // The record of an extent, or nullopt when the lengths or the title area do not fit.
     static std::optional<CardRecord> Parse(std::span<const std::uint8_t> extent);
 };
 
@@ -62,16 +63,24 @@ class CCardDatabase {
 public:
     CCardDatabase() = default;
 
-    // Reads the file; 0 when it is loaded. signature: the 4 bytes expected at header offset 64.
+    // Reads the header and the index; 0 when they are loaded, and the file then stays open for
+    // the records until EndReading or Release. signature: the 4 bytes expected at offset 64.
+    // Only a plain file is read: a link is not followed, a FIFO or device is refused.
     int Load(const std::filesystem::path& path, std::string_view signature = kCardSignature);
 
     std::uint16_t Version() const;
     std::uint32_t Count() const { return static_cast<std::uint32_t>(m_entries.size()); }
-    // The record of entry i; nullopt when i is not below Count() or the record is malformed
-    // (its lengths do not fit its extent or its title area has fewer than six strings).
-    std::optional<CardRecord> Record(std::uint32_t i) const;
-    // The extent of entry i as it stands in the file, whatever it holds; empty beyond Count().
-    std::span<const std::uint8_t> Extent(std::uint32_t i) const;
+    // The record of entry i, read from the file; nullopt when i is not below Count(), the
+    // record is malformed (its lengths do not fit its extent or its title area has fewer than
+    // six strings) or it cannot be read (ReadFailed() then tells).
+    std::optional<CardRecord> Record(std::uint32_t i);
+    // True once a record could not be read: the card failed or was pulled, and what was read of
+    // this database must not be taken for all of it.
+    bool ReadFailed() const { return m_readFailed; }
+    // The length of entry i's extent in the file, up to the next record or the end of the file.
+    std::uint64_t ExtentSize(std::uint32_t i) const;
+    // Closes the file; the index and the flags stay, for SaveFlags.
+    void EndReading() { m_file.reset(); }
     std::uint8_t Flags(std::uint32_t i) const;
     bool Mark(std::uint32_t i, std::uint8_t bits);
     std::uint32_t CountFlagged(std::uint8_t mask) const;
@@ -93,19 +102,18 @@ private:
         std::uint32_t recordOffset = 0;
         std::uint8_t flags = 0;
         std::uint8_t changed = 0;
-        std::uint64_t size = 0;
-        std::uint64_t bufferOffset = 0;  // where the extent starts in m_records
+        std::uint64_t size = 0;  // of the extent
     };
-    int ReadIndex(std::istream& file);
-    int ReadRecords(std::istream& file);
+    int ReadIndex();
+    int MeasureExtents();
 
     std::vector<std::uint8_t> m_header;
     std::filesystem::path m_path;
     std::uint64_t m_fileLength = 0;
     std::vector<Entry> m_entries;
-    // The extents of all records, which lie back to back from the first record offset to the
-    // end of the file, read at once.
-    LargeBuffer m_records;
+    std::optional<OpenedRegularFile> m_file;
+    std::vector<std::uint8_t> m_extent;  // the record being read
+    bool m_readFailed = false;
     bool m_modified = false;
 };
 

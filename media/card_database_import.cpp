@@ -14,6 +14,10 @@ namespace zep {
 
 namespace {
 
+// An archive is gathered up to this much and then written on, so a long chain costs this
+// much memory and not its size, while a short one still goes to disk in one call.
+constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
+
 // An archive whose volumes are all written, waiting in the batch to be published: its name
 // stamp and the entries that may be marked deleted once it is.
 struct FinishedArchive {
@@ -44,6 +48,7 @@ private:
     Step StartArchive(std::uint32_t i, const CardRecord& record);
     Step ContinueArchive(std::uint32_t i, const CardRecord& record, long volume);
     Step Append(std::uint32_t i, std::span<const std::uint8_t> data, long volume);
+    bool WriteGathered();
     bool FinishOutput();
     void DropOutput();
     Step WriteFailure();
@@ -52,10 +57,8 @@ private:
     const MediaImportContext& m_context;
     WorkerReport& m_report;
     std::optional<PendingFile> m_output;
-    // The data of the archive being assembled, written with one call when it is finished. They
-    // point into the database, which stays loaded until the end.
-    std::vector<std::span<const std::uint8_t>> m_pieces;
-    std::size_t m_pieceBytes = 0;
+    // Data of the archive being assembled not yet written to its output.
+    std::vector<std::uint8_t> m_gathered;
     std::string m_outputStamp;
     std::vector<std::uint32_t> m_outputEntries;
     PublishBatch m_batch;
@@ -79,6 +82,9 @@ void ChainAssembler::AssembleAll() {
 
 ChainAssembler::Step ChainAssembler::HandleEntry(std::uint32_t i) {
     const auto record = m_database.Record(i);
+    if (m_database.ReadFailed()) {
+        return Step::Stop;  // the caller sees it and lets nothing of this database go on
+    }
     if (!record || !record->CheckWordMatches()) {
         m_report.LogUpper(kHeaderErrorLine);
         m_lastVolume.reset();
@@ -132,8 +138,10 @@ ChainAssembler::Step ChainAssembler::ContinueArchive(std::uint32_t i, const Card
 
 ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std::uint8_t> data,
                                             long volume) {
-    m_pieces.push_back(data);
-    m_pieceBytes += data.size();
+    m_gathered.insert(m_gathered.end(), data.begin(), data.end());
+    if (m_gathered.size() >= kWriteChunk && !WriteGathered()) {
+        return WriteFailure();
+    }
     if (m_context.params.deleteData != 0) {
         m_outputEntries.push_back(i);
     }
@@ -141,14 +149,17 @@ ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std
     return Step::Next;
 }
 
+bool ChainAssembler::WriteGathered() {
+    const bool written = m_output->Write(m_gathered) == m_gathered.size();
+    m_gathered.clear();
+    return written;
+}
+
 bool ChainAssembler::FinishOutput() {
     if (!m_output) {
         return true;
     }
-    const bool written = m_output->Write(m_pieces) == m_pieceBytes;
-    m_pieces.clear();
-    m_pieceBytes = 0;
-    if (!written || !m_output->Finish()) {
+    if (!WriteGathered() || !m_output->Finish()) {
         return false;
     }
     m_batch.Add(std::move(*m_output));
@@ -161,8 +172,7 @@ bool ChainAssembler::FinishOutput() {
 void ChainAssembler::DropOutput() {
     m_output.reset();  // removes what was written of it
     m_outputEntries.clear();
-    m_pieces.clear();
-    m_pieceBytes = 0;
+    m_gathered.clear();
 }
 
 ChainAssembler::Step ChainAssembler::WriteFailure() {
@@ -212,6 +222,13 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
     }
     ChainAssembler assembler(database, context);
     assembler.AssembleAll();
+    if (database.ReadFailed()) {
+        // Archives finished before the failure are dropped with the rest: marks could not
+        // reach a card that stopped answering, and the next insertion would bring them twice.
+        report.LogUpper(CardLine(kReadFailedLine, file));
+        return;
+    }
+    database.EndReading();
     if (!assembler.PublishAndMark()) {
         report.LogUpper(CardLine(kRecordsKeptLine, file));
         return;

@@ -18,7 +18,7 @@ const char* LoadFailure(int result) {
         case kCardSeekFailed:
             return "a record offset cannot be reached";
         case kCardReadFailed:
-            return "a record cannot be read (offsets do not increase or lie beyond the file)";
+            return "the file cannot be read, or record offsets do not increase or lie beyond it";
         default:
             return "cannot be read";
     }
@@ -35,14 +35,19 @@ std::string FlagWords(std::uint8_t flags) {
     return words;
 }
 
-void DescribeEntry(const CCardDatabase& database, std::uint32_t i, std::ostream& out) {
+void DescribeEntry(CCardDatabase& database, std::uint32_t i, std::ostream& out) {
     const std::uint8_t flags = database.Flags(i);
-    const auto extent = database.Extent(i);
     char head[128];
-    std::snprintf(head, sizeof head, "entry %u: index at %u, record at %u, %zu bytes, flags 0x%02X",
-                  i, database.IndexPosition(i), database.RecordOffset(i), extent.size(), flags);
+    std::snprintf(head, sizeof head,
+                  "entry %u: index at %u, record at %u, %llu bytes, flags 0x%02X", i,
+                  database.IndexPosition(i), database.RecordOffset(i),
+                  static_cast<unsigned long long>(database.ExtentSize(i)), flags);
     out << head << FlagWords(flags) << "\n";
     const auto record = database.Record(i);
+    if (database.ReadFailed()) {
+        out << "  cannot be read\n";
+        return;
+    }
     if (!record) {
         out << "  malformed: lengths do not fit the record or fewer than six title strings\n";
         return;
@@ -75,10 +80,11 @@ CardDescription DescribeCardDatabase(const std::filesystem::path& path, std::ost
     }
     out << "  " << database.Count() << " entries, " << database.CountFlagged(kCardFlagDeleted)
         << " imported+deleted, " << database.CountFlagged(kCardFlagVoid) << " void\n";
-    for (std::uint32_t i = 0; i < database.Count(); ++i) {
+    for (std::uint32_t i = 0; i < database.Count() && !database.ReadFailed(); ++i) {
         DescribeEntry(database, i, out);
     }
-    return database.Version() == 0 ? CardDescription::Usable : CardDescription::Unusable;
+    return database.Version() == 0 && !database.ReadFailed() ? CardDescription::Usable
+                                                             : CardDescription::Unusable;
 }
 
 }  // namespace zep

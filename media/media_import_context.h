@@ -68,6 +68,7 @@ inline constexpr const char* kDeletingLine = "Удаление файла";
 // insertion, so these failures are reported, naming the card file ("%s").
 inline constexpr const char* kNotSavedLine = "$04Ошибка сохранения изменений в файле '%s'";
 inline constexpr const char* kNotDeletedLine = "$04Ошибка удаления файла '%s'";
+inline constexpr const char* kReadFailedLine = "$04Ошибка чтения файла '%s'";
 inline constexpr const char* kRecordsKeptLine =
     "$04Импортированные записи не удалены из файла '%s'";
 

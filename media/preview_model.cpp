@@ -59,8 +59,11 @@ void AddCardDatabase(const std::filesystem::directory_entry& entry, const std::s
     contents.bytes += database.FileLength();
     const SelectionKey fileKey = CardFileKey(name);
     for (std::uint32_t i = 0; i < database.Count(); ++i) {
+        if ((database.Flags(i) & kCardFlagsAbsent) != 0) {
+            continue;
+        }
         const auto record = database.Record(i);
-        if (!record || (database.Flags(i) & kCardFlagsAbsent) != 0 || record->Volume() != 1) {
+        if (!record || record->Volume() != 1) {
             continue;
         }
         PreviewRow row;

@@ -1,10 +1,10 @@
 // A ".zep" or ".zvo" file of the card copied whole into a raw file of the program folder.
 #include "media/whole_file_copy.h"
 
-#include <fstream>
 #include <vector>
 
 #include "platform/publish_file.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -12,20 +12,29 @@ namespace {
 
 // Copies the card file into the pending output piece by piece, so a large card file costs one
 // piece of memory, not its size.
-enum class CopyResult { Copied, ReadFailed, WriteFailed };
+// The file is opened once and judged on the opened file, so the name cannot be turned into a
+// link between the listing and the copy.
+enum class CopyResult { Copied, CannotOpen, ReadFailed, WriteFailed };
 
 CopyResult CopyInto(const CardFile& file, PendingFile& output) {
-    std::ifstream in(file.path, std::ios::binary);
+    const auto in = OpenedRegularFile::Open(file.path);
+    if (!in) {
+        return CopyResult::CannotOpen;
+    }
     std::vector<std::uint8_t> piece(1 << 16);
-    while (in) {
-        in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-        const auto count = static_cast<std::size_t>(in.gcount());
-        if (output.Write(std::span(piece.data(), count)) != count) {
+    for (std::uint64_t offset = 0;;) {
+        const auto count = in->ReadAt(offset, piece);
+        if (!count) {
+            return CopyResult::ReadFailed;
+        }
+        if (*count == 0) {
+            return CopyResult::Copied;
+        }
+        if (output.Write(std::span(piece.data(), *count)) != *count) {
             return CopyResult::WriteFailed;
         }
+        offset += *count;
     }
-    // read() turns a failing read (a failing card) into a bad stream, never an exception.
-    return in.eof() && !in.bad() ? CopyResult::Copied : CopyResult::ReadFailed;
 }
 
 }  // namespace
@@ -39,8 +48,12 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     const std::string stamp = OutputStamp(context.env);
     auto output = PendingFile::Create(folder);
     const CopyResult copied = output ? CopyInto(file, *output) : CopyResult::WriteFailed;
+    if (copied == CopyResult::CannotOpen) {
+        return;  // the card file stays
+    }
     if (copied == CopyResult::ReadFailed) {
-        return;  // the card file stays, as one that cannot be opened does
+        context.env.report.LogUpper(CardLine(kReadFailedLine, file));
+        return;
     }
     if (copied != CopyResult::Copied ||
         !PublishOutput(*output, stamp, extension, context).has_value()) {

@@ -1,13 +1,14 @@
 #pragma once
 // The file calls on which the promise "nothing leaves a device or a card before it is on disk"
-// rests: creating an output, writing it, flushing it, giving it its name and removing a source.
+// rests: creating an output, writing it, flushing it, giving it its name and removing a source;
+// and reading a source, since a read that fails must never pass for the end of a file.
 // A real file system almost never fails them, so a test puts a gate before them that can make
 // one fail as a full or failing disk would, and that sees the order in which they come.
 #include <filesystem>
 
 namespace zep {
 
-enum class FileCall { Create, Write, Flush, Link, Remove };
+enum class FileCall { Create, Write, Flush, Link, Remove, Read };
 
 class FileCallGate {
 public:

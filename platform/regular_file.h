@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 
 namespace zep {
 
@@ -26,6 +27,38 @@ struct FileProbe {
 // Opens the name without following a link and without blocking, and tells from the opened
 // file what it is. A link, FIFO, device or socket is Other.
 FileProbe ProbeFile(const std::filesystem::path& path);
+
+// A plain file opened for reading the way ProbeFile opens it: a link is not followed and a
+// FIFO or device is refused, so what is read is the file that was judged, not whatever its name
+// leads to a moment later. Reads name their offset; the file is read in pieces, never whole.
+class OpenedRegularFile {
+public:
+    // nullopt when the name is missing, cannot be opened, or is not a plain file.
+    static std::optional<OpenedRegularFile> Open(const std::filesystem::path& path);
+
+    OpenedRegularFile(OpenedRegularFile&& other) noexcept;
+    OpenedRegularFile& operator=(OpenedRegularFile&& other) noexcept;
+    OpenedRegularFile(const OpenedRegularFile&) = delete;
+    OpenedRegularFile& operator=(const OpenedRegularFile&) = delete;
+    ~OpenedRegularFile();
+
+    // The size of the file when it was opened.
+    std::uint64_t Size() const { return m_size; }
+    // Fills as much of into as the file holds from offset on: fewer bytes only at its end.
+    // nullopt when reading fails (a failing or pulled card, a disk error); a failed read is
+    // never taken for the end of the file.
+    std::optional<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
+
+private:
+    static constexpr std::intptr_t kNoHandle = -1;  // no file descriptor or handle is -1
+    OpenedRegularFile(std::intptr_t handle, std::uint64_t size, std::filesystem::path path);
+    // The backend's close of a descriptor or handle.
+    static void ReleaseHandle(std::intptr_t handle);
+
+    std::intptr_t m_handle;
+    std::uint64_t m_size;
+    std::filesystem::path m_path;  // for the file-call gate only
+};
 
 // Moves a regular file to the first free of nameFor(0), nameFor(1) ... as MoveNumbered does
 // (a hard link within a file system; across file systems a copy that is flushed and published

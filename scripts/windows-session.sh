@@ -139,6 +139,8 @@ compare "$linux/program" "$folder" "*.bia.*"
 compare "$linux/import" "$win/Импорт" "*.imp"
 grep -q "Импорт данных завершен" "$work/windows-program.log" ||
     fail "the Windows log lacks the end of the import"
+grep -q "Ctrl+C, Ctrl+Break or closing the console ends it" "$work/windows-program.log" ||
+    fail "the Windows start note does not name the console's way to end the program"
 [ "$(grep -c "Загружен драйвер" "$work/windows-program.log")" = 1 ] ||
     fail "the broken DLLs were not passed over quietly"
 

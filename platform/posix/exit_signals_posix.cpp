@@ -30,4 +30,8 @@ bool ExitSignalReceived() {
     return g_exitSignal.load();
 }
 
+const char* ExitRequestWays() {
+    return "SIGINT or SIGTERM";
+}
+
 }  // namespace zep

@@ -92,6 +92,46 @@ std::optional<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
 
 }  // namespace
 
+std::optional<OpenedRegularFile> OpenedRegularFile::Open(const fs::path& path) {
+    const int fd = OpenWithoutFollowing(path);
+    struct stat status {};
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    return OpenedRegularFile(fd, static_cast<std::uint64_t>(status.st_size), path);
+}
+
+void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {
+    close(static_cast<int>(handle));
+}
+
+std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
+                                                     std::span<std::uint8_t> into) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        if (!FileCallAllowed(FileCall::Read, m_path)) {
+            return std::nullopt;
+        }
+        const ssize_t n = pread(static_cast<int>(m_handle), into.data() + done, into.size() - done,
+                                static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
 FileProbe ProbeFile(const fs::path& path) {
     const Descriptor fd(OpenWithoutFollowing(path));
     if (fd.Get() < 0) {

@@ -43,4 +43,9 @@ bool ExitSignalReceived() {
     return g_exitSignal.load();
 }
 
+// Log-off and shut-down end it too, but nobody starts either to end one program.
+const char* ExitRequestWays() {
+    return "Ctrl+C, Ctrl+Break or closing the console";
+}
+
 }  // namespace zep

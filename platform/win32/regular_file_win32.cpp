@@ -1,5 +1,8 @@
 // What a name is, asked of the opened file: a reparse point (link, junction) is not followed,
 // and a plain file is told from the rest by its attributes.
+#include <algorithm>
+
+#include "platform/file_calls.h"
 #include "platform/publish_file.h"
 #include "platform/regular_file.h"
 #include "platform/win32/windows_api.h"
@@ -38,6 +41,59 @@ FileProbe ProbeFile(const std::filesystem::path& path) {
             100;
     }
     return probe;
+}
+
+std::optional<OpenedRegularFile> OpenedRegularFile::Open(const std::filesystem::path& path) {
+    // Others may go on reading, writing or deleting: the card import deletes a database it
+    // has read while this handle may still be open elsewhere.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool plain =
+        GetFileInformationByHandle(file, &info) != 0 && GetFileType(file) == FILE_TYPE_DISK &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+    if (!plain) {
+        CloseHandle(file);
+        return std::nullopt;
+    }
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), size, path);
+}
+
+void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
+                                                     std::span<std::uint8_t> into) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        if (!FileCallAllowed(FileCall::Read, m_path)) {
+            return std::nullopt;
+        }
+        const std::uint64_t at = offset + done;
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(into.size() - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(m_handle), into.data() + done, want, &got, &where)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                break;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
 }
 
 std::optional<std::filesystem::path> MoveRegularFileNumbered(

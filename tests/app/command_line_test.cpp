@@ -75,6 +75,22 @@ TEST(CommandLineTest, StatusAndOutputOfEachCommand) {
     EXPECT_EQ(out.str(), "zepimport " + VersionNumberText(ProgramFileVersion()) + "\n");
 }
 
+// Windows sends a console program no signal: there the console's keys and its closing end it.
+TEST(CommandLineTest, TheUsageNamesThisSystemsWayToEndTheService) {
+#ifdef _WIN32
+    const std::string way = "Ctrl+C, Ctrl+Break or closing the console ends the program";
+    const std::string foreign = "SIGTERM";
+#else
+    const std::string way = "SIGINT or SIGTERM ends the program";
+    const std::string foreign = "Ctrl+";
+#endif
+    std::ostringstream out;
+    std::ostringstream err;
+    RunCommandLine(ParseCommandLine({"--help"}), out, err);
+    EXPECT_NE(out.str().find(way), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find(foreign), std::string::npos) << out.str();
+}
+
 TEST(CommandLineTest, WindowRunsWhereItIsBuiltAndOnlyThen) {
     int runs = 0;
     const WindowRunner window = [&runs] {

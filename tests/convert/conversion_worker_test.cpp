@@ -9,6 +9,7 @@
 #include "convert/printer_conversion.h"
 #include "platform/publish_file.h"
 #include "tests/convert/conversion_test_base.h"
+#include "tests/support/failing_files.h"
 
 namespace zep::test {
 namespace {
@@ -215,6 +216,48 @@ TEST_F(ConversionWorkerTest, AnArchiveReadOnlyUpToDamageIsImportedAndKeptAsFaile
                                  std::to_string(builder.BodyOffsets()[1]) +
                                  "): записи после этого места не прочитаны, файл сохранён в "
                                  "каталоге программы."));
+}
+
+// A read that fails (a failing disk), be it the first or the one that would have found the end,
+// must not pass for the end of the file: the raw file is kept as failed, never deleted.
+TEST_F(ConversionWorkerTest, AReadErrorKeepsTheRawFile) {
+    auto worker = MakeWorker();
+    for (int failingRead = 1; failingRead <= 3; ++failingRead) {
+        WriteRaw("20240101120000.bia", MeterArchive(kHeader, {{1, {7}}}));
+        FailingFiles files;
+        files.Fail(FileCall::Read, failingRead);
+        EXPECT_TRUE(FindThenRun(*worker));
+        const auto kept = ListFiles(raw.path());
+        ASSERT_EQ(kept.size(), 1u) << failingRead;
+        EXPECT_EQ(kept[0].rfind("20240101120000.bia.", 0), 0u) << failingRead;
+        fs::remove(raw.path() / kept[0]);
+    }
+}
+
+// Fails the flush of one folder's names, as a failing disk would.
+class FolderFlushFails : public FileCallGate {
+public:
+    explicit FolderFlushFails(fs::path folder) : m_folder(std::move(folder)) {
+        SetFileCallGate(this);
+    }
+    ~FolderFlushFails() override { SetFileCallGate(nullptr); }
+    bool Allow(FileCall call, const fs::path& path) override {
+        return call != FileCall::Flush || path != m_folder;
+    }
+
+private:
+    fs::path m_folder;
+};
+
+// The raw file goes only once the import file's name is on disk; else it stays, out of the
+// pattern so that it is not converted twice.
+TEST_F(ConversionWorkerTest, TheRawFileStaysUntilTheImportFileNameIsOnDisk) {
+    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {{1, {7}}}));
+    auto worker = MakeWorker();
+    FolderFlushFails gate(import.path());
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(ImportFiles().size(), 1u);
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120000.bia.M1_123_2"});
 }
 
 // What is not a plain file is passed over once, with a line: a link is not followed (its

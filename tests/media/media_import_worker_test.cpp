@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 
 #include "core/crc16.h"
 #include "media/card_file_name.h"
@@ -409,6 +410,73 @@ TEST_F(MediaImport, AnArchiveThatCannotBePublishedMarksNothing) {
 
     EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
     EXPECT_TRUE(ListFiles(program).empty());
+}
+
+// A card that stops answering part-way through a file: nothing of that file is published (the
+// archives of a database finished before the failure neither: their marks could not reach the
+// card, and the next insertion would bring them twice), the file stays, and the red line names it.
+TEST_F(MediaImport, AReadThatFailsKeepsTheCardFileAndPublishesNothingOfIt) {
+    const Bytes database = CardDatabaseBuilder()
+                               .AddArchive(Spec("1"), {Payload(10, 1)})
+                               .AddArchive(Spec("2"), {Payload(12, 2)})
+                               .Build();
+    const Bytes zep = cardgen::BuildMeterArchive({});
+    // Database: header, block header, block, then record 2 (the second archive) fails.
+    for (const auto& [name, bytes, failingRead] :
+         {std::tuple{"TESSAL.DAT", database, 5}, std::tuple{"a.zep", zep, 1}}) {
+        fs::remove_all(card);
+        fs::remove_all(program);
+        fs::create_directories(card);
+        fs::create_directories(program);
+        report.Clear();
+        cardgen::WriteBytes(card / name, bytes);
+        test::FailingFiles files;
+        files.Fail(FileCall::Read, failingRead);
+
+        Run(true);
+
+        EXPECT_TRUE(ListFiles(program).empty()) << name;
+        EXPECT_EQ(ReadFileBytes(card / name), bytes) << name;
+        const auto lines = Lines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            std::string("$04Ошибка чтения файла '") + name + "'"),
+                  lines.end())
+            << name;
+    }
+}
+
+// The name of a card file turned into a link between the listing and the copy: what is copied
+// is the file that was judged, never what the link leads to.
+TEST_F(MediaImport, ACardFileSwappedForALinkAfterTheListingIsNotFollowed) {
+#if GTEST_OS_WINDOWS
+    GTEST_SKIP() << "symbolic links are made with POSIX tools here";
+#endif
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    cardgen::WriteBytes(dir / "secret", {'s', 'e', 'c', 'r', 'e', 't'});
+    test::FailingFiles files;
+    files.before = [&](FileCall call, const fs::path&) {
+        if (call == FileCall::Create && !fs::is_symlink(card / "a.zep")) {
+            fs::remove(card / "a.zep");
+            fs::create_symlink(dir / "secret", card / "a.zep");
+        }
+    };
+    Run(true);
+    EXPECT_TRUE(ListFiles(program).empty());
+}
+
+// Records are read one at a time: a database whose last extent runs on for far more than the
+// machine's memory (a sparse file) imports as a small one does.
+TEST_F(MediaImport, ADatabaseLargerThanMemoryIsImportedRecordByRecord) {
+    const std::vector<Bytes> chain = {Payload(30, 1), Payload(40, 2)};
+    cardgen::WriteBytes(card / "TESSAL.DAT",
+                        CardDatabaseBuilder().AddArchive(Spec("1"), chain).Build());
+    std::error_code error;
+    fs::resize_file(card / "TESSAL.DAT", std::uintmax_t{64} << 30, error);
+    if (error) {
+        GTEST_SKIP() << "no sparse files of 64 GiB here: " << error.message();
+    }
+    Run(false);
+    EXPECT_EQ(ReadFileBytes(Output(0, ".bin")), Assembled(Spec("1"), chain));
 }
 
 // A read-only card: nothing can be deleted from it, so nothing is said to be.

@@ -4,14 +4,15 @@
 
 #include <windows.h>
 
+#include "app/help_request.h"
 #include "app/main_controller.h"
 #include "app/worker_threads.h"
 #include "core/clock.h"
 #include "core/worker_lock.h"
 #include "platform/autostart.h"
-#include "platform/desktop_open.h"
 #include "platform/dispatch_values.h"
 #include "platform/folder_lock.h"
+#include "platform/help_topic.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 #include "platform/win32/wide_text.h"
@@ -69,7 +70,9 @@ int RunWindow(int showCommand) {
     MainController controller({dialog, *parts.subsystems, *parts.drives, *parts.serial,
                                g_workerLock, DefaultClock(), SettingsFileFor(programFile),
                                programFile, *autostart, DispatchValues::Installed(),
-                               OpenWithDesktop});
+                               [&dialog](const std::filesystem::path& helpFile) {
+                                   ShowHelpTopic(dialog.Window(), helpFile, kHelpTopic);
+                               }});
     if (!dialog.Create(controller, DefaultClock())) {
         return 1;
     }

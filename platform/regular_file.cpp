@@ -1,0 +1,35 @@
+// A plain file opened once for reading: what does not depend on the system.
+#include <utility>
+
+#include "platform/regular_file.h"
+
+namespace zep {
+
+OpenedRegularFile::OpenedRegularFile(std::intptr_t handle, std::uint64_t size,
+                                     std::filesystem::path path)
+    : m_handle(handle), m_size(size), m_path(std::move(path)) {}
+
+OpenedRegularFile::OpenedRegularFile(OpenedRegularFile&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, kNoHandle)),
+      m_size(other.m_size),
+      m_path(std::move(other.m_path)) {}
+
+OpenedRegularFile& OpenedRegularFile::operator=(OpenedRegularFile&& other) noexcept {
+    if (this != &other) {
+        if (m_handle != kNoHandle) {
+            ReleaseHandle(m_handle);
+        }
+        m_handle = std::exchange(other.m_handle, kNoHandle);
+        m_size = other.m_size;
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+OpenedRegularFile::~OpenedRegularFile() {
+    if (m_handle != kNoHandle) {
+        ReleaseHandle(m_handle);
+    }
+}
+
+}  // namespace zep

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Takes docs/win32-main.png: the Windows window under Wine, on a virtual display, during a ZEP
+# session from the Linux simulator on COM5. The dispatch system's folders (Drivers, Import) are
+# in the prefix's registry, so the log shows an ordinary start (the driver loaded, the port
+# opened), then the session's first file coming in. A fresh Wine prefix of its own keeps the
+# values of other runs (scripts/windows-session.sh leaves broken ones behind) out of the
+# picture. The preview's picture, docs/win32-preview.png, needs no dispatch values and is not
+# retaken here.
+# Usage: scripts/win32-screenshots.sh [NATIVE_BUILD] [WINDOWS_BUILD]   (default: build build-win)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ -z "${ZEP_SHOTS_DISPLAY:-}" ]; then
+    ZEP_SHOTS_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+root="$PWD"
+native="$root/${1:-build}"
+windows="$root/${2:-build-win}"
+wine="$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)"
+port=5
+work="$(mktemp -d)"
+prefix="$work/prefix"
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    "$root/cmake/wine-prefix.sh" stop "$wine" "$prefix"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "win32-screenshots: $*" >&2
+    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done >&2
+    exit 1
+}
+
+wait_for() {
+    local limit=$(($1 * 10))
+    for ((i = 0; i < limit; i++)); do
+        eval "$2" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+[ -x "$native/bin/zep-sim" ] || fail "no $native/bin/zep-sim: build the Linux tree first"
+[ -f "$windows/bin/zepimport.exe" ] || fail "no $windows/bin/zepimport.exe: run scripts/build-windows.sh"
+
+folder="$work/Программа"
+mkdir -p "$folder" "$work/Импорт" "$work/drivers" "$work/config"
+cp "$windows/bin/zepimport.exe" "$folder/"
+cp "$windows/drivers/vl_m1.dll" "$work/drivers/"
+printf '[COM Port]\r\nm_port=%d\r\n' "$port" >"$folder/zepimport.ini"
+
+"$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
+winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
+{
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
+    printf '"Drivers"="%s"\r\n' "$(winpath "$work/drivers")"
+    printf '"Import"="%s"\r\n' "$(winpath "$work/Импорт")"
+    # Wine lists no COM port of a link it did not find at its start; the port selector shows
+    # what Windows would list.
+    printf '\r\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\r\n'
+    printf '"\\\\Device\\\\Serial%d"="COM%d"\r\n' "$port" "$port"
+} | iconv -f UTF-8 -t UTF-16 >"$work/values.reg"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" regedit /S "$(winpath "$work/values.reg")" \
+    >"$work/regedit.log" 2>&1 || fail "the registry values could not be set"
+
+XDG_CONFIG_HOME="$work/config" "$native/bin/zep-sim" --com "$port" --generate 3 --seed 7 \
+    --sessions 1 --announce-every 1 --pace >"$work/sim.log" 2>&1 &
+pids+=($!)
+wait_for 10 "[ -L '$work/config/zepimport/ports/COM$port' ]" || fail "the simulator made no COM link"
+ln -sfn "$(readlink "$work/config/zepimport/ports/COM$port")" "$prefix/dosdevices/com$port"
+
+# A virtual desktop of its own draws the window with its frame, as Windows would, without a
+# window manager.
+"$root/cmake/wine-run.sh" "$wine" "$prefix" explorer /desktop=shots,1024x768 \
+    "$folder/zepimport.exe" >"$work/program.log" 2>&1 </dev/null &
+pids+=($!)
+# The adapter sends the first file at the line's pace: the picture is taken while it comes in,
+# with the start lines, the session's first lines and the bar still in the log's view.
+wait_for 120 "grep -q 'data of' '$work/sim.log'" || fail "the session did not start"
+sleep 1
+import -window root "$work/screen.png"
+# The window is what differs from the desktop's plain colour around it (its lower right corner).
+desktop="$(convert "$work/screen.png" -format '%[pixel:p{1023,767}]' info:)"
+convert "$work/screen.png" -bordercolor "$desktop" -border 1 -trim +repage \
+    "$root/docs/win32-main.png"
+echo "docs/win32-main.png: $(identify -format '%wx%h' "$root/docs/win32-main.png")"
