@@ -238,6 +238,9 @@ bool CCardDatabase::SaveFlags() {
         }
         entry.changed = 0;
     }
+    // The bytes are written through a handle of their own. The reading one is closed first:
+    // on Windows it would keep a file deleted meanwhile in being, and the write would not fail.
+    EndReading();
     // A flags byte that never reaches the card would bring the record back next time.
     return patches.empty() || PatchFileBytes(m_path, patches);
 }

@@ -53,6 +53,11 @@ cp "$windows/drivers/vl_m1.dll" "$work/drivers/"
 printf '[COM Port]\r\nm_port=%d\r\n' "$port" >"$folder/zepimport.ini"
 
 "$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
+# The caption buttons are glyphs of the Marlett font; a prefix that does not find it on its own
+# draws them as letters.
+for font in /usr/share/wine/fonts/marlett.ttf; do
+    [ -f "$font" ] && cp "$font" "$prefix/drive_c/windows/Fonts/"
+done
 winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
 {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'

@@ -187,6 +187,9 @@ bool FlushFileSystem(const fs::path& folder) {
 }
 
 bool FlushFolder(const fs::path& folder) {
+    if (!Gate(FileCall::Flush, folder)) {
+        return false;
+    }
     const HANDLE directory = CreateFileW(
         folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

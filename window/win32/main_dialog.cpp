@@ -63,8 +63,8 @@ bool MainDialog::Create(MainController& controller, Clock& clock) {
     m_pump.emplace(controller, clock);
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    CreateDialogParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, &MainDialog::Procedure,
-                       reinterpret_cast<LPARAM>(this));
+    CreateDialogParamW(m_instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+                       &DialogProcedure<MainDialog>, reinterpret_cast<LPARAM>(this));
     if (!m_window) {
         return false;
     }
@@ -103,16 +103,6 @@ bool MainDialog::PreTranslate(MSG& message) {
 
 const LogPaneWindow* MainDialog::LogPane(zep::Pane which) const {
     return which == zep::Pane::Upper ? m_upperPane.get() : m_lowerPane.get();
-}
-
-INT_PTR CALLBACK MainDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<MainDialog*>(lParam);
-        dialog->m_window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
-    }
-    auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return dialog ? dialog->Handle(message, wParam, lParam) : FALSE;
 }
 
 INT_PTR MainDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

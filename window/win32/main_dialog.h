@@ -14,6 +14,7 @@
 #include "app/controller_pump.h"
 #include "app/main_controller.h"
 #include "app/main_view.h"
+#include "window/win32/dialog_procedure.h"
 #include "window/win32/log_pane_window.h"
 #include "window/win32/progress_bar_window.h"
 #include "window/win32/system_tray.h"
@@ -65,7 +66,7 @@ public:
     void ShowError(const std::string& text) override;
 
 private:
-    static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK DialogProcedure<MainDialog>(HWND, UINT, WPARAM, LPARAM);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
     void OnPollTimer();

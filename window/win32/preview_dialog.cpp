@@ -24,21 +24,11 @@ PreviewDialog::PreviewDialog(HINSTANCE instance, std::string folder,
 std::optional<std::vector<SelectionKey>> PreviewDialog::Run() {
     const INT_PTR result =
         DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_PREVIEW), nullptr,
-                        &PreviewDialog::Procedure, reinterpret_cast<LPARAM>(this));
+                        &DialogProcedure<PreviewDialog>, reinterpret_cast<LPARAM>(this));
     if (result != IDOK) {
         return std::nullopt;
     }
     return m_selection;
-}
-
-INT_PTR CALLBACK PreviewDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<PreviewDialog*>(lParam);
-        dialog->m_window = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
-    }
-    auto* dialog = reinterpret_cast<PreviewDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return dialog ? dialog->Handle(message, wParam, lParam) : FALSE;
 }
 
 INT_PTR PreviewDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

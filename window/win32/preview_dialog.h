@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/worker_params.h"
+#include "window/win32/dialog_procedure.h"
 #include "window/win32/sort_list_view.h"
 
 namespace zep::win32 {
@@ -25,7 +26,7 @@ public:
     std::optional<std::vector<SelectionKey>> Run();
 
 private:
-    static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK DialogProcedure<PreviewDialog>(HWND, UINT, WPARAM, LPARAM);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
     void OnTimer();
