@@ -13,7 +13,12 @@ import sys
 import tempfile
 import time
 
-READY_WAIT_S = 120
+READY_WAIT_S = 60
+END_WAIT_S = 60
+
+
+def say(text):
+    print("with-hung-up-port: " + text, file=sys.stderr, flush=True)
 
 
 def main():
@@ -34,12 +39,17 @@ def main():
             deadline = time.monotonic() + READY_WAIT_S
             while not os.path.exists(ready) and program.poll() is None:
                 if time.monotonic() > deadline:
-                    print("with-hung-up-port: the program never opened the port", file=sys.stderr)
-                    program.kill()
+                    say("the program never said the port was open")
                     break
                 time.sleep(0.1)
             os.close(master)
-            return program.wait()
+            try:
+                return program.wait(timeout=END_WAIT_S)
+            except subprocess.TimeoutExpired:
+                say("the program did not end after the hang-up")
+                program.kill()
+                program.wait()
+                return 1
         finally:
             os.unlink(link)
 
