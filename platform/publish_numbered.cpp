@@ -50,8 +50,9 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        // A source that stays would be moved, and so handed on, a second time.
-        if (published && !RemoveFile(source)) {
+        // The copy's name must be on disk before the source goes; a source that stays would be
+        // moved, and so handed on, a second time.
+        if (published && (!FlushFolder(published->parent_path()) || !RemoveFile(source))) {
             std::error_code error;
             fs::remove(*published, error);
             return std::nullopt;

@@ -60,10 +60,9 @@ bool NameIsFile(const fs::path& path, const struct stat& file) {
            named.st_ino == file.st_ino;
 }
 
-void RemoveIfStillFile(const fs::path& path, const struct stat& file) {
-    if (NameIsFile(path, file)) {
-        RemoveFile(path);
-    }
+// True when the name no longer leads to the file: removed here, or given to another file.
+bool RemoveIfStillFile(const fs::path& path, const struct stat& file) {
+    return !NameIsFile(path, file) || RemoveFile(path);
 }
 
 std::optional<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
@@ -180,8 +179,12 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
             return std::nullopt;
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (published) {
-            RemoveIfStillFile(source, file);
+        // The copy's name must be on disk before the source goes; a source that stays would be
+        // moved, and so handed on, a second time.
+        if (published &&
+            (!FlushFolder(published->parent_path()) || !RemoveIfStillFile(source, file))) {
+            RemoveFile(*published);
+            return std::nullopt;
         }
         return published;
     }

@@ -431,6 +431,18 @@ TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
     EXPECT_EQ(moved[0], FormatLocalTime(clock.Now(), kFileStampPattern) + "_0.zvo");
     EXPECT_TRUE(ListFiles(source.path()).empty());
     EXPECT_TRUE(report.All().empty());
+
+    // The source goes only once the copy's name is on disk.
+    WriteFileBytes(source / "y.bil", protocol);
+    fs::create_directories(target);
+    {
+        FolderFlushFails gate(target);
+        EXPECT_FALSE(MovePrinterProtocol(source / "y.bil", target, context));
+    }
+    const auto left = ListFiles(target);
+    fs::remove_all(target);
+    EXPECT_TRUE(left.empty());
+    EXPECT_EQ(ReadFileBytes(source / "y.bil"), protocol);
 }
 
 }  // namespace
