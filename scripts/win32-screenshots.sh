@@ -4,8 +4,7 @@
 # in the prefix's registry, so the log shows an ordinary start (the driver loaded, the port
 # opened), then the session's first file coming in. A fresh Wine prefix of its own keeps the
 # values of other runs (scripts/windows-session.sh leaves broken ones behind) out of the
-# picture. The preview's picture, docs/win32-preview.png, needs no dispatch values and is not
-# retaken here.
+# picture. Then docs/win32-preview.png: the preview of a card that cardgen writes in drive E:.
 # Usage: scripts/win32-screenshots.sh [NATIVE_BUILD] [WINDOWS_BUILD]   (default: build build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,6 +40,18 @@ wait_for() {
         sleep 0.1
     done
     return 1
+}
+
+# The screen, cut to what differs from the desktop's plain colour around the windows (above the
+# task bar's place).
+shoot() {
+    import -window root "$work/screen.png"
+    # The task bar at the bottom, there once a tray icon is, stays out.
+    convert "$work/screen.png" -crop 1024x740+0+0 +repage "$work/screen.png"
+    local desktop
+    desktop="$(convert "$work/screen.png" -format '%[pixel:p{1023,739}]' info:)"
+    convert "$work/screen.png" -bordercolor "$desktop" -border 1 -trim +repage "$1"
+    echo "$1: $(identify -format '%wx%h' "$1")"
 }
 
 [ -x "$native/bin/zep-sim" ] || fail "no $native/bin/zep-sim: build the Linux tree first"
@@ -87,9 +98,29 @@ pids+=($!)
 # with the start lines, the session's first lines and the bar still in the log's view.
 wait_for 120 "grep -q 'data of' '$work/sim.log'" || fail "the session did not start"
 sleep 1
-import -window root "$work/screen.png"
-# The window is what differs from the desktop's plain colour around it (its lower right corner).
-desktop="$(convert "$work/screen.png" -format '%[pixel:p{1023,767}]' info:)"
-convert "$work/screen.png" -bordercolor "$desktop" -border 1 -trim +repage \
-    "$root/docs/win32-main.png"
-echo "docs/win32-main.png: $(identify -format '%wx%h' "$root/docs/win32-main.png")"
+shoot "$root/docs/win32-main.png"
+
+# The preview: the program starts in the tray, and at its first tick finds a card in drive E:,
+# which the prefix is told is removable; the preview is then the only window on the desktop.
+"$root/cmake/wine-prefix.sh" stop "$wine" "$prefix"
+for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+pids=()
+"$native/bin/cardgen" "$work/card" --archives 3 >"$work/cardgen.log" 2>&1 ||
+    fail "cardgen could not write the card"
+ln -sfn "$work/card" "$prefix/dosdevices/e:"
+{
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"e:"="floppy"\r\n'
+} | iconv -f UTF-8 -t UTF-16 >"$work/drive.reg"
+"$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" regedit /S "$(winpath "$work/drive.reg")" \
+    >>"$work/regedit.log" 2>&1 || fail "drive E: could not be made removable"
+# The drive types are read when the prefix starts.
+"$root/cmake/wine-prefix.sh" stop "$wine" "$prefix"
+"$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
+printf '[General]\r\nm_runMinimized=1\r\n[COM Port]\r\nm_port=0\r\n' >"$folder/zepimport.ini"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" explorer /desktop=shots,1024x768 \
+    "$folder/zepimport.exe" >"$work/program2.log" 2>&1 </dev/null &
+pids+=($!)
+sleep 8
+shoot "$root/docs/win32-preview.png"
