@@ -25,6 +25,8 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     rm -f "$prefix/dosdevices/com$port"
+    # The prefix's server and device services would otherwise outlive the check.
+    "$root/cmake/wine-prefix.sh" stop "$wine" "$prefix"
     if [ "$keep" = 1 ]; then
         echo "session folder kept: $work"
     else

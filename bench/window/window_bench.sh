@@ -85,7 +85,10 @@ pids+=($app)
 sleep "$((seconds + 10))" &
 floor=$!
 pids+=($floor)
-until mapped "$title"; do sleep 0.01; done
+until mapped "$title"; do
+    kill -0 "$app" 2>/dev/null || { echo "zepimport ended before its window showed:" >&2; cat "$work/out.txt" >&2; exit 1; }
+    sleep 0.01
+done
 sleep 2  # start-up over: drivers loaded, port opened, first ticks done
 start_ticks=$(cpu_ticks "$app")
 start_time=$(now)
