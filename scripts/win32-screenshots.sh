@@ -27,20 +27,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "win32-screenshots: $*" >&2
-    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done >&2
-    exit 1
-}
-
-wait_for() {
-    local limit=$(($1 * 10))
-    for ((i = 0; i < limit; i++)); do
-        eval "$2" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+script_name=win32-screenshots
+# shellcheck source=scripts/wine-script-lib.sh
+. "$root/scripts/wine-script-lib.sh"
 
 # The screen, cut to what differs from the desktop's plain colour around the windows (above the
 # task bar's place).

@@ -35,21 +35,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "windows-session: $*" >&2
-    for log in "$work"/*.log; do echo "--- $log"; cat "$log"; done >&2
-    exit 1
-}
-
-# Waits up to $1 seconds for the shell condition $2.
-wait_for() {
-    local limit=$(($1 * 10))
-    for ((i = 0; i < limit; i++)); do
-        eval "$2" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+script_name=windows-session
+# shellcheck source=scripts/wine-script-lib.sh
+. "$root/scripts/wine-script-lib.sh"
 
 # Starts the simulated adapter on a new pseudo-terminal linked as COM$port in $1's ports folder;
 # it serves one session of a fixed generated set and ends.
