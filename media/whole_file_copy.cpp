@@ -1,7 +1,7 @@
 // A ".zep" or ".zvo" file of the card copied whole into a raw file of the program folder.
 #include "media/whole_file_copy.h"
 
-#include <vector>
+#include <optional>
 
 #include "platform/publish_file.h"
 #include "platform/regular_file.h"
@@ -10,31 +10,14 @@ namespace zep {
 
 namespace {
 
-// Copies the card file into the pending output piece by piece, so a large card file costs one
-// piece of memory, not its size.
-// The file is opened once and judged on the opened file, so the name cannot be turned into a
-// link between the listing and the copy.
-enum class CopyResult { Copied, CannotOpen, ReadFailed, WriteFailed };
-
-CopyResult CopyInto(const CardFile& file, PendingFile& output) {
+// The card file is opened once and judged on the opened file, so the name cannot be turned into
+// a link between the listing and the copy. nullopt when it cannot be opened as a plain file.
+std::optional<CopyResult> CopyCardFile(const CardFile& file, PendingFile& output) {
     const auto in = OpenedRegularFile::Open(file.path);
     if (!in) {
-        return CopyResult::CannotOpen;
+        return std::nullopt;
     }
-    std::vector<std::uint8_t> piece(1 << 16);
-    for (std::uint64_t offset = 0;;) {
-        const auto count = in->ReadAt(offset, piece);
-        if (!count) {
-            return CopyResult::ReadFailed;
-        }
-        if (*count == 0) {
-            return CopyResult::Copied;
-        }
-        if (output.Write(std::span(piece.data(), *count)) != *count) {
-            return CopyResult::WriteFailed;
-        }
-        offset += *count;
-    }
+    return CopyInto(*in, output);
 }
 
 }  // namespace
@@ -47,8 +30,9 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     const auto& folder = context.env.programFolder;
     const std::string stamp = OutputStamp(context.env);
     auto output = PendingFile::Create(folder);
-    const CopyResult copied = output ? CopyInto(file, *output) : CopyResult::WriteFailed;
-    if (copied == CopyResult::CannotOpen) {
+    const auto copied =
+        output ? CopyCardFile(file, *output) : std::optional(CopyResult::WriteFailed);
+    if (!copied) {
         return;  // the card file stays
     }
     if (copied == CopyResult::ReadFailed) {

@@ -1,11 +1,7 @@
 #pragma once
-// The backend's calls beneath MoveNumbered: giving a file a new name in one step where the
-// system can, and copying its content into a pending file where it cannot. For the platform's
-// neutral files; callers elsewhere use MoveNumbered.
+// The backend's call beneath MoveNumbered: giving a file a new name in one step where the
+// system can. For the platform's neutral files; callers elsewhere use MoveNumbered.
 #include <filesystem>
-#include <optional>
-
-#include "platform/publish_file.h"
 
 namespace zep {
 
@@ -18,10 +14,5 @@ enum class MoveOutcome {
 
 // Never replaces a file of the new name.
 MoveOutcome MoveInOneStep(const std::filesystem::path& source, const std::filesystem::path& name);
-
-// A pending file in folder with the source's content; nullopt when the source cannot be read or
-// the copy not written in full.
-std::optional<PendingFile> CopyToPending(const std::filesystem::path& source,
-                                         const std::filesystem::path& folder);
 
 }  // namespace zep

@@ -5,10 +5,26 @@
 #include "platform/file_calls.h"
 #include "platform/publish_file.h"
 #include "platform/publish_move.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// A pending file in folder with the source's content; nullopt when the source is no plain file
+// that can be read, or the copy cannot be written in full.
+std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
+    const auto in = OpenedRegularFile::Open(source);
+    auto pending = in ? PendingFile::Create(folder) : std::nullopt;
+    if (!pending || CopyInto(*in, *pending) != CopyResult::Copied) {
+        return std::nullopt;
+    }
+    return pending;
+}
+
+}  // namespace
 
 std::optional<fs::path> PublishNumbered(PendingFile& file,
                                         const std::function<fs::path(int)>& nameFor,

@@ -1,6 +1,8 @@
 // A plain file opened once for reading: what does not depend on the system.
 #include <utility>
+#include <vector>
 
+#include "platform/publish_file.h"
 #include "platform/regular_file.h"
 
 namespace zep {
@@ -29,6 +31,23 @@ OpenedRegularFile& OpenedRegularFile::operator=(OpenedRegularFile&& other) noexc
 OpenedRegularFile::~OpenedRegularFile() {
     if (m_handle != kNoHandle) {
         ReleaseHandle(m_handle);
+    }
+}
+
+CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output) {
+    std::vector<std::uint8_t> piece(1 << 16);
+    for (std::uint64_t offset = 0;;) {
+        const auto count = in.ReadAt(offset, piece);
+        if (!count) {
+            return CopyResult::ReadFailed;
+        }
+        if (*count == 0) {
+            return CopyResult::Copied;
+        }
+        if (output.Write(std::span(piece.data(), *count)) != *count) {
+            return CopyResult::WriteFailed;
+        }
+        offset += *count;
     }
 }
 

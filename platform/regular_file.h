@@ -60,6 +60,15 @@ private:
     std::filesystem::path m_path;  // for the file-call gate only
 };
 
+class PendingFile;
+
+// Where copying an opened file into a pending output ended.
+enum class CopyResult { Copied, ReadFailed, WriteFailed };
+
+// Copies the whole opened file to the end of output piece by piece, so a large file costs one
+// piece of memory, not its size.
+CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output);
+
 // Moves a regular file to the first free of nameFor(0), nameFor(1) ... as MoveNumbered does
 // (a hard link within a file system; across file systems a copy that is flushed and published
 // before the source goes). Only the file found under the name at the start is moved: a link

@@ -251,33 +251,6 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
-    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return std::nullopt;
-    }
-    auto pending = PendingFile::Create(folder);
-    std::vector<std::uint8_t> buffer(1 << 16);
-    bool ok = pending.has_value();
-    while (ok) {
-        const ssize_t n = read(in, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        ok = pending->Write(std::span(buffer.data(), static_cast<std::size_t>(n))) ==
-             static_cast<std::size_t>(n);
-    }
-    close(in);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return pending;
-}
-
 bool RemoveFile(const fs::path& path) {
     return Gate(FileCall::Remove, path) && unlink(path.c_str()) == 0;
 }

@@ -253,32 +253,6 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
-    const HANDLE in = CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (in == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
-    }
-    auto pending = PendingFile::Create(folder);
-    std::vector<std::uint8_t> buffer(1 << 16);
-    bool ok = pending.has_value();
-    while (ok) {
-        DWORD n = 0;
-        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
-            ok = false;
-        } else if (n == 0) {
-            break;
-        } else {
-            ok = pending->Write(std::span(buffer.data(), n)) == n;
-        }
-    }
-    CloseHandle(in);
-    if (!ok) {
-        return std::nullopt;
-    }
-    return pending;
-}
-
 MoveOutcome MoveInOneStep(const fs::path& source, const fs::path& name) {
     if (MoveFileExW(source.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
         return MoveOutcome::Moved;
