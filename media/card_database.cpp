@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "core/crc16.h"
 #include "core/number_text.h"
@@ -27,6 +28,21 @@ bool HoldsTerminatedStrings(std::span<const std::uint8_t> area, int wanted) {
         }
     }
     return false;
+}
+
+// The lengths fit the extent and the title area holds the six strings.
+bool Fits(std::span<const std::uint8_t> extent) {
+    if (extent.size() < kRecordHeadSize) {
+        return false;
+    }
+    const std::size_t length = ReadBe16(extent.data() + 8);
+    const std::size_t titleLength = ReadBe16(extent.data() + 12);
+    // The title-area length lies inside the L bytes, so L must reach it; the data end at
+    // offset L + 9, which must lie inside the extent.
+    if (length < 4 || length + 10 > extent.size() || titleLength > length - 4) {
+        return false;
+    }
+    return HoldsTerminatedStrings(extent.subspan(kRecordHeadSize, titleLength), kTitleStrings);
 }
 
 }  // namespace
@@ -67,20 +83,17 @@ long CardRecord::Volume() const {
 }
 
 std::optional<CardRecord> CardRecord::Parse(std::span<const std::uint8_t> extent) {
-    if (extent.size() < kRecordHeadSize) {
-        return std::nullopt;
-    }
-    const std::size_t length = ReadBe16(extent.data() + 8);
-    const std::size_t titleLength = ReadBe16(extent.data() + 12);
-    // The title-area length lies inside the L bytes, so L must reach it; the data end at
-    // offset L + 9, which must lie inside the extent.
-    if (length < 4 || length + 10 > extent.size() || titleLength > length - 4) {
-        return std::nullopt;
-    }
-    if (!HoldsTerminatedStrings(extent.subspan(kRecordHeadSize, titleLength), kTitleStrings)) {
+    if (!Fits(extent)) {
         return std::nullopt;
     }
     return CardRecord{std::vector<std::uint8_t>(extent.begin(), extent.end())};
+}
+
+std::optional<CardRecord> CardRecord::Parse(std::vector<std::uint8_t>&& extent) {
+    if (!Fits(extent)) {
+        return std::nullopt;
+    }
+    return CardRecord{std::move(extent)};
 }
 
 int CCardDatabase::Load(const std::filesystem::path& path, std::string_view signature) {
@@ -189,15 +202,15 @@ std::optional<CardRecord> CCardDatabase::Record(std::uint32_t i) {
     if (i >= m_entries.size() || !m_file || m_readFailed) {
         return std::nullopt;
     }
-    m_extent.resize(
+    std::vector<std::uint8_t> extent(
         static_cast<std::size_t>(std::min<std::uint64_t>(m_entries[i].size, kCardLargestRecord)));
     // The extent was measured against the size at loading; a file that has shrunk since, or a
     // card that stops answering, gives a short or failed read.
-    if (m_file->ReadAt(m_entries[i].recordOffset, m_extent) != m_extent.size()) {
+    if (m_file->ReadAt(m_entries[i].recordOffset, extent) != extent.size()) {
         m_readFailed = true;
         return std::nullopt;
     }
-    return CardRecord::Parse(m_extent);
+    return CardRecord::Parse(std::move(extent));
 }
 
 std::uint8_t CCardDatabase::Flags(std::uint32_t i) const {
@@ -248,7 +261,6 @@ bool CCardDatabase::SaveFlags() {
 void CCardDatabase::Release() {
     m_entries.clear();
     m_file.reset();
-    m_extent.clear();
     m_readFailed = false;
     m_header.clear();
     m_fileLength = 0;

@@ -57,6 +57,8 @@ struct CardRecord {
 
     // The record of an extent, or nullopt when the lengths or the title area do not fit.
     static std::optional<CardRecord> Parse(std::span<const std::uint8_t> extent);
+    // The same for an extent read for the record, which it keeps without a copy.
+    static std::optional<CardRecord> Parse(std::vector<std::uint8_t>&& extent);
 };
 
 class CCardDatabase {
@@ -112,7 +114,6 @@ private:
     std::uint64_t m_fileLength = 0;
     std::vector<Entry> m_entries;
     std::optional<OpenedRegularFile> m_file;
-    std::vector<std::uint8_t> m_extent;  // the record being read
     bool m_readFailed = false;
     bool m_modified = false;
 };
