@@ -4,7 +4,6 @@
 
 #include <htmlhelp.h>
 
-#include "platform/help_topic.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/wide_text.h"
 
@@ -68,14 +67,10 @@ HtmlHelpViewer::Result HtmlHelpViewer::DisplayTopic(HWND owner, const std::wstri
     return shown != nullptr ? Result::Shown : Result::NotShown;
 }
 
-}  // namespace zep::win32
-
-namespace zep {
-
-void ShowHelpTopic(void* owner, const std::filesystem::path& helpFile, const std::string& topic) {
+void ShowHelpTopic(HWND owner, const std::filesystem::path& helpFile, const std::string& topic) {
     // One for the process: the library is looked for at the first request only.
-    static win32::HtmlHelpViewer viewer(win32::HtmlHelpLibrary());
-    viewer.DisplayTopic(static_cast<HWND>(owner), helpFile.wstring() + win32::Widen(topic));
+    static HtmlHelpViewer viewer(HtmlHelpLibrary());
+    viewer.DisplayTopic(owner, helpFile.wstring() + Widen(topic));
 }
 
-}  // namespace zep
+}  // namespace zep::win32
