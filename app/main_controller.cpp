@@ -1,3 +1,5 @@
+// The controller's set-up, its start and the handlers of the user's actions and the workers'
+// messages.
 #include "app/main_controller.h"
 
 #include "app/help_request.h"
@@ -22,8 +24,8 @@ Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 }  // namespace
 
-MainController::MainController(ControllerSetup setup)
-    : m_view(setup.view),
+MainController::MainController(MainView& view, ControllerSetup setup)
+    : m_view(view),
       m_subsystems(setup.subsystems),
       m_drives(setup.drives),
       m_serial(setup.serial),

@@ -24,15 +24,17 @@
 
 namespace zep {
 
+// What the controller works with; the start-up (app/startup.h) makes it over the real
+// subsystems, the tests over fakes. The front end adds its view.
 struct ControllerSetup {
-    MainView& view;
     Subsystems& subsystems;
     DriveWatch& drives;
     SerialPort& serial;
     WorkerLock& lock;
     Clock& clock;
-    std::filesystem::path iniPath;      // settings file
-    std::filesystem::path programFile;  // named by the autostart entry
+    std::filesystem::path programFolder;  // raw files, settings file, list layout file
+    std::filesystem::path iniPath;        // settings file
+    std::filesystem::path programFile;    // the executable, named by the autostart entry
     Autostart& autostart;
     DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
@@ -53,7 +55,7 @@ enum class SystemCommand { Minimize, Restore };
 
 class MainController {
 public:
-    explicit MainController(ControllerSetup setup);
+    MainController(MainView& view, ControllerSetup setup);
     ~MainController();
     MainController(const MainController&) = delete;
     MainController& operator=(const MainController&) = delete;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/startup.h"
 #include "platform/ini_document.h"
 #include "tests/support/archive_builder.h"
 #include "tests/support/headless_service.h"
@@ -48,7 +49,7 @@ TEST(HeadlessHardeningTest, ASecondInstanceOnTheSameProgramFolderRefusesToStart)
                                         " >out2.txt 2>err2.txt; echo $? >status2.txt; "));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFileText(dir / "status2.txt"), "1\n");
-    EXPECT_NE(ReadFileText(dir / "err2.txt").find("in use by another running zepimport"),
+    EXPECT_NE(ReadFileText(dir / "err2.txt").find(FolderInUseText(dir / "program")),
               std::string::npos)
         << ReadFileText(dir / "err2.txt");
 

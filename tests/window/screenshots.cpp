@@ -126,12 +126,13 @@ int main(int argc, char** argv) {
                            serial,
                            lock,
                            clock,
+                           dir.path(),
                            dir / "zepimport.ini",
                            dir / "zepimport",
                            autostart,
                            DispatchValues(),
-                           {},
-                           true});
+                           {}},
+                          true);
     session.Start();
     PostWorkingDay(session.Controller().Messages());
     Settle(300);

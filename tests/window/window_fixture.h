@@ -35,14 +35,15 @@ protected:
         if (!iniText.empty()) {
             WriteFileText(Ini(), iniText);
         }
-        session = std::make_unique<WindowSession>(WindowSetup{
-            subsystems, drives, serial, lock, clock, Ini(), Program(), autostart,
-            DispatchValues([this](std::string_view section, std::string_view key) {
-                const auto value = dispatch.find({std::string(section), std::string(key)});
-                return value == dispatch.end() ? std::nullopt : std::optional(value->second);
-            }),
-            [this](const std::filesystem::path& file) { helpOpened.push_back(file); },
-            trayAvailable});
+        session = std::make_unique<WindowSession>(
+            ControllerSetup{
+                subsystems, drives, serial, lock, clock, dir.path(), Ini(), Program(), autostart,
+                DispatchValues([this](std::string_view section, std::string_view key) {
+                    const auto value = dispatch.find({std::string(section), std::string(key)});
+                    return value == dispatch.end() ? std::nullopt : std::optional(value->second);
+                }),
+                [this](const std::filesystem::path& file) { helpOpened.push_back(file); }},
+            trayAvailable);
         session->Start();
         QApplication::processEvents();
     }

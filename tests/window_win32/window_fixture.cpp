@@ -110,9 +110,10 @@ void WindowTest::Start(const std::string& iniText, int showCommand) {
     dialog = std::make_unique<win32::MainDialog>(
         GetModuleHandleW(nullptr), showCommand,
         [this](const std::string& folder) { return preview(folder); });
-    controller = std::make_unique<MainController>(ControllerSetup{
-        *dialog, subsystems, drives, serial, lock, clock, Ini(), dir / "zepimport.exe", autostart,
-        DispatchValues{}, [](const std::filesystem::path&) {}});
+    controller = std::make_unique<MainController>(
+        *dialog, ControllerSetup{subsystems, drives, serial, lock, clock, dir.path(), Ini(),
+                                 dir / "zepimport.exe", autostart, DispatchValues{},
+                                 [](const std::filesystem::path&) {}});
     ASSERT_TRUE(dialog->Create(*controller, clock));
     Pump();
 }

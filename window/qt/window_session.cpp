@@ -1,15 +1,14 @@
 // Start-up order of the desktop front end, and the closing steps once "Выход" is accepted.
 #include "window/qt/window_session.h"
 
+#include <utility>
+
 namespace zep {
 
-WindowSession::WindowSession(WindowSetup setup)
+WindowSession::WindowSession(ControllerSetup setup, bool trayAvailable)
     : m_clock(setup.clock),
-      m_window(std::make_unique<MainWindow>(setup.trayAvailable, setup.programFile.parent_path())) {
-    m_controller = std::make_unique<MainController>(
-        ControllerSetup{*m_window, setup.subsystems, setup.drives, setup.serial, setup.lock,
-                        setup.clock, std::move(setup.iniPath), std::move(setup.programFile),
-                        setup.autostart, std::move(setup.values), std::move(setup.openHelp)});
+      m_window(std::make_unique<MainWindow>(trayAvailable, setup.programFolder)) {
+    m_controller = std::make_unique<MainController>(*m_window, std::move(setup));
     m_window->Attach(*m_controller);
     // Before initialisation: the conversion worker may post from its first pass on.
     m_pump = std::make_unique<WindowPump>(*m_controller, m_clock);

@@ -4,36 +4,19 @@
 // subsystems, the tests over fakes.
 #include <QObject>
 
-#include <filesystem>
-#include <functional>
 #include <memory>
 
 #include "app/main_controller.h"
-#include "platform/autostart.h"
-#include "platform/dispatch_values.h"
 #include "window/qt/main_window.h"
 #include "window/qt/window_pump.h"
 
 namespace zep {
 
-struct WindowSetup {
-    Subsystems& subsystems;
-    DriveWatch& drives;
-    SerialPort& serial;
-    WorkerLock& lock;
-    Clock& clock;
-    std::filesystem::path iniPath;      // settings file
-    std::filesystem::path programFile;  // its folder holds the list layout file
-    Autostart& autostart;
-    DispatchValues values;  // the help file's "Path"
-    std::function<void(const std::filesystem::path&)> openHelp;
-    bool trayAvailable = false;
-};
-
 class WindowSession final : public QObject {
     Q_OBJECT
 public:
-    explicit WindowSession(WindowSetup setup);
+    // trayAvailable: the desktop has a notification area for the tray icon.
+    WindowSession(ControllerSetup setup, bool trayAvailable);
     ~WindowSession() override;
 
     // Initialisation; the window is shown unless the start goes straight to the tray; then the

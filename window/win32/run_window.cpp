@@ -1,19 +1,16 @@
-// Start of the desktop mode on Windows and its end: everything the closing steps need lives
-// until the dialog's message loop returns.
+// The desktop mode on Windows on the shared start-up: its message boxes, the main dialog and its
+// message loop.
 #include "window/win32/run_window.h"
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "app/help_request.h"
 #include "app/main_controller.h"
-#include "app/worker_threads.h"
+#include "app/startup.h"
 #include "core/clock.h"
-#include "core/worker_lock.h"
-#include "platform/autostart.h"
-#include "platform/dispatch_values.h"
-#include "platform/folder_lock.h"
-#include "platform/program_path.h"
-#include "platform/time_base.h"
 #include "platform/win32/html_help.h"
 #include "platform/win32/wide_text.h"
 #include "ui/preview_template.h"
@@ -24,11 +21,29 @@ namespace zep::win32 {
 
 namespace {
 
-constexpr const char* kTimeZoneError = "Ошибка инициализации временной зоны!";
-// As the service says it on its error stream.
-std::string FolderInUse(const std::filesystem::path& folder) {
-    return "zepimport: the program folder " + folder.string() +
-           " is in use by another running zepimport; not started";
+void ShowStartNotice(StartNotice notice, const std::string& text) {
+    MessageBoxW(nullptr, Widen(text).c_str(), nullptr,
+                MB_OK | (notice == StartNotice::Error ? MB_ICONERROR : MB_ICONWARNING));
+}
+
+// The window's own part of the start: the dialog as the view, its message loop until the
+// guarded exit. Everything the closing steps need lives until the loop returns.
+int RunDialog(int showCommand, ControllerSetup setup) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const auto layoutFile = setup.programFolder / kListLayoutFileName;
+    MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& cardFolder) {
+        return PreviewDialog(instance, cardFolder, layoutFile).Run();
+    });
+    setup.openHelp = [&dialog](const std::filesystem::path& helpFile) {
+        ShowHelpTopic(dialog.Window(), helpFile, kHelpTopic);
+    };
+    Clock& clock = setup.clock;
+    MainController controller(dialog, std::move(setup));
+    if (!dialog.Create(controller, clock)) {
+        return 1;
+    }
+    dialog.RunMessageLoop();
+    return 0;
 }
 
 }  // namespace
@@ -48,36 +63,9 @@ void LeaveOwnConsole() {
 }
 
 int RunWindow(int showCommand) {
-    if (!FixTimeBase()) {
-        MessageBoxW(nullptr, Widen(kTimeZoneError).c_str(), nullptr, MB_OK | MB_ICONERROR);
-        return 1;
-    }
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    const auto programFile = ProgramFile();
-    // Held until the window has closed: a second instance would convert the same raw files.
-    const auto folder = programFile.parent_path();
-    const auto folderLock = FolderLock::Acquire(folder);
-    if (folderLock.GetState() == FolderLock::State::InUse) {
-        MessageBoxW(nullptr, Widen(FolderInUse(folder)).c_str(), nullptr, MB_OK | MB_ICONERROR);
-        return 1;
-    }
-    const auto layoutFile = folder / kListLayoutFileName;
-    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
-    MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& cardFolder) {
-        return PreviewDialog(instance, cardFolder, layoutFile).Run();
-    });
-    const auto autostart = CreateSessionAutostart();
-    MainController controller({dialog, *parts.subsystems, *parts.drives, *parts.serial,
-                               g_workerLock, DefaultClock(), SettingsFileFor(programFile),
-                               programFile, *autostart, DispatchValues::Installed(),
-                               [&dialog](const std::filesystem::path& helpFile) {
-                                   ShowHelpTopic(dialog.Window(), helpFile, kHelpTopic);
-                               }});
-    if (!dialog.Create(controller, DefaultClock())) {
-        return 1;
-    }
-    dialog.RunMessageLoop();
-    return 0;
+    return StartProgram({ShowStartNotice, [showCommand](ControllerSetup setup) {
+                             return RunDialog(showCommand, std::move(setup));
+                         }});
 }
 
 }  // namespace zep::win32

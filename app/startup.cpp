@@ -1,0 +1,50 @@
+// The start every front end shares, and the texts it shows when the start goes wrong.
+#include "app/startup.h"
+
+#include <memory>
+
+#include "app/worker_threads.h"
+#include "core/path_text.h"
+#include "platform/autostart.h"
+#include "platform/desktop_open.h"
+#include "platform/dispatch_values.h"
+#include "platform/folder_lock.h"
+#include "platform/program_path.h"
+#include "platform/time_base.h"
+
+namespace zep {
+
+std::string FolderInUseText(const std::filesystem::path& folder) {
+    return "ZEP Импорт уже запущен с папкой " + PathToUtf8(folder) + ".";
+}
+
+std::string FolderNotLockedText(const std::filesystem::path& folder) {
+    return "Папку " + PathToUtf8(folder) +
+           " не удалось заблокировать: второй запуск ZEP Импорт с этой папкой не будет замечен.";
+}
+
+int StartProgram(const FrontEnd& frontEnd) {
+    if (!FixTimeBase()) {
+        frontEnd.show(StartNotice::Error, kTimeBaseError);
+        return 1;
+    }
+    const auto folder = ProgramFolder();
+    // Held until the front end has ended: a second instance would convert the same raw files.
+    const auto folderLock = FolderLock::Acquire(folder);
+    if (folderLock.GetState() == FolderLock::State::InUse) {
+        frontEnd.show(StartNotice::Error, FolderInUseText(folder));
+        return 1;
+    }
+    if (folderLock.GetState() == FolderLock::State::Unavailable) {
+        frontEnd.show(StartNotice::Warning, FolderNotLockedText(folder));
+    }
+    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
+    const auto autostart = CreateSessionAutostart();
+    // The autostart entry names the executable itself: the program file in a program folder
+    // elsewhere (given, or in the data home) is no program that could be started.
+    return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
+                         DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
+                         *autostart, DispatchValues::Installed(), OpenWithDesktop});
+}
+
+}  // namespace zep
