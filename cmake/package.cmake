@@ -2,6 +2,9 @@
 # Its run-time dependencies are read from the binaries by dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zepimport)
+# The product version (1.10.0), not the file version (2009.1.10): apt compares the package's
+# version, and the next product version must come after this one.
+set(CPACK_PACKAGE_VERSION ${ZEP_PRODUCT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Kestrom")
 set(CPACK_PACKAGE_CONTACT "ZEP Import maintainers <zepimport@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY

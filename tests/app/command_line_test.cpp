@@ -123,5 +123,10 @@ TEST(ProgramVersionTest, BuildVersionIsTheProjectVersion) {
     EXPECT_EQ(AboutVersionLine(version), "Версия 1.10.0");
 }
 
+// CMake makes the packages' version from the project version by the same rule.
+TEST(ProgramVersionTest, PackagesCarryTheVersionTheProgramShows) {
+    EXPECT_EQ(VersionNumberText(ProgramFileVersion()), ZEP_PRODUCT_VERSION);
+}
+
 }  // namespace
 }  // namespace zep::test
