@@ -51,13 +51,15 @@ start_adapter() {
 
 # The session is over when the adapter has ended, the program has logged the end of the import
 # (the adapter may end before the program has saved its last file) and the program folder holds
-# no raw file that waits for conversion.
+# no raw file that waits for conversion. Whether a pattern matches is asked of the shell's own
+# expansion (compgen -G): ls on the expanded names fails for a file converted between the
+# expansion and ls, which would pass for "no raw file left" while another still waits.
 wait_for_session() {
     local folder="$1"
     wait_for 120 "! kill -0 $adapter 2>/dev/null" || fail "the session did not end"
     wait_for 60 "grep -q 'Импорт данных завершен' '$3'" || fail "the import did not end"
-    wait_for 60 "! ls '$folder'/*.bi[al] >/dev/null 2>&1" || fail "raw files were not converted"
-    wait_for 10 "[ -n \"\$(ls '$2')\" ]" || fail "no import file in $2"
+    wait_for 60 "! compgen -G '$folder/*.bi[al]' >/dev/null" || fail "raw files were not converted"
+    wait_for 10 "compgen -G '$2/*.imp' >/dev/null" || fail "no import file in $2"
 }
 
 settings() {
