@@ -1,5 +1,5 @@
-// The program folder decided once per run from the executable's path, which the backend finds,
-// and the settings file named after the program file.
+// The program folder decided once per run from the executable's path, which the backend finds
+// or the launcher gives, and the settings file named after the program file.
 #include "platform/program_path.h"
 
 #include <mutex>
@@ -14,15 +14,21 @@ namespace {
 
 std::mutex g_folderMutex;
 std::optional<std::filesystem::path> g_override;
+std::optional<std::filesystem::path> g_executable;
 // Decided once: the probe writes to the disk, and the folder must not change under a run.
 std::optional<ProgramFolderChoice> g_choice;
+
+// With g_folderMutex held.
+std::filesystem::path KnownExecutable() {
+    return g_executable ? *g_executable : RunningExecutablePath();
+}
 
 }  // namespace
 
 ProgramFolderChoice ProgramFolderInUse() {
     std::lock_guard guard(g_folderMutex);
     if (!g_choice) {
-        const auto executableFolder = ExecutablePath().parent_path();
+        const auto executableFolder = KnownExecutable().parent_path();
         const bool writable = !g_override && CanCreateFilesIn(executableFolder);
         g_choice = ChooseProgramFolder(g_override, executableFolder, writable, DataHome());
         if (g_choice->source == ProgramFolderSource::DataHome) {
@@ -31,6 +37,17 @@ ProgramFolderChoice ProgramFolderInUse() {
         }
     }
     return *g_choice;
+}
+
+std::filesystem::path ExecutablePath() {
+    std::lock_guard guard(g_folderMutex);
+    return KnownExecutable();
+}
+
+void SetExecutablePathOverride(const std::filesystem::path& file) {
+    std::lock_guard guard(g_folderMutex);
+    g_executable = std::filesystem::absolute(file);
+    g_choice.reset();
 }
 
 std::filesystem::path ProgramFile() {

@@ -16,9 +16,16 @@ std::filesystem::path ProgramFolder();
 ProgramFolderChoice ProgramFolderInUse();
 void SetProgramDirOverride(const std::filesystem::path& folder);
 
+// The executable the program is known by: the running executable's own path, unless it was
+// given. The window program is started by the launcher in the launcher's place, and is given
+// the launcher's path, so that the program folder, the settings file's name and the autostart
+// entry stay the launcher's.
+std::filesystem::path ExecutablePath();
+void SetExecutablePathOverride(const std::filesystem::path& file);
+
 // The running executable's own path, as the backend finds it (a name in the current folder when
 // the system does not say).
-std::filesystem::path ExecutablePath();
+std::filesystem::path RunningExecutablePath();
 
 // The settings file: the program file with its extension replaced by ".ini"; the extension is
 // taken from the file name only, and a name without one gets ".ini" appended.

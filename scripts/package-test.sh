@@ -21,10 +21,12 @@ dpkg-deb --field "$deb" Package Version Depends
 
 work="$(mktemp -d /tmp/zepimport-package.XXXXXX)"
 service_pid=""
+window_pid=""
 sim_pid=""
 cleanup() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
     [ -n "$service_pid" ] && kill -KILL "$service_pid" 2>/dev/null || true
+    [ -n "$window_pid" ] && kill -KILL "$window_pid" 2>/dev/null || true
     wait 2>/dev/null || true
     $sudo apt-get remove -y -q --purge zepimport >/dev/null 2>&1 || true
     rm -rf "$work"
@@ -33,7 +35,7 @@ trap cleanup EXIT
 
 echo "== installing $deb"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null
-for file in /usr/bin/zepimport /usr/lib/zepimport/drivers/vl_m1.so \
+for file in /usr/bin/zepimport /usr/lib/zepimport/zepimport-window /usr/lib/zepimport/drivers/vl_m1.so \
             /usr/lib/zepimport/drivers/vl_kolvar.so /usr/include/zepimport/vl_driver.h \
             /usr/share/doc/zepimport/service.md /usr/share/applications/zepimport.desktop \
             /usr/share/icons/hicolor/scalable/apps/zepimport.svg \
@@ -92,6 +94,21 @@ ls -l "$work/import"
 [ "$(ls "$work/import" | grep -c '[.]imp$')" -eq 2 ] || { echo "expected 2 import files"; exit 1; }
 grep -q "program folder $work/data/zepimport" "$work/err.txt"
 if grep -q $'\x1b' "$work/out.txt"; then echo "colour codes in non-terminal output"; exit 1; fi
+
+# The window program in the installed program library folder, run by zepimport in its place:
+# once it has taken the process over it catches SIGTERM and ends with the closing steps.
+echo "== zepimport opens its window (offscreen)"
+"${as_user[@]}" QT_QPA_PLATFORM=offscreen /usr/bin/zepimport >"$work/window.txt" 2>&1 &
+window_pid=$!
+for _ in $(seq 300); do
+    [ $((0x$(awk '/^SigCgt/ { print $2 }' "/proc/$window_pid/status" 2>/dev/null) & 0x4000)) -ne 0 ] && break
+    sleep 0.1
+done
+kill -TERM "$window_pid"
+status=0
+wait "$window_pid" || status=$?
+window_pid=""
+[ "$status" -eq 0 ] || { cat "$work/window.txt"; echo "the window ended with status $status"; exit 1; }
 
 echo "== removing the package"
 $sudo apt-get remove -y -q --purge zepimport >/dev/null

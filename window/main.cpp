@@ -1,12 +1,13 @@
 // The program's entry: the command line decides what runs; without a mode option that is the
-// desktop window where it is built. The headless mode never starts Qt.
+// desktop window where it is built. On Linux the window is a program of its own, run in this
+// one's place, so that the headless service never maps the toolkit (window/window_program.h).
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
-#ifdef ZEP_QT_WINDOW
-#include "window/qt/run_window.h"
+#ifdef ZEP_WINDOW_LAUNCHER
+#include "window/window_program.h"
 #endif
 #ifdef ZEP_WIN32_WINDOW
 #include "window/win32/run_window.h"
@@ -14,8 +15,11 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-#ifdef ZEP_QT_WINDOW
-    const zep::WindowRunner window = [argc, argv] { return zep::RunWindow(argc, argv); };
+#ifdef ZEP_WINDOW_LAUNCHER
+    const std::string name = argc > 0 ? argv[0] : "zepimport";
+    const zep::WindowRunner window = [&name, &arguments] {
+        return zep::LaunchWindowProgram(name, arguments, std::cerr);
+    };
 #elif defined(ZEP_WIN32_WINDOW)
     const zep::WindowRunner window = [] {
         const int showCommand = zep::win32::StartupShowCommand();

@@ -5,7 +5,7 @@
 
 namespace zep {
 
-std::filesystem::path ExecutablePath() {
+std::filesystem::path RunningExecutablePath() {
     std::error_code error;
     auto path = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) {

@@ -6,7 +6,7 @@
 
 namespace zep {
 
-std::filesystem::path ExecutablePath() {
+std::filesystem::path RunningExecutablePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     while (true) {
         const DWORD length =

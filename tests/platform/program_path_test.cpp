@@ -35,6 +35,19 @@ TEST(ProgramPath, TheExecutableUnlessAFolderIsGiven) {
     EXPECT_EQ(SettingsFileFor(ProgramFile()), dir / "platform_tests.ini");
 }
 
+// The window program stands in for the launcher that started it.
+TEST(ProgramPath, AGivenExecutableNamesTheProgramFileAndItsFolder) {
+    test::TempDir dir;
+    SetExecutablePathOverride(dir / "zepimport");
+    EXPECT_EQ(ExecutablePath(), dir / "zepimport");
+    EXPECT_EQ(ProgramFile().filename(), "zepimport");
+    // The folder of a given executable is tried as the program folder when none is given.
+    if (ProgramFolderInUse().source != ProgramFolderSource::Given) {
+        EXPECT_EQ(ProgramFolder(), dir.path());
+    }
+    SetExecutablePathOverride(RunningExecutablePath());
+}
+
 TEST(ProgramFolder, GivenFolderThenWritableExecutableFolderThenDataHome) {
     const fs::path bin = "/usr/bin";
     const fs::path data = "/home/u/.local/share";
