@@ -1,4 +1,5 @@
 // The lean program's way to the desktop window: the window program found and run in its place.
+#include <filesystem>
 #include <system_error>
 
 #include "core/path_text.h"
@@ -12,13 +13,13 @@ namespace {
 
 constexpr const char* kWindowProgram = "zepimport-window";
 
-}  // namespace
-
 std::vector<std::filesystem::path> WindowProgramPlaces(const std::filesystem::path& launcher) {
     const auto folder = launcher.parent_path();
     return {folder / kWindowProgram,
             (folder / ZEP_WINDOW_FOLDER_FROM_BINDIR / kWindowProgram).lexically_normal()};
 }
+
+}  // namespace
 
 int LaunchWindowProgram(const std::string& name, const std::vector<std::string>& arguments,
                         std::ostream& err) {

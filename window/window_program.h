@@ -5,7 +5,6 @@
 // window program then has the launcher's identity (program folder, settings file name,
 // autostart entry), and the process id, the signals and the exit status stay those of the
 // process the user started.
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,13 +14,11 @@ namespace zep {
 // The window program's first option: the launcher's path, in whose place it runs.
 inline constexpr const char* kLauncherOption = "--launcher";
 
-// Where the window program is looked for, in order: beside the launcher (a build folder, a
-// folder of one's own), then in the program library folder of an install (<prefix>/lib/zepimport
-// for <prefix>/bin/zepimport).
-std::vector<std::filesystem::path> WindowProgramPlaces(const std::filesystem::path& launcher);
-
 // Runs the window program in this process's place, called by name, with the launcher's
-// arguments. Returns only when it could not be run, having said why on err: the exit status.
+// arguments. The program is looked for beside the launcher (a build folder, a folder of one's
+// own), then in the program library folder of an install (<prefix>/lib/zepimport for
+// <prefix>/bin/zepimport). Returns only when it could not be run, having said why on err: the
+// exit status.
 int LaunchWindowProgram(const std::string& name, const std::vector<std::string>& arguments,
                         std::ostream& err);
 
