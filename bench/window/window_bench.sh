@@ -25,10 +25,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own, on a number nobody holds.
+# A display of our own, on a number nobody holds. -noreset: by default the server resets when
+# its last client leaves (a program ended, xwininfo done), and a start that connects meanwhile
+# is refused.
 number=150
 while [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=":$number"
 for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
