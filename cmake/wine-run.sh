@@ -6,5 +6,8 @@ wine="$1"
 export WINEPREFIX="$2"
 shift 2
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Wine's debugger stays off: it would print a backtrace of a crash and end the program with
+# status 0, so that a test program that crashed would pass; without it the program ends with
+# its exception code.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 exec "$wine" "$@"

@@ -1,4 +1,5 @@
-// The main window's template 102 and the about box's template 100, in dialog units.
+// The main window's template 102 and the about box's template 100, in dialog units, and the
+// lookup of a control by its id.
 #include "ui/dialog_templates.h"
 
 #include <algorithm>
@@ -81,6 +82,15 @@ const DialogTemplate& MainDialogTemplate() {
 const DialogTemplate& AboutBoxTemplate() {
     static const DialogTemplate dialog = BuildAboutBox();
     return dialog;
+}
+
+const DialogControl* DialogTemplate::Find(int controlId) const {
+    for (const DialogControl& control : controls) {
+        if (control.id == controlId) {
+            return &control;
+        }
+    }
+    return nullptr;
 }
 
 const DialogControl* FindControl(const DialogTemplate& dialog, int id) {

@@ -54,10 +54,6 @@ struct DialogTemplate {
     const DialogControl* Find(int controlId) const;
 };
 
-// Pixels of dialog units at 96 dpi for the 8-point "MS Sans Serif": 4 horizontal units are 6
-// pixels, 8 vertical units are 13 pixels, rounded to the nearest pixel.
-DialogRect DialogUnitsToPixels(const DialogRect& units);
-
 // Control ids of the main window.
 namespace ctl {
 inline constexpr int kExit = 2;

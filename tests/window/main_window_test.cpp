@@ -1,4 +1,6 @@
+// The Qt main window, offscreen, over the controller with fake subsystems.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
@@ -60,6 +62,43 @@ TEST_F(WindowTest, AutostartBoxWritesAndRemovesTheEntryAtOnce) {
     EXPECT_EQ(autostart.entry, Program());
     Control<QAbstractButton>(ctl::kAutoStart)->click();
     EXPECT_FALSE(autostart.entry);
+}
+
+// The option boxes and the options they fill.
+constexpr std::pair<int, int Options::*> kOptionBoxes[] = {
+    {ctl::kRunMinimized, &Options::runMinimized}, {ctl::kExpandActive, &Options::expandActive},
+    {ctl::kDeleteAfter, &Options::deleteAfter},   {ctl::kAutoStart, &Options::autoStart},
+    {ctl::kRemovable, &Options::removable},       {ctl::kDeleteFlash, &Options::deleteFlash},
+    {ctl::kPreview, &Options::preview},
+};
+
+// A screen reader's or automation's "toggle" changes the box without a click.
+TEST_F(WindowTest, EveryOptionBoxActsWhenToggledThroughAccessibility) {
+    Start();
+    for (const auto& [id, member] : kOptionBoxes) {
+        const int before = Controller().CurrentOptions().*member;
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(Control(id));
+        ASSERT_TRUE(box && box->actionInterface()) << id;
+        box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(Controller().CurrentOptions().*member, 1 - before) << id;
+    }
+    EXPECT_EQ(autostart.entry, Program());
+}
+
+// The controller's own values going into the boxes are not the user's choice.
+TEST_F(WindowTest, SettingsPushedIntoTheBoxesDoNotAct) {
+    Start();
+    events.clear();
+    const Options before = Controller().CurrentOptions();
+    Options pushed = before;
+    for (const auto& [id, member] : kOptionBoxes) {
+        pushed.*member = 1 - before.*member;
+    }
+    Window().ShowOptions(pushed);
+    EXPECT_EQ(Control<QAbstractButton>(ctl::kAutoStart)->isChecked(), pushed.autoStart != 0);
+    EXPECT_EQ(Controller().CurrentOptions(), before);
+    EXPECT_FALSE(autostart.entry);
+    EXPECT_FALSE(Contains(events, "Rescan") || Contains(events, "Clear"));
 }
 
 TEST_F(WindowTest, CardBoxRescansTheDrivesAndTheButtonsShowThem) {

@@ -1,5 +1,6 @@
 // The native main dialog under Wine: the controls of template 102, the keys, the system menu,
-// the tray, the guarded exit, the port selector, the drive buttons and the workers' messages.
+// the tray, the guarded exit, the port selector, the option boxes, the drive buttons and the
+// workers' messages.
 #include <thread>
 
 #include "platform/win32/wide_text.h"
@@ -192,6 +193,18 @@ TEST_F(MainDialogTest, PortSelectorListsThePortsAndReopensTheChosenOne) {
     EXPECT_EQ(controller->Port(), 5);
     EXPECT_FALSE(serial.IsOpen(3));
     EXPECT_TRUE(serial.IsOpen(5));
+}
+
+// A screen reader's or automation's "check" is the box's default action, which clicks it
+// (BM_CLICK); the controller's own values pushed into the boxes (BM_SETCHECK) do not act.
+TEST_F(MainDialogTest, CheckBoxesActOnEveryClickButNotWhenTheSettingsArePushedIn) {
+    Start();
+    SendMessageW(Control(ctl::kAutoStart), BM_CLICK, 0, 0);
+    EXPECT_EQ(IsDlgButtonChecked(Window(), ctl::kAutoStart), BST_CHECKED);
+    EXPECT_TRUE(autostart.entry);
+    dialog->ShowOptions(Options{});
+    EXPECT_EQ(IsDlgButtonChecked(Window(), ctl::kAutoStart), BST_UNCHECKED);
+    EXPECT_TRUE(autostart.entry);
 }
 
 TEST_F(MainDialogTest, DriveButtonsShowTheDrivesAndRearmTheirDrive) {

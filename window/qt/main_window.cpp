@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QSignalBlocker>
 
 #include "ui/dialog_templates.h"
 #include "window/qt/about_box.h"
@@ -167,7 +168,10 @@ void MainWindow::BuildControls() {
                 continue;
             }
             case ControlKind::GroupBox:
-                continue;
+            case ControlKind::DefaultPushButton:
+            case ControlKind::Picture:
+            case ControlKind::ListView:
+                continue;  // none in template 102 that the window draws
         }
         widget->setGeometry(rect);
         if (control.id != DialogControl::kNoId) {
@@ -179,7 +183,8 @@ void MainWindow::BuildControls() {
 }
 
 // Text on the left of the box, as the template's check boxes have it; right-aligned boxes keep
-// their text flush against the box at the right edge.
+// their text flush against the box at the right edge. A box acts on every change of its state:
+// a click or a key emits `clicked`, but a screen reader's or automation's toggle only `toggled`.
 void MainWindow::BuildCheckBox(int id, const QString& text, bool rightAligned) {
     auto* box = new QCheckBox(text, this);
     box->setLayoutDirection(Qt::RightToLeft);
@@ -188,7 +193,7 @@ void MainWindow::BuildCheckBox(int id, const QString& text, bool rightAligned) {
     for (const OptionBinding& binding : kOptionBindings) {
         if (binding.id == id) {
             const OptionBox option = binding.box;
-            connect(box, &QCheckBox::clicked, this, [this, option] {
+            connect(box, &QCheckBox::toggled, this, [this, option] {
                 if (m_controller) {
                     m_controller->OnOptionClicked(option);
                 }
@@ -335,9 +340,13 @@ std::optional<Controls> MainWindow::ReadControls() {
     return controls;
 }
 
+// The controller's own values going into the boxes are not the user's choice: a box that acted
+// here would read the boxes not yet filled back into the controller.
 void MainWindow::ShowOptions(const Options& options) {
     for (const OptionBinding& binding : kOptionBindings) {
-        CheckBox(binding.id)->setChecked(options.*binding.member != 0);
+        QCheckBox* box = CheckBox(binding.id);
+        const QSignalBlocker quiet(box);
+        box->setChecked(options.*binding.member != 0);
     }
 }
 

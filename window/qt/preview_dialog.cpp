@@ -1,37 +1,22 @@
-// The card preview dialog: reads the card on its first tick, then cancels itself when the
-// card folder goes away; OK hands over the keys of the checked rows.
+// The card preview dialog in Qt: template 133 laid out in dialog units, the session's rows and
+// summary drawn, its timer's ticks and the buttons handed to the session.
 #include "window/qt/preview_dialog.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
 
-#include "media/preview_model.h"
-#include "platform/drive_list.h"
 #include "ui/preview_template.h"
+#include "window/qt/control_names.h"
+#include "window/qt/dialog_geometry.h"
 #include "window/qt/sort_list_widget.h"
 
 namespace zep {
 
 namespace {
 
-QRect PixelRect(const DialogRect& units) {
-    const DialogRect pixels = DialogUnitsToPixels(units);
-    return QRect(pixels.x, pixels.y, pixels.width, pixels.height);
-}
-
-// Object names come from the control ids, so tests and desktop automation find the controls.
-void Name(QWidget* widget, const DialogControl& control) {
-    if (control.id != DialogControl::kNoId) {
-        widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
-    }
-    widget->setAccessibleName(
-        QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size())));
-}
-
 QWidget* MakeControl(const DialogControl& control, QDialog* dialog) {
-    const QString text =
-        QString::fromUtf8(control.text.data(), static_cast<qsizetype>(control.text.size()));
+    const QString text = QString::fromStdString(control.text);
     switch (control.kind) {
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton: {
@@ -43,7 +28,7 @@ QWidget* MakeControl(const DialogControl& control, QDialog* dialog) {
             return new SortListWidget(dialog);
         case ControlKind::Picture: {
             auto* picture = new QLabel(dialog);
-            const int side = PixelRect(control.rect).height();
+            const int side = ToPixels(control.rect).height();
             picture->setPixmap(dialog->style()->standardIcon(QStyle::SP_DriveFDIcon).pixmap(side));
             return picture;
         }
@@ -57,17 +42,17 @@ QWidget* MakeControl(const DialogControl& control, QDialog* dialog) {
 std::optional<std::vector<SelectionKey>> RunPreviewDialog(
     QWidget* parent, const std::string& cardFolder, const std::filesystem::path& programFolder) {
     PreviewDialog dialog(parent, cardFolder, programFolder / std::string(kListLayoutFileName));
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return dialog.Selection();
+    dialog.exec();
+    return dialog.Result();
 }
 
 PreviewDialog::PreviewDialog(QWidget* parent, std::string cardFolder,
                              std::filesystem::path layoutFile)
-    : QDialog(parent), m_folder(std::move(cardFolder)), m_layoutFile(std::move(layoutFile)) {
+    : QDialog(parent),
+      m_session(*this, std::move(cardFolder)),
+      m_layoutFile(std::move(layoutFile)) {
     setObjectName(QStringLiteral("dlg%1").arg(kPreviewDialogId));
-    setWindowTitle(QString::fromStdString(m_folder));
+    setWindowTitle(QString::fromStdString(m_session.Folder()));
     BuildControls();
     m_list->AddColumns(kPreviewColumns);
     m_list->LoadLayout(m_layoutFile);
@@ -77,13 +62,17 @@ PreviewDialog::PreviewDialog(QWidget* parent, std::string cardFolder,
     m_timer.start();
 }
 
+// The controls are children of the dialog, which deletes them (Qt's ownership).
 void PreviewDialog::BuildControls() {
     const DialogTemplate& dialog = PreviewTemplate();
-    setFixedSize(PixelRect({0, 0, dialog.width, dialog.height}).size());
+    setFont(DialogFont(dialog));
+    setFixedSize(ClientSize(dialog));
     for (const DialogControl& control : dialog.controls) {
         QWidget* widget = MakeControl(control, this);
-        widget->setGeometry(PixelRect(control.rect));
-        Name(widget, control);
+        widget->setGeometry(ToPixels(control.rect));
+        const QString name =
+            control.id == DialogControl::kNoId ? QString() : ControlObjectName(control.id);
+        NameControl(*widget, name, QString::fromStdString(control.text));
         if (control.id == kPreviewListId) {
             m_list = static_cast<SortListWidget*>(widget);
         } else if (control.id == kPreviewStatusId) {
@@ -99,45 +88,36 @@ void PreviewDialog::BuildControls() {
 }
 
 void PreviewDialog::OnTick() {
-    if (m_inTick) {
-        return;
-    }
-    m_inTick = true;
-    if (!m_scanned) {
-        ReadFolder();
-    } else if (!IsFolderPresent(m_folder)) {
-        reject();
-    }
-    m_inTick = false;
+    m_session.OnTick();
 }
 
-void PreviewDialog::ReadFolder() {
+void PreviewDialog::BeginReading() {
     m_list->setEnabled(false);
     m_list->DeleteAllRows();
-    const CardFolderContents contents = ReadCardFolder(m_folder);
-    for (const PreviewRow& row : contents.rows) {
-        const int index =
-            m_list->AddRow({"", row.deviceType, row.serialNumber, row.heatSystem, row.date});
-        m_list->SetRowValue(index, row.key);
+}
+
+void PreviewDialog::ShowCard(const std::vector<PreviewListRow>& rows, const std::string& summary) {
+    for (const PreviewListRow& row : rows) {
+        m_list->SetRowValue(m_list->AddRow(row.cells), row.key);
     }
-    m_scanned = true;
     m_list->setEnabled(true);
     m_list->Resort();
-    const QString summary = QString::fromStdString(PreviewSummary(contents));
-    m_status->setText(summary);
-    m_status->setAccessibleName(summary);
+    const QString text = QString::fromStdString(summary);
+    m_status->setText(text);
+    m_status->setAccessibleName(text);
+}
+
+void PreviewDialog::CancelPreview() {
+    reject();
 }
 
 void PreviewDialog::accept() {
-    m_selection = m_list->CheckedValues();
+    m_session.Accept(m_list->CheckedValues());
     QDialog::accept();
 }
 
 void PreviewDialog::done(int result) {
     m_timer.stop();
-    if (result != QDialog::Accepted) {
-        m_selection.clear();
-    }
     m_list->SaveLayout(m_layoutFile);
     QDialog::done(result);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The preview of a newly inserted card: what its folder holds, one checkable row per archive
-// and printer protocol, before anything is imported.
+// and printer protocol, before anything is imported. The session of ui/ decides; this dialog
+// draws it and hands it the timer's ticks and the buttons.
 #include <QDialog>
 #include <QTimer>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/worker_params.h"
+#include "ui/preview_session.h"
 
 class QLabel;
 class QWidget;
@@ -23,11 +25,11 @@ class SortListWidget;
 std::optional<std::vector<SelectionKey>> RunPreviewDialog(
     QWidget* parent, const std::string& cardFolder, const std::filesystem::path& programFolder);
 
-class PreviewDialog : public QDialog {
+class PreviewDialog : public QDialog, private PreviewView {
     Q_OBJECT
 public:
     PreviewDialog(QWidget* parent, std::string cardFolder, std::filesystem::path layoutFile);
-    const std::vector<SelectionKey>& Selection() const { return m_selection; }
+    const std::optional<std::vector<SelectionKey>>& Result() const { return m_session.Result(); }
 
     void accept() override;
     void done(int result) override;
@@ -35,16 +37,17 @@ public:
 private:
     void BuildControls();
     void OnTick();
-    void ReadFolder();
 
-    std::string m_folder;
+    // PreviewView
+    void BeginReading() override;
+    void ShowCard(const std::vector<PreviewListRow>& rows, const std::string& summary) override;
+    void CancelPreview() override;
+
+    PreviewSession m_session;
     std::filesystem::path m_layoutFile;
     SortListWidget* m_list = nullptr;
     QLabel* m_status = nullptr;
     QTimer m_timer;
-    bool m_scanned = false;
-    bool m_inTick = false;
-    std::vector<SelectionKey> m_selection;
 };
 
 }  // namespace zep

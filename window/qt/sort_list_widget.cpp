@@ -51,6 +51,10 @@ SortListWidget::SortListWidget(QWidget* parent)
     setHorizontalHeader(m_header);
     setModel(m_items);
     verticalHeader()->hide();
+    // One line per row, cut with an ellipsis where a column is too narrow, as a list view shows
+    // its rows; the rows are as high as the font and the check box need.
+    setWordWrap(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,9 +1,7 @@
-// The preview dialog: columns and layout at opening, the card read on the first tick of timer
-// 56, the folder watched on every later tick, the checked rows' keys taken on OK.
+// The preview dialog in Win32: columns and layout at opening, the ticks of timer 56 and the
+// buttons handed to the session, its rows and summary drawn into the list and the status line.
 #include "window/win32/preview_dialog.h"
 
-#include "media/preview_model.h"
-#include "platform/drive_list.h"
 #include "platform/win32/wide_text.h"
 #include "ui/preview_template.h"
 #include "window/win32/resource.h"
@@ -19,16 +17,14 @@ constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULL
 
 PreviewDialog::PreviewDialog(HINSTANCE instance, std::string folder,
                              std::filesystem::path layoutFile)
-    : m_instance(instance), m_folder(std::move(folder)), m_layoutFile(std::move(layoutFile)) {}
+    : m_instance(instance),
+      m_session(*this, std::move(folder)),
+      m_layoutFile(std::move(layoutFile)) {}
 
 std::optional<std::vector<SelectionKey>> PreviewDialog::Run() {
-    const INT_PTR result =
-        DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_PREVIEW), nullptr,
-                        &DialogProcedure<PreviewDialog>, reinterpret_cast<LPARAM>(this));
-    if (result != IDOK) {
-        return std::nullopt;
-    }
-    return m_selection;
+    DialogBoxParamW(m_instance, MAKEINTRESOURCEW(IDD_PREVIEW), nullptr,
+                    &DialogProcedure<PreviewDialog>, reinterpret_cast<LPARAM>(this));
+    return m_session.Result();
 }
 
 INT_PTR PreviewDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -40,7 +36,7 @@ INT_PTR PreviewDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != kPreviewTimer) {
                 return FALSE;
             }
-            OnTimer();
+            OnTick();
             return TRUE;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -53,12 +49,11 @@ INT_PTR PreviewDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {
-                TakeSelection();
+                m_session.Accept(m_list.CheckedValues());
                 EndDialog(m_window, IDOK);
                 return TRUE;
             }
             if (LOWORD(wParam) == IDCANCEL) {
-                m_selection.clear();
                 EndDialog(m_window, IDCANCEL);
                 return TRUE;
             }
@@ -73,7 +68,7 @@ INT_PTR PreviewDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void PreviewDialog::OnInitDialog() {
-    SetWindowTextW(m_window, Widen(m_folder).c_str());
+    SetWindowTextW(m_window, Widen(m_session.Folder()).c_str());
     m_list.Attach(GetDlgItem(m_window, IDC_PREVIEW_LIST));
     ListView_SetExtendedListViewStyle(m_list.Window(), kListStyles);
     m_list.AddColumns(kPreviewColumns);
@@ -81,40 +76,27 @@ void PreviewDialog::OnInitDialog() {
     SetTimer(m_window, kPreviewTimer, kPreviewTickMs, nullptr);
 }
 
-// The first tick reads the card; every later one checks that the card is still there.
-void PreviewDialog::OnTimer() {
-    if (m_inTimer) {
-        return;
-    }
-    m_inTimer = true;
-    if (!m_scanned) {
-        ReadCard();
-    } else if (!IsFolderPresent(m_folder)) {
-        m_selection.clear();
-        EndDialog(m_window, IDCANCEL);
-    }
-    m_inTimer = false;
+void PreviewDialog::OnTick() {
+    m_session.OnTick();
 }
 
-void PreviewDialog::ReadCard() {
+void PreviewDialog::BeginReading() {
     EnableWindow(m_list.Window(), FALSE);
     m_list.DeleteAllRows();
-    const CardFolderContents contents = ReadCardFolder(m_folder);
-    for (const PreviewRow& row : contents.rows) {
-        const int index =
-            m_list.AddRow({"", row.deviceType, row.serialNumber, row.heatSystem, row.date});
-        m_list.SetRowValue(index, row.key);
-    }
-    RedrawWindow(m_list.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    m_scanned = true;
-    EnableWindow(m_list.Window(), TRUE);
-    m_list.Resort();
-    SetDlgItemTextW(m_window, IDC_PREVIEW_STATUS, Widen(PreviewSummary(contents)).c_str());
 }
 
-// The keys of the checked rows in display order.
-void PreviewDialog::TakeSelection() {
-    m_selection = m_list.CheckedValues();
+void PreviewDialog::ShowCard(const std::vector<PreviewListRow>& rows, const std::string& summary) {
+    for (const PreviewListRow& row : rows) {
+        m_list.SetRowValue(m_list.AddRow(row.cells), row.key);
+    }
+    RedrawWindow(m_list.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EnableWindow(m_list.Window(), TRUE);
+    m_list.Resort();
+    SetDlgItemTextW(m_window, IDC_PREVIEW_STATUS, Widen(summary).c_str());
+}
+
+void PreviewDialog::CancelPreview() {
+    EndDialog(m_window, IDCANCEL);
 }
 
 }  // namespace zep::win32

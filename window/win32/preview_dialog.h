@@ -1,7 +1,8 @@
 #pragma once
-// The preview of a card folder (CImportPreviewDlg, dialog 133): lists what the folder holds
-// half a second after opening, returns the keys of the checked rows, and cancels itself when
-// the folder vanishes. The list's layout is kept in zepimplst.cfg in the program folder.
+// The preview of a card folder (CImportPreviewDlg, dialog 133) in Win32: the session of ui/
+// decides what the card shows and when the preview ends; this dialog draws it and hands it the
+// ticks of timer 56 and the buttons. The list's layout is kept in zepimplst.cfg in the program
+// folder.
 #include <windows.h>
 
 #include <filesystem>
@@ -10,12 +11,13 @@
 #include <vector>
 
 #include "core/worker_params.h"
+#include "ui/preview_session.h"
 #include "window/win32/dialog_procedure.h"
 #include "window/win32/sort_list_view.h"
 
 namespace zep::win32 {
 
-class PreviewDialog {
+class PreviewDialog : private PreviewView {
 public:
     PreviewDialog(HINSTANCE instance, std::string folder, std::filesystem::path layoutFile);
     PreviewDialog(const PreviewDialog&) = delete;
@@ -29,18 +31,18 @@ private:
     friend INT_PTR CALLBACK DialogProcedure<PreviewDialog>(HWND, UINT, WPARAM, LPARAM);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
-    void OnTimer();
-    void ReadCard();
-    void TakeSelection();
+    void OnTick();
+
+    // PreviewView
+    void BeginReading() override;
+    void ShowCard(const std::vector<PreviewListRow>& rows, const std::string& summary) override;
+    void CancelPreview() override;
 
     HINSTANCE m_instance;
-    std::string m_folder;
+    PreviewSession m_session;
     std::filesystem::path m_layoutFile;
     HWND m_window = nullptr;
     SortListView m_list;
-    bool m_scanned = false;
-    bool m_inTimer = false;
-    std::vector<SelectionKey> m_selection;
 };
 
 }  // namespace zep::win32
