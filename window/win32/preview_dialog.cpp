@@ -2,9 +2,9 @@
 // 56, the folder watched on every later tick, the checked rows' keys taken on OK.
 #include "window/win32/preview_dialog.h"
 
+#include "core/utf8_text.h"
 #include "media/preview_model.h"
 #include "platform/drive_list.h"
-#include "platform/win32/wide_text.h"
 #include "ui/preview_template.h"
 #include "window/win32/resource.h"
 
