@@ -1,7 +1,8 @@
 # Fails when a file includes a header of a folder above its own, when a header of a platform
 # backend is included outside that backend's folder, when an operating-system header appears
-# outside a platform backend (the native Windows window may include Windows' own headers), or
-# when Qt appears outside the Qt window.
+# outside a platform backend (the native Windows window may include Windows' own headers), when
+# Qt appears outside the Qt window, or when a tool includes anything of the program but the
+# driver SDK header.
 # Run as: cmake -DSOURCE_DIR=<repository> -P check_layering.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -66,6 +67,23 @@ foreach(layer IN LISTS layers)
                 endif()
             endif()
         endforeach()
+    endforeach()
+endforeach()
+
+# The simulators and generators check the program from outside: they share no routine with it,
+# so that a fault in the program cannot hide behind the same code on the tools' side. Only the
+# driver SDK header, the contract the program and the drivers both follow, is common ground.
+file(GLOB_RECURSE tool_sources "${SOURCE_DIR}/tools/*.h" "${SOURCE_DIR}/tools/*.cpp")
+foreach(source IN LISTS tool_sources)
+    file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+        if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+            set(header "${CMAKE_MATCH_1}")
+            if(NOT header MATCHES "^tools/" AND NOT header STREQUAL "sdk/vl_driver.h")
+                list(APPEND faults "${relative}: a tool includes ${header} of the program")
+            endif()
+        endif()
     endforeach()
 endforeach()
 
