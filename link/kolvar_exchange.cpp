@@ -67,8 +67,8 @@ private:
     bool ReadSizes() {
         std::array<char, kReplySize> reply{};
         long count = 0;
-        if (KolvarCommand(m_line, "GET RECORDS\r", reply) != 1 ||
-            KolvarParseLong(reply.data(), "RECORDS=", count) != 1 || count <= 0) {
+        if (KolvarCommand(m_line, "GET RECORDS\r", reply) != LineResult::Ok ||
+            KolvarParseLong(reply.data(), "RECORDS=", count) != LineResult::Ok || count <= 0) {
             Log("$04Ошибка получения числа записей или записей нет");
             return false;
         }
@@ -76,8 +76,8 @@ private:
         for (long r = 0; r < count; ++r) {
             long size = 0;
             const std::string command = "GET RECSIZE " + std::to_string(r) + "\r";
-            if (KolvarCommand(m_line, command, reply) != 1 ||
-                KolvarParseLong(reply.data(), "RECSIZE=", size) != 1 || size <= 0) {
+            if (KolvarCommand(m_line, command, reply) != LineResult::Ok ||
+                KolvarParseLong(reply.data(), "RECSIZE=", size) != LineResult::Ok || size <= 0) {
                 Log("$04Ошибка считывания размера записи.");
                 Log("$04Ошибка получения размера записи");
                 m_sizes.clear();
@@ -116,7 +116,7 @@ private:
         KolvarSend(m_line, "DOWNLOAD " + std::to_string(g) + " 0 " + std::to_string(size) + "\r");
         long received = 0;
         while (received < size) {
-            if (KolvarReadFrame(m_line, frame) != 1 || frame.record != (g & 0xFFFF) ||
+            if (KolvarReadFrame(m_line, frame) != LineResult::Ok || frame.record != (g & 0xFFFF) ||
                 frame.endOffset != ((received + frame.length) & 0xFFFF) ||
                 received + frame.length > size) {
                 break;
@@ -147,7 +147,8 @@ private:
         }
         Log("Удаление обработанной записи");
         std::array<char, kReplySize> reply{};
-        if (KolvarCommand(m_line, "DELETE RECORD " + std::to_string(g) + "\r", reply) != 1) {
+        if (KolvarCommand(m_line, "DELETE RECORD " + std::to_string(g) + "\r", reply) !=
+            LineResult::Ok) {
             Log("$04Ошибка удаления записи");
             return false;
         }
