@@ -51,7 +51,7 @@ class TessalSession {
 public:
     TessalSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_env(env),
-          m_delete(params.deleteData != 0),
+          m_delete(params.deleteData),
           m_line(serial, params.port, env.clock, env.report) {}
 
     void Run() {

@@ -32,7 +32,7 @@ bool Contains(const std::string& text, const char* part) {
 class ZepSession {
 public:
     ZepSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData != 0) {}
+        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData) {}
 
     void Run() {
         const int savedSpeed = m_serial.PortGetSpeed(m_port);
