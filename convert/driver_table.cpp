@@ -1,3 +1,4 @@
+// The driver table: the scan of the driver folder, the contract checks, duplicates, calls.
 #include "convert/driver_table.h"
 
 #include <algorithm>

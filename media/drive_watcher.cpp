@@ -1,3 +1,4 @@
+// The removable drives' table and the one-time report of each card folder that appears.
 #include "media/drive_watcher.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The driver table against real test driver libraries copied into temporary folders.
 #include "convert/driver_table.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// CRC-16/ARC: the table-driven routine against a bitwise one, and chaining.
 #include "core/crc16.h"
 
 #include <gtest/gtest.h>

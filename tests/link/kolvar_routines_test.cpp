@@ -1,3 +1,4 @@
+// The Kolvar line routines on a fake port: prompt-terminated replies, keyed numbers, chunks.
 #include "link/kolvar_routines.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The Tessal line routines on a fake port and clock: commands, keyed numbers, volume frames.
 #include "link/tessal_routines.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The ZEP line routines on a fake port: lines, the adapter's answers, the header and the block.
 #include "link/zep_routines.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The one reader of the Windows-1251 texts that devices, files and drivers carry.
 #include "platform/cp1251.h"
 
 #include <gtest/gtest.h>
