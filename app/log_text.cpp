@@ -1,8 +1,10 @@
+// The colour codes of log lines read as the log panes draw them, for the console and the panes.
 #include "app/log_text.h"
 
 #include <algorithm>
 
 #include "core/number_text.h"
+#include "core/utf8_text.h"
 
 namespace zep {
 
@@ -22,24 +24,6 @@ std::size_t NumberLength(std::string_view text) {
     return first < text.size() && IsDigit(text[first]) ? first + 1 : first;
 }
 }  // namespace
-
-std::size_t Utf8CharLength(std::string_view text, std::size_t pos) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 1;
-    if (lead >= 0xF0) {
-        length = 4;
-    } else if (lead >= 0xE0) {
-        length = 3;
-    } else if (lead >= 0xC0) {
-        length = 2;
-    }
-    std::size_t i = 1;
-    while (i < length && pos + i < text.size() &&
-           (static_cast<unsigned char>(text[pos + i]) & 0xC0) == 0x80) {
-        ++i;
-    }
-    return i;
-}
 
 ColourCode ReadColourCode(std::string_view code) {
     ColourCode result;

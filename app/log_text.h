@@ -21,9 +21,6 @@ struct ColourCode {
 // characters of the UTF-8 text, so a code never splits a letter and never reaches past the text.
 ColourCode ReadColourCode(std::string_view code);
 
-// Bytes of the UTF-8 character starting at `pos` (1 for a stray byte), never past the text.
-std::size_t Utf8CharLength(std::string_view text, std::size_t pos);
-
 struct LogSegment {
     std::string text;
     int textColour = 1;             // colour table index; 1 (black) starts every line

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/main_view.h"
@@ -95,7 +96,6 @@ public:
     bool WorkerBusy() const { return m_workerBusy; }
     bool SaveBin() const { return m_saveBin.load(); }
     std::atomic<int>& ConvertBusy() { return m_convertBusy; }
-    const WorkerParams& Params() const { return m_params; }
 
 private:
     // Settings and data exchange.
@@ -106,7 +106,7 @@ private:
     // Port.
     enum class OpenFailure { Logged, Silent };
     void OpenPort(OpenFailure failure = OpenFailure::Logged);
-    const char* SetUpPort();
+    std::optional<std::string_view> SetUpPort();
     void ClosePort();
     // Adapters that come and go.
     void DropVanishedPort();

@@ -2,6 +2,7 @@
 // a device prompt on the open port, and starts the matching worker. It also opens and closes
 // the port, and follows adapters that are plugged or pulled while the program runs.
 #include "app/main_controller.h"
+#include "core/path_text.h"
 #include "platform/folder_access.h"
 #include "platform/time_base.h"
 
@@ -78,13 +79,13 @@ bool MainController::StartCardImportIfNew() {
         RestoreFromTray();
     }
     const auto selection =
-        m_options.preview ? m_view.ShowPreview(*folder) : std::vector<SelectionKey>{};
+        m_options.preview ? m_view.ShowPreview(PathToUtf8(*folder)) : std::vector<SelectionKey>{};
     if (selection) {
         m_selection = *selection;
         m_workerBusy = true;
         AddLine("");
         AddLine("$03Получение данных со сменного накопителя...");
-        AddLine(*folder);
+        AddLine(PathToUtf8(*folder));
         m_params.deleteData = m_options.deleteFlash;
         m_params.folder = *folder;
         m_params.selection = *m_selection;
@@ -136,8 +137,8 @@ void MainController::StartExchange(int slot) {
 
 void MainController::OpenPort(OpenFailure failure) {
     if (m_port != 0) {
-        const char* const error = SetUpPort();
-        if (error == nullptr) {
+        const auto error = SetUpPort();
+        if (!error) {
             AddLine("COM-порт открыт, ожидание сеанса связи с ZEP ...");
             SetTooltip("ZEP Импорт (COM" + std::to_string(m_port) + ")");
             return;
@@ -147,14 +148,14 @@ void MainController::OpenPort(OpenFailure failure) {
             m_port = 0;
             return;
         }
-        AddLine(error);
+        AddLine(std::string(*error));
     }
     SetTooltip(kPortNotOpenTooltip);
     m_port = 0;
 }
 
-// Opens m_port with the idle line settings; the error line, or nullptr when it is open.
-const char* MainController::SetUpPort() {
+// Opens m_port with the idle line settings; the error line, or nothing when it is open.
+std::optional<std::string_view> MainController::SetUpPort() {
     if (m_serial.PortOpen(m_port) != 0) {
         return "$04Ошибка открытия COM-порта.";
     }
@@ -165,7 +166,7 @@ const char* MainController::SetUpPort() {
         m_serial.PortClose(m_port);
         return "$04Ошибка установки параметров COM-порта.";
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 void MainController::ClosePort() {

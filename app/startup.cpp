@@ -3,12 +3,13 @@
 
 #include <memory>
 
+#include "app/help_request.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
-#include "platform/desktop_open.h"
 #include "platform/dispatch_values.h"
 #include "platform/folder_lock.h"
+#include "platform/help_viewer.h"
 #include "platform/program_path.h"
 #include "platform/time_base.h"
 
@@ -22,6 +23,15 @@ std::string FolderNotLockedText(const std::filesystem::path& folder) {
     return "Папку " + PathToUtf8(folder) +
            " не удалось заблокировать: второй запуск ZEP Импорт с этой папкой не будет замечен.";
 }
+
+namespace {
+
+// A front end whose help belongs to a window of its own replaces this.
+void ShowHelpWithoutOwner(const std::filesystem::path& helpFile) {
+    ShowHelpTopic(nullptr, helpFile, kHelpTopic);
+}
+
+}  // namespace
 
 int StartProgram(const FrontEnd& frontEnd) {
     if (!FixTimeBase()) {
@@ -44,7 +54,7 @@ int StartProgram(const FrontEnd& frontEnd) {
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, DispatchValues::Installed(), OpenWithDesktop});
+                         *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner});
 }
 
 }  // namespace zep

@@ -2,6 +2,7 @@
 // The controller's way to the other subsystems: drivers, conversion, the device exchanges and
 // the card import, each worker on a thread of its own. Tests replace it with fakes.
 #include <atomic>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,7 +60,7 @@ public:
     // Forgets every drive (flash cards switched off).
     virtual void Clear() = 0;
     // The card folder that has newly appeared, if any.
-    virtual std::optional<std::string> FindNewCardFolder() = 0;
+    virtual std::optional<std::filesystem::path> FindNewCardFolder() = 0;
     // Clears the present flag of drive k, so that its card is offered again.
     virtual void Rearm(int k) = 0;
     virtual std::vector<Drive> Drives() const = 0;

@@ -20,7 +20,7 @@ class DriveTableWatch final : public DriveWatch {
 public:
     void Rescan() override { RescanDrives(&m_table, kCardFolderName); }
     void Clear() override { m_table.count = 0; }
-    std::optional<std::string> FindNewCardFolder() override {
+    std::optional<std::filesystem::path> FindNewCardFolder() override {
         return ::zep::FindNewCardFolder(m_table);
     }
     void Rearm(int k) override {

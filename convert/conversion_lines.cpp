@@ -1,3 +1,4 @@
+// The log lines of the conversions, with the values of files and drivers made readable.
 #include "convert/conversion_lines.h"
 
 #include "platform/cp1251.h"
@@ -6,16 +7,17 @@ namespace zep {
 
 namespace {
 
-std::string Summary(const std::string& a, const std::string& b, const std::string& c,
-                    const char* tail) {
-    return "$04" + Cp1251ToUtf8(a) + ", " + Cp1251ToUtf8(b) + ", " + Cp1251ToUtf8(c) + tail;
+// "type, serial, virtual number" of a device as a person reads them.
+std::string DeviceText(const std::string& type, const std::string& serial,
+                       const std::string& virtualNumber) {
+    return Cp1251ToUtf8(type) + ", " + Cp1251ToUtf8(serial) + ", " + Cp1251ToUtf8(virtualNumber);
 }
 
 }  // namespace
 
-std::string ProcessingLine(const std::string& a, const std::string& b, const std::string& c) {
-    return "$02CNV: Обработка " + Cp1251ToUtf8(a) + ", " + Cp1251ToUtf8(b) + ", " +
-           Cp1251ToUtf8(c) + " ...";
+std::string ProcessingLine(const std::string& type, const std::string& serial,
+                           const std::string& virtualNumber) {
+    return "$02CNV: Обработка " + DeviceText(type, serial, virtualNumber) + " ...";
 }
 
 std::string NoDriverLine(const std::string& type) {
@@ -30,16 +32,19 @@ std::string IncompleteLine(int code) {
     return "$04CNV: Данные обработаны не полностью (" + std::to_string(code) + ")";
 }
 
-std::string BinErrorLine(const std::string& a, const std::string& b, const std::string& c) {
-    return Summary(a, b, c, " - ошибка обработки bin-файла");
+std::string BinErrorLine(const std::string& type, const std::string& serial,
+                         const std::string& virtualNumber) {
+    return "$04" + DeviceText(type, serial, virtualNumber) + " - ошибка обработки bin-файла";
 }
 
-std::string ImpSaveErrorLine(const std::string& a, const std::string& b, const std::string& c) {
-    return Summary(a, b, c, " - ошибка сохранения imp-файла");
+std::string ImpSaveErrorLine(const std::string& type, const std::string& serial,
+                             const std::string& virtualNumber) {
+    return "$04" + DeviceText(type, serial, virtualNumber) + " - ошибка сохранения imp-файла";
 }
 
-std::string ZvoSaveErrorLine(const std::string& a, const std::string& b, const std::string& c) {
-    return Summary(a, b, c, " - ошибка сохранения zvo-файла");
+std::string ZvoSaveErrorLine(const std::string& type, const std::string& serial,
+                             const std::string& virtualNumber) {
+    return "$04" + DeviceText(type, serial, virtualNumber) + " - ошибка сохранения zvo-файла";
 }
 
 std::string FolderUnavailableLine(const std::string& folder) {

@@ -16,7 +16,8 @@ constexpr const char* kOutputLimitLine =
     "$04CNV: Превышен размер буфера вывода (10485760 байт), данные усечены.";
 
 // "$02CNV: Обработка %s, %s, %s ..."
-std::string ProcessingLine(const std::string& a, const std::string& b, const std::string& c);
+std::string ProcessingLine(const std::string& type, const std::string& serial,
+                           const std::string& virtualNumber);
 // "$04CNV: Не найден драйвер прибора '%s'."
 std::string NoDriverLine(const std::string& type);
 // "$04CNV: Ошибка обработки данных драйвером (%d)."
@@ -24,9 +25,12 @@ std::string DriverErrorLine(int code);
 // "$04CNV: Данные обработаны не полностью (%d)"
 std::string IncompleteLine(int code);
 // Lower-pane summaries "$04%s, %s, %s - ошибка обработки bin-файла" and the two save errors.
-std::string BinErrorLine(const std::string& a, const std::string& b, const std::string& c);
-std::string ImpSaveErrorLine(const std::string& a, const std::string& b, const std::string& c);
-std::string ZvoSaveErrorLine(const std::string& a, const std::string& b, const std::string& c);
+std::string BinErrorLine(const std::string& type, const std::string& serial,
+                         const std::string& virtualNumber);
+std::string ImpSaveErrorLine(const std::string& type, const std::string& serial,
+                             const std::string& virtualNumber);
+std::string ZvoSaveErrorLine(const std::string& type, const std::string& serial,
+                             const std::string& virtualNumber);
 // No file can be created in a folder (missing, read-only, full): "$04CNV: Не удалось создать
 // файл в каталоге '%s'."
 std::string FolderUnavailableLine(const std::string& folder);

@@ -1,3 +1,4 @@
+// The conversion worker: once a second the settled raw files of the program folder, converted or moved.
 #include "convert/conversion_worker.h"
 
 #include <cctype>
@@ -27,13 +28,6 @@ bool IsRawFileName(const std::string& name) {
     const std::string tail = name.substr(name.size() - 4, 3);
     return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'b' &&
            std::tolower(static_cast<unsigned char>(tail[2])) == 'i';
-}
-
-// The kind of raw file by the last letter of its name: 'A', 'N' or 'L'; 0 for names that are
-// left alone.
-char RawKind(const std::string& name) {
-    const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(name.back())));
-    return last == 'A' || last == 'N' || last == 'L' ? last : 0;
 }
 
 bool Exists(const fs::path& path) {
@@ -143,7 +137,8 @@ void ConversionWorker::Pass() {
          it.increment(error)) {
         const fs::path& path = it->path();
         const std::string name = PathToUtf8(path.filename());
-        if (IsRawFileName(name) && RawKind(name) != 0 && !m_passedOver.contains(path)) {
+        if (IsRawFileName(name) && RawKindOf(name) != RawKind::None &&
+            !m_passedOver.contains(path)) {
             found.push_back(path);
         }
     }
@@ -187,18 +182,32 @@ std::vector<fs::path> ConversionWorker::SettledFiles(const std::vector<fs::path>
     return settled;
 }
 
+ConversionWorker::RawKind ConversionWorker::RawKindOf(const std::string& name) {
+    switch (std::toupper(static_cast<unsigned char>(name.back()))) {
+        case 'A':
+            return RawKind::MeterArchive;
+        case 'N':
+            return RawKind::AssembledArchive;
+        case 'L':
+            return RawKind::PrinterProtocol;
+        default:
+            return RawKind::None;
+    }
+}
+
 void ConversionWorker::HandleRawFile(const fs::path& path) {
     const std::string name = PathToUtf8(path.filename());
     bool gone = false;
-    switch (RawKind(name)) {
-        case 'A':
-        case 'N':
-            gone = ConvertArchive(path, RawKind(name));
+    const RawKind kind = RawKindOf(name);
+    switch (kind) {
+        case RawKind::MeterArchive:
+        case RawKind::AssembledArchive:
+            gone = ConvertArchive(path, kind);
             break;
-        case 'L':
+        case RawKind::PrinterProtocol:
             gone = MovePrinterFile(path);
             break;
-        default:
+        case RawKind::None:
             return;
     }
     if (!gone) {
@@ -206,13 +215,14 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
     }
 }
 
-bool ConversionWorker::ConvertArchive(const fs::path& path, char kind) {
+bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     m_config.report.SetBar2(0, PathToUtf8(path.filename()));
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
     std::string label;
-    const bool converted = kind == 'A' ? ConvertMeterArchive(path, m_importFolder, context, label)
-                                       : ConvertAssembledArchive(path, m_importFolder,
-                                                                 m_printerFolder, context, label);
+    const bool converted =
+        kind == RawKind::MeterArchive
+            ? ConvertMeterArchive(path, m_importFolder, context, label)
+            : ConvertAssembledArchive(path, m_importFolder, m_printerFolder, context, label);
 
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;

@@ -55,6 +55,14 @@ public:
 
 private:
     enum class Setup { NotDone, Ready, Failed };
+    // What a raw file holds, by the last letter of its name.
+    enum class RawKind {
+        None,              // not a raw file of ours: left alone
+        MeterArchive,      // ".bia": a meter archive, as a ZEP file or a card's ".zep"
+        AssembledArchive,  // ".bin": volumes of a Tessal archive or a Kolvar record
+        PrinterProtocol,   // ".bil": a printer protocol for Zuvo
+    };
+    static RawKind RawKindOf(const std::string& name);
 
     bool Configure();
     void Run();
@@ -67,7 +75,7 @@ private:
     // Both return whether the raw file left its name (deleted, renamed or moved). The name
     // itself says nothing afterwards: an exchange may publish a new raw file under it as soon
     // as it is free.
-    bool ConvertArchive(const std::filesystem::path& path, char kind);
+    bool ConvertArchive(const std::filesystem::path& path, RawKind kind);
     bool MovePrinterFile(const std::filesystem::path& path);
     // A raw file that is still present after its turn is never taken up again in this run.
     void KeepOutOfLaterPasses(const std::filesystem::path& path);

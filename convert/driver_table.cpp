@@ -1,3 +1,4 @@
+// The driver table: the scan of the driver folder, the contract checks, duplicates, calls.
 #include "convert/driver_table.h"
 
 #include <algorithm>
@@ -106,7 +107,6 @@ void DriverTable::TryLoad(const fs::path& file) {
         return;
     }
     Terminate(driver->descriptor.name);
-    driver->path = file;
     for (int i = 0; i < kVLEntryCount; ++i) {
         Terminate(driver->descriptor.entries[i].exportName);
         void* address = library->Find(driver->descriptor.entries[i].exportName);
@@ -204,26 +204,6 @@ int DriverTable::Count() const {
 std::string DriverTable::Name(int index) const {
     std::shared_lock lock(m_mutex);
     return m_drivers.at(index)->descriptor.name;
-}
-
-std::uint32_t DriverTable::VersionMajor(int index) const {
-    std::shared_lock lock(m_mutex);
-    return m_drivers.at(index)->descriptor.versionMajor;
-}
-
-std::uint32_t DriverTable::VersionMinor(int index) const {
-    std::shared_lock lock(m_mutex);
-    return m_drivers.at(index)->descriptor.versionMinor;
-}
-
-bool DriverTable::EntryResolved(int index, int entry) const {
-    std::shared_lock lock(m_mutex);
-    return m_drivers.at(index)->entries.at(entry) != kStub;
-}
-
-fs::path DriverTable::LibraryPath(int index) const {
-    std::shared_lock lock(m_mutex);
-    return m_drivers.at(index)->path;
 }
 
 }  // namespace zep

@@ -59,17 +59,11 @@ public:
     };
 
     int Count() const;
-    // Name (Windows-1251 bytes), version and library of driver index; index must be valid.
+    // Name (Windows-1251 bytes) of driver index; index must be valid.
     std::string Name(int index) const;
-    std::uint32_t VersionMajor(int index) const;
-    std::uint32_t VersionMinor(int index) const;
-    std::filesystem::path LibraryPath(int index) const;
-    // False when entry `entry` of driver index names no export of its library (the stub).
-    bool EntryResolved(int index, int entry) const;
 
 private:
     struct Driver {
-        std::filesystem::path path;
         SharedLibrary library;
         VLDriverDescriptor descriptor{};
         std::array<void*, kVLEntryCount> entries{};

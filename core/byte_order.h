@@ -6,10 +6,6 @@
 
 namespace zep {
 
-// Writes the count bytes of source in reverse order to destination; the two may overlap.
-void ReverseBytes(void* destination, const void* source, std::size_t count);
-std::uint16_t Swap16(std::uint16_t value);
-
 inline std::uint16_t ReadBe16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
@@ -23,14 +19,6 @@ inline std::uint32_t ReadBe32(const std::uint8_t* p) {
 inline std::uint32_t ReadLe32(const std::uint8_t* p) {
     return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) |
            p[0];
-}
-inline void WriteBe16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 8);
-    p[1] = static_cast<std::uint8_t>(v);
-}
-inline void WriteLe16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
 }
 
 }  // namespace zep

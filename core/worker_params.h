@@ -1,7 +1,7 @@
 #pragma once
 // The one parameter block of the window, handed by address to every exchange and card import.
 #include <cstdint>
-#include <string>
+#include <filesystem>
 #include <vector>
 
 namespace zep {
@@ -10,8 +10,8 @@ using SelectionKey = std::uint32_t;
 
 struct WorkerParams {
     int port = 0;                         // COM port number (exchanges)
-    int deleteData = 0;                   // delete processed data: m_deleteAfter or m_deleteFlash
-    std::string folder;                   // card folder; the worker's own copy of the path
+    bool deleteData = false;              // delete processed data: m_deleteAfter or m_deleteFlash
+    std::filesystem::path folder;         // card folder; the worker's own copy of the path
     std::vector<SelectionKey> selection;  // keys chosen in the preview; empty = take everything
 };
 

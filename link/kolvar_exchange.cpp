@@ -33,7 +33,7 @@ constexpr const char* kRecordReadError = "$04Ошибка считывания �
 class KolvarSession {
 public:
     KolvarSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_env(env), m_delete(params.deleteData != 0), m_line{serial, params.port} {}
+        : m_env(env), m_delete(params.deleteData), m_line{serial, params.port} {}
 
     void Run() {
         Log("Kolvar");
@@ -67,8 +67,8 @@ private:
     bool ReadSizes() {
         std::array<char, kReplySize> reply{};
         long count = 0;
-        if (KolvarCommand(m_line, "GET RECORDS\r", reply) != 1 ||
-            KolvarParseLong(reply.data(), "RECORDS=", count) != 1 || count <= 0) {
+        if (KolvarCommand(m_line, "GET RECORDS\r", reply) != LineResult::Ok ||
+            KolvarParseLong(reply.data(), "RECORDS=", count) != LineResult::Ok || count <= 0) {
             Log("$04Ошибка получения числа записей или записей нет");
             return false;
         }
@@ -76,8 +76,8 @@ private:
         for (long r = 0; r < count; ++r) {
             long size = 0;
             const std::string command = "GET RECSIZE " + std::to_string(r) + "\r";
-            if (KolvarCommand(m_line, command, reply) != 1 ||
-                KolvarParseLong(reply.data(), "RECSIZE=", size) != 1 || size <= 0) {
+            if (KolvarCommand(m_line, command, reply) != LineResult::Ok ||
+                KolvarParseLong(reply.data(), "RECSIZE=", size) != LineResult::Ok || size <= 0) {
                 Log("$04Ошибка считывания размера записи.");
                 Log("$04Ошибка получения размера записи");
                 m_sizes.clear();
@@ -90,15 +90,16 @@ private:
     }
 
     void ReadRecords() {
-        for (auto g = static_cast<long>(m_sizes.size()) - 1; g >= 0; --g) {
-            Log("Считывание записи #" + std::to_string(g + 1) + " ...");
+        for (auto recordNumber = static_cast<long>(m_sizes.size()) - 1; recordNumber >= 0;
+             --recordNumber) {
+            Log("Считывание записи #" + std::to_string(recordNumber + 1) + " ...");
             std::vector<std::uint8_t> record;
-            if (!Download(g, record)) {
+            if (!Download(recordNumber, record)) {
                 Log(kRecordReadError);
                 return;
             }
-            m_done += m_sizes[static_cast<std::size_t>(g)];
-            if (!SaveAndDelete(g, record)) {
+            m_done += m_sizes[static_cast<std::size_t>(recordNumber)];
+            if (!SaveAndDelete(recordNumber, record)) {
                 return;
             }
         }
@@ -106,17 +107,19 @@ private:
 
     // The record arrives complete, in order, with a good status; and it is one an assembled
     // archive can hold (records outside those bounds are not downloaded at all).
-    bool Download(long g, std::vector<std::uint8_t>& record) {
-        const long size = m_sizes[static_cast<std::size_t>(g)];
+    bool Download(long recordNumber, std::vector<std::uint8_t>& record) {
+        const long size = m_sizes[static_cast<std::size_t>(recordNumber)];
         if (size < kKolvarMinRecordSize || size > kKolvarMaxRecordSize) {
             return false;
         }
         record.assign(static_cast<std::size_t>(size), 0);
         KolvarFrame frame;
-        KolvarSend(m_line, "DOWNLOAD " + std::to_string(g) + " 0 " + std::to_string(size) + "\r");
+        KolvarSend(m_line, "DOWNLOAD " + std::to_string(recordNumber) + " 0 " +
+                               std::to_string(size) + "\r");
         long received = 0;
         while (received < size) {
-            if (KolvarReadFrame(m_line, frame) != 1 || frame.record != (g & 0xFFFF) ||
+            if (KolvarReadFrame(m_line, frame) != LineResult::Ok ||
+                frame.record != (recordNumber & 0xFFFF) ||
                 frame.endOffset != ((received + frame.length) & 0xFFFF) ||
                 received + frame.length > size) {
                 break;
@@ -130,7 +133,7 @@ private:
     }
 
     // False when no further records are to be processed.
-    bool SaveAndDelete(long g, const std::vector<std::uint8_t>& record) {
+    bool SaveAndDelete(long recordNumber, const std::vector<std::uint8_t>& record) {
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
         switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock)) {
             case SaveResult::WriteFailed:
@@ -147,7 +150,8 @@ private:
         }
         Log("Удаление обработанной записи");
         std::array<char, kReplySize> reply{};
-        if (KolvarCommand(m_line, "DELETE RECORD " + std::to_string(g) + "\r", reply) != 1) {
+        if (KolvarCommand(m_line, "DELETE RECORD " + std::to_string(recordNumber) + "\r", reply) !=
+            LineResult::Ok) {
             Log("$04Ошибка удаления записи");
             return false;
         }

@@ -1,3 +1,4 @@
+// The Kolvar device's line routines: commands up to the prompt, keyed numbers and chunk frames.
 #include "link/kolvar_routines.h"
 
 #include <algorithm>
@@ -18,15 +19,16 @@ KolvarState& KolvarProcessState() {
     return state;
 }
 
-int KolvarSend(const KolvarLine& line, std::string_view text) {
+LineResult KolvarSend(const KolvarLine& line, std::string_view text) {
     const int written = line.serial.PortWrite(
         line.port, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    return written == static_cast<int>(text.size()) ? 1 : 0;
+    return written == static_cast<int>(text.size()) ? LineResult::Ok : LineResult::Failed;
 }
 
-int KolvarReadUntil(const KolvarLine& line, std::span<char> buffer, std::string_view prompt) {
+LineResult KolvarReadUntil(const KolvarLine& line, std::span<char> buffer,
+                           std::string_view prompt) {
     if (buffer.empty() || prompt.empty()) {
-        return 0;
+        return LineResult::Failed;
     }
     std::size_t stored = 0;
     std::size_t matched = 0;
@@ -34,39 +36,41 @@ int KolvarReadUntil(const KolvarLine& line, std::span<char> buffer, std::string_
         const int byte = line.serial.PortReadByte(line.port);
         if (byte < 0 || stored + 1 >= buffer.size()) {
             buffer[stored] = '\0';  // terminated anyway, though the reply is not used
-            return 0;
+            return LineResult::Failed;
         }
         buffer[stored++] = static_cast<char>(byte);
         matched = static_cast<char>(byte) == prompt[matched] ? matched + 1 : 0;
         if (matched == prompt.size()) {
             buffer[stored] = '\0';
-            return 1;
+            return LineResult::Ok;
         }
     }
 }
 
-int KolvarCommand(const KolvarLine& line, std::string_view command, std::span<char> reply) {
-    return KolvarSend(line, command) == 1 && KolvarReadUntil(line, reply, kKolvarPrompt) == 1 ? 1
-                                                                                              : 0;
+LineResult KolvarCommand(const KolvarLine& line, std::string_view command, std::span<char> reply) {
+    if (KolvarSend(line, command) != LineResult::Ok) {
+        return LineResult::Failed;
+    }
+    return KolvarReadUntil(line, reply, kKolvarPrompt);
 }
 
-int KolvarParseLong(std::string_view reply, std::string_view key, long& out) {
+LineResult KolvarParseLong(std::string_view reply, std::string_view key, long& out) {
     const std::size_t found = reply.find(key);
     if (found == std::string_view::npos) {
-        return 0;
+        return LineResult::Failed;
     }
     out = ParseDecimalAs<long>(reply.substr(found + key.size()));
-    return 1;
+    return LineResult::Ok;
 }
 
-int KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame) {
+LineResult KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame) {
     auto& bytes = frame.bytes;
     std::size_t position = 0;
     std::size_t frameEnd = bytes.size();  // known once the header has been read
     while (true) {
         const int value = line.serial.PortReadByte(line.port);
         if (value < 0) {
-            return 0;
+            return LineResult::Failed;
         }
         const auto byte = static_cast<std::uint8_t>(value);
         if (position < sizeof(kSignature)) {
@@ -81,19 +85,20 @@ int KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame) {
         if (position == KolvarFrame::kHeaderSize) {
             frame.headerCrc = ReadBe16(&bytes[16]);
             if (Crc16(bytes.data(), 16) != frame.headerCrc) {
-                return 0;
+                return LineResult::Failed;
             }
             frame.record = ReadBe16(&bytes[4]);
             frame.endOffset = ReadBe16(&bytes[6]);
             frame.length = ReadBe16(&bytes[8]);
             frame.status = ReadBe16(&bytes[10]);
             if (frame.length > KolvarFrame::kMaxData) {
-                return 0;
+                return LineResult::Failed;
             }
             frameEnd = KolvarFrame::kHeaderSize + frame.length + 2;
         } else if (position == frameEnd) {
             const std::uint16_t dataCrc = ReadBe16(&bytes[frameEnd - 2]);
-            return Crc16(frame.Data(), frame.headerCrc) == dataCrc ? 1 : 0;
+            return Crc16(frame.Data(), frame.headerCrc) == dataCrc ? LineResult::Ok
+                                                                   : LineResult::Failed;
         }
     }
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Line routines of the Kolvar device protocol. They rely on the port's read time-outs (every
-// byte waits up to the total) and do not repeat anything. Results: 1 = success, 0 = failure.
+// byte waits up to the total) and do not repeat anything. Results: LineResult
+// (link/line_result.h), Ok or Failed.
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
+#include "link/line_result.h"
 #include "platform/serial_port.h"
 
 namespace zep {
@@ -43,22 +45,22 @@ struct KolvarFrame {
     }
 };
 
-// Writes the text; 1 only when the port took all of it.
-int KolvarSend(const KolvarLine& line, std::string_view text);
+// Writes the text; Ok only when the port took all of it.
+LineResult KolvarSend(const KolvarLine& line, std::string_view text);
 
-// Stores bytes until the stored text ends with the prompt, then NUL-terminates: 1. A byte that
-// breaks a partial match is not tested again as the prompt's first byte. 0 on a failed read or
-// when a byte arrives while only one place is left (at most buffer.size() - 1 are stored).
-int KolvarReadUntil(const KolvarLine& line, std::span<char> buffer, std::string_view prompt);
+// Stores bytes until the stored text ends with the prompt, then NUL-terminates: Ok. A byte that
+// breaks a partial match is not tested again as the prompt's first byte. Failed on a failed read
+// or when a byte arrives while only one place is left (at most buffer.size() - 1 are stored).
+LineResult KolvarReadUntil(const KolvarLine& line, std::span<char> buffer, std::string_view prompt);
 
-// Sends the command and reads the reply up to the prompt "KLV10>".
-int KolvarCommand(const KolvarLine& line, std::string_view command, std::span<char> reply);
+// Sends the command and reads the reply up to the prompt "KLV10>": Ok when both succeeded.
+LineResult KolvarCommand(const KolvarLine& line, std::string_view command, std::span<char> reply);
 
-// The decimal number after the key: 1. 0 when the key is absent (out unchanged).
-int KolvarParseLong(std::string_view reply, std::string_view key, long& out);
+// The decimal number after the key: Ok. Failed when the key is absent (out unchanged).
+LineResult KolvarParseLong(std::string_view reply, std::string_view key, long& out);
 
-// Reads one chunk. 1 when the header CRC and the data CRC both match; 0 on a failed read, a
-// CRC mismatch, or a data length above kMaxData (which is not read any further).
-int KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame);
+// Reads one chunk. Ok when the header CRC and the data CRC both match; Failed on a failed read,
+// a CRC mismatch, or a data length above kMaxData (which is not read any further).
+LineResult KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame);
 
 }  // namespace zep

@@ -51,7 +51,7 @@ class TessalSession {
 public:
     TessalSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_env(env),
-          m_delete(params.deleteData != 0),
+          m_delete(params.deleteData),
           m_line(serial, params.port, env.clock, env.report) {}
 
     void Run() {
@@ -73,17 +73,17 @@ private:
 
     bool CheckDevice() {
         m_env.clock.SleepMs(400);
-        if (Command(std::nullopt, "BaudRate=") != 0) {
+        if (Command(std::nullopt, "BaudRate=") != LineResult::Ok) {
             return Fail("$04Ошибка изменения скорости.");
         }
-        if (Command("version\r\n", "Version=") != 0) {
+        if (Command("version\r\n", "Version=") != LineResult::Ok) {
             return Fail("$04Ошибка считывания версии.");
         }
         TessalParseReal(m_line.ReplyText(), "Version=", m_version);
         if (m_version < kOldestVersion) {
             return Fail("$04Устаревшая версия 'Tessal', обновите программу.");
         }
-        if (Command("get records\r\n", "Records=") != 0) {
+        if (Command("get records\r\n", "Records=") != LineResult::Ok) {
             return Fail("$04Ошибка считывания числа записей.");
         }
         TessalParseInt(m_line.ReplyText(), "Records=", m_records);
@@ -98,7 +98,7 @@ private:
         while (start < m_records) {
             Log("Считывание архива #" + std::to_string(start + 1) + " ...");
             m_line.FormatCommand("get volumes %lld\r\n", start);
-            if (Command(m_line.Command(), "Volumes=") != 0) {
+            if (Command(m_line.Command(), "Volumes=") != LineResult::Ok) {
                 Log("$04Ошибка считывания числа томов архива.");
                 return;
             }
@@ -132,7 +132,7 @@ private:
                     std::size_t& length) {
         const long long record = start + i;
         m_line.FormatCommand("get recsize %lld\r\n", record);
-        if (Command(m_line.Command(), "RecSize=") != 0) {
+        if (Command(m_line.Command(), "RecSize=") != LineResult::Ok) {
             Log("$04Ошибка считывания размера архивного тома.");
             return false;
         }
@@ -141,7 +141,7 @@ private:
         m_line.FormatCommand("download volume %lld %lld\r\n", start, i);
         const auto first = static_cast<int>(record * 100 / m_records);
         const auto last = static_cast<int>((record + 1) * 100 / m_records);
-        if (TessalReadVolume(m_line, m_line.Command(), first, last) != 0) {
+        if (TessalReadVolume(m_line, m_line.Command(), first, last) != LineResult::Ok) {
             Log(kVolumeReadError);
             return false;
         }
@@ -182,14 +182,14 @@ private:
         }
         if (m_delete) {
             m_line.FormatCommand("delete archive %lld 1\r\n", start);
-            if (Command(m_line.Command(), "OK") != 0) {
+            if (Command(m_line.Command(), "OK") != LineResult::Ok) {
                 Log("$04Ошибка маркирования считанного архива.");
             }
         }
         return true;
     }
 
-    int Command(std::optional<std::string_view> command, std::string_view expect) {
+    LineResult Command(std::optional<std::string_view> command, std::string_view expect) {
         return TessalCommand(m_line, command, expect, kReject, kPrompt);
     }
 

@@ -1,3 +1,4 @@
+// The Tessal collector's line routines: commands tried three times, keyed numbers and volumes.
 #include "link/tessal_routines.h"
 
 #include <algorithm>
@@ -56,28 +57,28 @@ std::span<std::uint8_t> TessalLine::VolumeData() {
     return std::span(m_reply).subspan(4, m_volumeLength);
 }
 
-int TessalSend(TessalLine& line, std::optional<std::string_view> text) {
+LineResult TessalSend(TessalLine& line, std::optional<std::string_view> text) {
     const std::string_view bytes = text ? *text : line.Command();
     const int written = line.serial.PortWrite(
         line.port, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-    return written < 0 ? written : 0;
+    return written < 0 ? LineResult::Failed : LineResult::Ok;
 }
 
-int TessalReadByte(TessalLine& line, int pauseMs) {
+LineResult TessalReadByte(TessalLine& line, int pauseMs) {
     if (line.ReplyText().size() >= kMaxSteps) {
         line.ClearReply();
     }
     const int byte = line.serial.PortReadByte(line.port);
     if (byte < 0) {
         line.clock.SleepMs(pauseMs);
-        return byte;
+        return LineResult::Failed;
     }
     line.AppendReply(static_cast<std::uint8_t>(byte));
-    return 0;
+    return LineResult::Ok;
 }
 
-int TessalCommand(TessalLine& line, std::optional<std::string_view> command,
-                  std::string_view expect, std::string_view reject, char prompt) {
+LineResult TessalCommand(TessalLine& line, std::optional<std::string_view> command,
+                         std::string_view expect, std::string_view reject, char prompt) {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (command) {
             TessalSend(line, command);
@@ -90,7 +91,7 @@ int TessalCommand(TessalLine& line, std::optional<std::string_view> command,
         int idle = 0;
         for (std::size_t step = 0; step < kMaxSteps; ++step) {
             const std::size_t before = line.ReplyText().size();
-            if (TessalReadByte(line, 1) < 0) {
+            if (TessalReadByte(line, 1) != LineResult::Ok) {
                 if (++idle > kMaxIdle) {
                     break;
                 }
@@ -104,34 +105,34 @@ int TessalCommand(TessalLine& line, std::optional<std::string_view> command,
                 hasReject = hasReject || (!reject.empty() && EndsWith(text, reject));
             }
             if (hasPrompt && hasExpect && !hasReject) {
-                return 0;
+                return LineResult::Ok;
             }
         }
     }
-    return -1;
+    return LineResult::Failed;
 }
 
-int TessalParseInt(std::string_view reply, std::string_view key, int& out) {
+LineResult TessalParseInt(std::string_view reply, std::string_view key, int& out) {
     const std::size_t found = reply.find(key);
     if (found == std::string_view::npos) {
         out = 0;
-        return -1;
+        return LineResult::Failed;
     }
     out = ParseDecimalAs<int>(reply.substr(found + key.size()));
-    return 0;
+    return LineResult::Ok;
 }
 
-int TessalParseReal(std::string_view reply, std::string_view key, float& out) {
+LineResult TessalParseReal(std::string_view reply, std::string_view key, float& out) {
     const std::size_t found = reply.find(key);
     if (found == std::string_view::npos) {
         out = 0.0f;
-        return -1;
+        return LineResult::Failed;
     }
     out = ParseDecimalFraction(reply.substr(found + key.size()));
-    return 0;
+    return LineResult::Ok;
 }
 
-int TessalReadVolume(TessalLine& line, std::string_view command, int first, int last) {
+LineResult TessalReadVolume(TessalLine& line, std::string_view command, int first, int last) {
     enum class State { Searching, FirstLengthByte, SecondLengthByte, Body };
     line.report.SetBar1(first, std::nullopt);
     int lastPosted = 0;
@@ -195,7 +196,7 @@ int TessalReadVolume(TessalLine& line, std::string_view command, int first, int 
                     }
                     if (ReadBe16(&reply[2]) == Crc16(&reply[4], length - 2)) {
                         line.m_volumeLength = length - 2;
-                        return 0;
+                        return LineResult::Ok;
                     }
                     attemptOver = true;
                     break;
@@ -203,7 +204,7 @@ int TessalReadVolume(TessalLine& line, std::string_view command, int first, int 
             ++offset;
         }
     }
-    return -1;
+    return LineResult::Failed;
 }
 
 }  // namespace zep

@@ -1,7 +1,8 @@
 #pragma once
 // Line routines of the Tessal collector protocol. The port never waits here: a read that finds
 // nothing pauses 1 ms, and a thousand misses in a row (about a second of silence) end an
-// attempt; commands are tried three times. Results: 0 = success, a negative value = failure.
+// attempt; commands are tried three times. Results: LineResult (link/line_result.h), Ok or
+// Failed.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "core/clock.h"
 #include "core/worker_report.h"
+#include "link/line_result.h"
 #include "platform/serial_port.h"
 
 namespace zep {
@@ -51,7 +53,8 @@ public:
     std::span<std::uint8_t> VolumeData();
 
 private:
-    friend int TessalReadVolume(TessalLine& line, std::string_view command, int first, int last);
+    friend LineResult TessalReadVolume(TessalLine& line, std::string_view command, int first,
+                                       int last);
 
     std::vector<std::uint8_t> m_reply;  // kReplySize bytes, NUL-terminated text or a frame
     std::size_t m_textLength = 0;
@@ -59,27 +62,27 @@ private:
     std::array<char, kCommandSize> m_command{};
 };
 
-// Writes the text (none: the command buffer) without terminator. 0 when the port took it,
-// else the port's negative count.
-int TessalSend(TessalLine& line, std::optional<std::string_view> text);
+// Writes the text (none: the command buffer) without terminator. Ok when the port took it
+// (the count written is not looked at), Failed when the port failed.
+LineResult TessalSend(TessalLine& line, std::optional<std::string_view> text);
 
 // Clears the reply first when it has grown to 32767 characters. One read: a byte is appended
-// and 0 returned; a miss pauses pauseMs and returns the port's negative value.
-int TessalReadByte(TessalLine& line, int pauseMs);
+// (Ok); a miss pauses pauseMs (Failed).
+LineResult TessalReadByte(TessalLine& line, int pauseMs);
 
 // Up to three attempts of: send the command (if given), clear the reply, read until the reply
 // holds the prompt character and the expected text but not the reject text (an empty reject
-// text rejects nothing). 0 on a complete reply, -1 after three incomplete ones.
-int TessalCommand(TessalLine& line, std::optional<std::string_view> command,
-                  std::string_view expect, std::string_view reject, char prompt);
+// text rejects nothing). Ok on a complete reply, Failed after three incomplete ones.
+LineResult TessalCommand(TessalLine& line, std::optional<std::string_view> command,
+                         std::string_view expect, std::string_view reject, char prompt);
 
-// The decimal number after the key. 0 on success; -1 (out = 0) when the key is absent.
-int TessalParseInt(std::string_view reply, std::string_view key, int& out);
-int TessalParseReal(std::string_view reply, std::string_view key, float& out);
+// The decimal number after the key: Ok. Failed (out = 0) when the key is absent.
+LineResult TessalParseInt(std::string_view reply, std::string_view key, int& out);
+LineResult TessalParseReal(std::string_view reply, std::string_view key, float& out);
 
 // Sends the download command and reads the volume frame behind "Tess": L (2 bytes, most
 // significant first), the CRC (2 bytes), L - 2 data bytes. Posts progress from first to last
-// percent. Up to three attempts; 0 when a frame passed its CRC, else -1.
-int TessalReadVolume(TessalLine& line, std::string_view command, int first, int last);
+// percent. Up to three attempts; Ok when a frame passed its CRC, else Failed.
+LineResult TessalReadVolume(TessalLine& line, std::string_view command, int first, int last);
 
 }  // namespace zep

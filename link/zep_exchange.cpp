@@ -32,7 +32,7 @@ bool Contains(const std::string& text, const char* part) {
 class ZepSession {
 public:
     ZepSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData != 0) {}
+        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData) {}
 
     void Run() {
         const int savedSpeed = m_serial.PortGetSpeed(m_port);
@@ -46,7 +46,7 @@ public:
             Log(SpeedErrorLine(kFastSpeed));
         } else {
             m_serial.PortFlush(m_port, 2);
-            if (ZepWaitOkError(m_serial, m_port) != 0) {
+            if (ZepWaitOkError(m_serial, m_port) != LineResult::Ok) {
                 Log("$04Ошибка переключения скорости ZEP");
             } else {
                 RunPasses();
@@ -69,9 +69,9 @@ private:
         std::int64_t size = 0;
         while (true) {
             int attempts = 0;
-            const int headerResult = RequestHeader(current, size, attempts);
+            const LineResult header = RequestHeader(current, size, attempts);
             const bool wanted = Contains(current, ".zvo") || Contains(current, ".zep");
-            if (headerResult == 0 && wanted && current != previous) {
+            if (header == LineResult::Ok && wanted && current != previous) {
                 if (!Download(current, size, attempts)) {
                     return;  // no raw file can be made: the exchange ends
                 }
@@ -81,22 +81,24 @@ private:
                 return;
             }
             m_serial.PortWriteByte(m_port, '+');
-            if (headerResult != 0) {
+            if (header != LineResult::Ok) {
                 return;
             }
         }
     }
 
-    int RequestHeader(std::string& name, std::int64_t& size, int& attempts) {
+    // The header of the adapter's current file, asked for until it comes or the pass's attempt
+    // budget is spent.
+    LineResult RequestHeader(std::string& name, std::int64_t& size, int& attempts) {
         while (true) {
             m_env.clock.SleepMs(200);
             m_serial.PortFlush(m_port, 2);
             m_serial.PortWriteByte(m_port, '=');
-            if (ZepReadFileHeader(m_serial, m_port, name, size) == 0) {
-                return 0;
+            if (ZepReadFileHeader(m_serial, m_port, name, size) == LineResult::Ok) {
+                return LineResult::Ok;
             }
             if (++attempts >= kAttemptBudget) {
-                return -1;
+                return LineResult::Failed;
             }
         }
     }
@@ -113,7 +115,7 @@ private:
         m_serial.PortFlush(m_port, 2);
         while (true) {
             m_serial.PortWriteByte(m_port, '>');
-            if (ZepReadBlock(m_serial, m_port, buffer, m_env.report) == 0) {
+            if (ZepReadBlock(m_serial, m_port, buffer, m_env.report) == LineResult::Ok) {
                 return Save(name, buffer);
             }
             if (attempts >= kAttemptBudget) {
@@ -151,7 +153,7 @@ private:
     bool DeleteOnAdapter() {
         for (int tries = 0; tries < kDeleteTries; ++tries) {
             m_serial.PortWriteByte(m_port, '-');
-            if (ZepWaitOkError(m_serial, m_port) == 0) {
+            if (ZepWaitOkError(m_serial, m_port) == LineResult::Ok) {
                 return true;
             }
         }

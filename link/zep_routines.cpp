@@ -1,3 +1,4 @@
+// The ZEP adapter's line routines: reply lines, the file header and the CRC-checked data block.
 #include "link/zep_routines.h"
 
 #include <array>
@@ -22,65 +23,65 @@ bool Contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
-int ZepReadLine(SerialPort& serial, int port, std::span<char> buffer) {
+LineResult ZepReadLine(SerialPort& serial, int port, std::span<char> buffer) {
     if (buffer.empty()) {
-        return -1;
+        return LineResult::Failed;
     }
     std::size_t stored = 0;
     while (true) {
         const int byte = serial.PortReadByte(port);
         if (byte < 0 || stored + 1 >= buffer.size()) {
             buffer[stored] = '\0';
-            return -1;
+            return LineResult::Failed;
         }
         buffer[stored++] = static_cast<char>(byte);
         if (byte == '\n') {
             buffer[stored] = '\0';
-            return 0;
+            return LineResult::Ok;
         }
     }
 }
 
-int ZepWaitOkError(SerialPort& serial, int port) {
+LineResult ZepWaitOkError(SerialPort& serial, int port) {
     std::array<char, 32> line{};
-    if (ZepReadLine(serial, port, line) != 0) {
-        return -1;
+    if (ZepReadLine(serial, port, line) != LineResult::Ok) {
+        return LineResult::Failed;
     }
     const std::string_view text = LineText(line);
     if (Contains(text, "OK\r\n")) {
-        return 0;
+        return LineResult::Ok;
     }
-    return Contains(text, "ERROR\r\n") ? 1 : -1;
+    return Contains(text, "ERROR\r\n") ? LineResult::DeviceError : LineResult::Failed;
 }
 
-int ZepReadFileHeader(SerialPort& serial, int port, std::string& name, std::int64_t& size) {
+LineResult ZepReadFileHeader(SerialPort& serial, int port, std::string& name, std::int64_t& size) {
     std::array<char, 64> line{};
-    if (ZepReadLine(serial, port, line) != 0) {
-        return -1;
+    if (ZepReadLine(serial, port, line) != LineResult::Ok) {
+        return LineResult::Failed;
     }
     const std::string_view text = LineText(line);
     const std::size_t key = text.find("FILE=");
     if (key == std::string_view::npos) {
-        return -1;
+        return LineResult::Failed;
     }
     const std::string_view rest = text.substr(key + 5);
     const std::size_t comma = rest.find(',');
     if (comma == std::string_view::npos) {
-        return -1;
+        return LineResult::Failed;
     }
     name.assign(rest.substr(0, comma));
     size = ParseDecimal(rest.substr(comma + 1));
-    return 0;
+    return LineResult::Ok;
 }
 
-int ZepReadBlock(SerialPort& serial, int port, std::span<std::uint8_t> buffer,
-                 WorkerReport& report) {
+LineResult ZepReadBlock(SerialPort& serial, int port, std::span<std::uint8_t> buffer,
+                        WorkerReport& report) {
     const std::size_t length = buffer.size();
     int lastPosted = -1;
     for (std::size_t i = 0; i < length; ++i) {
         const int byte = serial.PortReadByte(port);
         if (byte < 0) {
-            return -1;
+            return LineResult::Failed;
         }
         buffer[i] = static_cast<std::uint8_t>(byte);
         const int percent = static_cast<int>((i + 1) * 100 / length);
@@ -91,9 +92,9 @@ int ZepReadBlock(SerialPort& serial, int port, std::span<std::uint8_t> buffer,
     }
     std::array<std::uint8_t, 2> crc{};
     if (serial.PortRead(port, crc) != 2) {
-        return -1;
+        return LineResult::Failed;
     }
-    return ReadLe16(crc.data()) == Crc16(buffer) ? 0 : -1;
+    return ReadLe16(crc.data()) == Crc16(buffer) ? LineResult::Ok : LineResult::Failed;
 }
 
 }  // namespace zep

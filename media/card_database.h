@@ -95,7 +95,6 @@ public:
     // Position of entry i's 8 index bytes and its record's offset in the file.
     std::uint32_t IndexPosition(std::uint32_t i) const;
     std::uint32_t RecordOffset(std::uint32_t i) const;
-    std::span<const std::uint8_t> Header() const { return m_header; }
     void Release();
 
 private:

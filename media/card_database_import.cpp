@@ -142,7 +142,7 @@ ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std
     if (m_gathered.size() >= kWriteChunk && !WriteGathered()) {
         return WriteFailure();
     }
-    if (m_context.params.deleteData != 0) {
+    if (m_context.params.deleteData) {
         m_outputEntries.push_back(i);
     }
     m_lastVolume = volume;

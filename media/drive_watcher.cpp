@@ -1,6 +1,9 @@
+// The removable drives' table and the one-time report of each card folder that appears.
 #include "media/drive_watcher.h"
 
 #include <algorithm>
+
+#include "core/path_text.h"
 
 namespace zep {
 
@@ -29,14 +32,14 @@ int RescanDrives(RemovableDriveTable* table, std::optional<std::string_view> fol
     return count;
 }
 
-std::optional<std::string> FindNewCardFolder(RemovableDriveTable& table,
-                                             const FolderPresenceTest& isPresent) {
+std::optional<std::filesystem::path> FindNewCardFolder(RemovableDriveTable& table,
+                                                       const FolderPresenceTest& isPresent) {
     for (int i = 0; i < table.count; ++i) {
         DriveEntry& entry = table.entries[i];
         const bool wasPresent = entry.present;
         entry.present = isPresent(entry.folder);
         if (!wasPresent && entry.present) {
-            return entry.folder;
+            return PathFromUtf8(entry.folder);
         }
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 // The table of removable drives and the search for a card folder that has newly appeared on
 // one of them: each card insertion is reported once, at the first poll that finds its folder.
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,7 +39,7 @@ int RescanDrives(RemovableDriveTable* table, std::optional<std::string_view> fol
 
 // Tests the entries in table order and returns the folder of the first one that was absent and
 // is present now; the entries behind it are tested at the next call.
-std::optional<std::string> FindNewCardFolder(RemovableDriveTable& table,
-                                             const FolderPresenceTest& isPresent = IsFolderPresent);
+std::optional<std::filesystem::path> FindNewCardFolder(
+    RemovableDriveTable& table, const FolderPresenceTest& isPresent = IsFolderPresent);
 
 }  // namespace zep

@@ -44,7 +44,7 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
         context.env.report.LogUpper(kWriteErrorLine);
         return;
     }
-    if (context.params.deleteData == 0) {
+    if (!context.params.deleteData) {
         return;
     }
     // The copy is flushed; its name must be on disk too before the card gives up the original.

@@ -1,7 +1,10 @@
+// Windows-1251 bytes of devices, files and drivers made readable as UTF-8.
 #include "platform/cp1251.h"
 
 #include <array>
 #include <cstdint>
+
+#include "core/utf8_text.h"
 
 namespace zep {
 
@@ -21,31 +24,6 @@ constexpr std::array<char16_t, 128> kHighHalf = {
     0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-char EncodeCodePoint(std::uint32_t cp) {
-    if (cp < 0x80) {
-        return static_cast<char>(cp);
-    }
-    for (std::size_t i = 0; i < kHighHalf.size(); ++i) {
-        if (kHighHalf[i] == cp && cp != 0xFFFD) {
-            return static_cast<char>(0x80 + i);
-        }
-    }
-    return '?';
-}
-
 }  // namespace
 
 std::string Cp1251ToUtf8(std::string_view bytes) {
@@ -54,53 +32,6 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         AppendUtf8(out, b < 0x80 ? b : kHighHalf[b - 0x80]);
-    }
-    return out;
-}
-
-// Length of the UTF-8 sequence that a lead byte starts, 0 for a byte that cannot lead.
-static int SequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if ((lead >> 5) == 0x6)
-        return 2;
-    if ((lead >> 4) == 0xE)
-        return 3;
-    if ((lead >> 3) == 0x1E)
-        return 4;
-    return 0;
-}
-
-std::string Utf8ToCp1251(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = SequenceLength(lead);
-        if (length == 0 || i + length > text.size()) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        std::uint32_t cp = length == 1 ? lead : (lead & (0x7F >> length));
-        bool valid = true;
-        for (int k = 1; k < length; ++k) {
-            const auto cont = static_cast<unsigned char>(text[i + k]);
-            valid = valid && (cont & 0xC0) == 0x80;
-            cp = (cp << 6) | (cont & 0x3F);
-        }
-        // Overlong forms would smuggle ASCII (even NUL) past the check; surrogates are no
-        // characters at all.
-        static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && cp >= kSmallest[length] && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (!valid) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        out.push_back(EncodeCodePoint(cp));
-        i += length;
     }
     return out;
 }

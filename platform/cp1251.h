@@ -6,8 +6,7 @@
 
 namespace zep {
 
+// The one unassigned byte (0x98) becomes U+FFFD.
 std::string Cp1251ToUtf8(std::string_view bytes);
-// Characters without a Windows-1251 form become '?'; malformed UTF-8 bytes too.
-std::string Utf8ToCp1251(std::string_view text);
 
 }  // namespace zep

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "ui/log_colours.h"
+#include "core/utf8_text.h"
 
 namespace zep {
 

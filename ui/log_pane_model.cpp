@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "ui/log_colours.h"
+#include "core/utf8_text.h"
 
 namespace zep {
 

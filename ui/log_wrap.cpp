@@ -1,6 +1,7 @@
 // Word wrapping of log lines: rows end at the last space before the pane's right edge.
 #include "ui/log_wrap.h"
 
+#include "core/utf8_text.h"
 #include "ui/log_colours.h"
 
 namespace zep {

@@ -25,7 +25,6 @@ public:
     int Lower() const { return m_lower; }
     int Upper() const { return m_upper; }
     const std::string& Caption() const { return m_caption; }
-    bool ShowText() const { return m_showText; }
 
     // Whether anything is painted at all.
     bool Paints() const { return m_lower < m_upper; }

@@ -1,7 +1,7 @@
 // The tray icon's click rules: menu on right release, restore on a double click's release.
 #include "ui/tray_clicks.h"
 
-#include "ui/log_colours.h"
+#include "core/utf8_text.h"
 
 namespace zep {
 

@@ -158,7 +158,7 @@ double Measure(const char* name, sim::DeviceSim& device, const std::string& prom
     WorkerLock lock;
     WorkerParams params;
     params.port = kPort;
-    params.deleteData = 1;
+    params.deleteData = true;
     const WorkerEnvironment env{report, clock, lock, folder};
     const std::int64_t before = port.BytesIn();
     const auto start = std::chrono::steady_clock::now();

@@ -146,8 +146,8 @@ int main(int argc, char** argv) {
     zep::SystemClock clock;
     zep::WorkerLock lock;
     zep::WorkerParams params;
-    params.folder = card.string();
-    params.deleteData = 1;
+    params.folder = card;
+    params.deleteData = true;
     double import = 0;
     const double importMemory = PeakGrowth([&] {
         import = Time([&] {

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "bench/soak/soak_content.h"
-#include "platform/exit_signals.h"
+#include "tools/common/exit_request.h"
 #include "tools/demo/line_relay.h"
 #include "tools/sim/sim_content.h"
 #include "tools/sim/sim_options.h"
@@ -28,6 +28,8 @@
 namespace {
 
 using namespace zep;
+using zep::tools::ExitSignalReceived;
+using zep::tools::InstallExitSignals;
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kPlugsPerSession = 5;

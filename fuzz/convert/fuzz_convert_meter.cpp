@@ -31,7 +31,9 @@ std::vector<std::uint8_t> WithHeader(const std::string& type, const std::uint8_t
             break;
         }
         file[p + 2] = 'T';
-        zep::WriteLe16(file.data() + p + length, zep::Crc16(file.data() + p + 2, length - 2));
+        const std::uint16_t recordCheck = zep::Crc16(file.data() + p + 2, length - 2);
+        file[p + length] = static_cast<std::uint8_t>(recordCheck);
+        file[p + length + 1] = static_cast<std::uint8_t>(recordCheck >> 8);
         p += 2 + length;
     }
     return file;

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zep::KolvarFrame frame;
     std::vector<std::uint8_t> record;
     while (!port.Exhausted()) {
-        if (zep::KolvarReadFrame(line, frame) == 1) {
+        if (zep::KolvarReadFrame(line, frame) == zep::LineResult::Ok) {
             if (frame.length > zep::KolvarFrame::kMaxData)
                 __builtin_trap();
             record.insert(record.end(), frame.Data().begin(), frame.Data().end());

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zep::fuzz::SilentReport report;
     zep::TessalLine line(port, 1, clock, report);
     while (!port.Exhausted()) {
-        if (zep::TessalReadVolume(line, "download volume 0 0\r\n", 0, 100) == 0) {
+        if (zep::TessalReadVolume(line, "download volume 0 0\r\n", 0, 100) == zep::LineResult::Ok) {
             const auto volume = line.VolumeData();
             if (volume.size() > zep::TessalLine::kReplySize - 4)
                 __builtin_trap();

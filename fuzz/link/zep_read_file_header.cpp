@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!port.Exhausted()) {
         std::string name;
         std::int64_t length = 0;
-        if (zep::ZepReadFileHeader(port, 1, name, length) != 0) {
+        if (zep::ZepReadFileHeader(port, 1, name, length) != zep::LineResult::Ok) {
             zep::ZepWaitOkError(port, 1);
             continue;
         }

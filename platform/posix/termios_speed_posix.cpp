@@ -1,9 +1,8 @@
+// The terminal layer's speed codes for the line speeds of the serial port component.
 #include "platform/posix/termios_speed.h"
 
 #include <array>
 #include <utility>
-
-#include "platform/raw_tty.h"
 
 namespace zep::posix {
 
@@ -60,11 +59,3 @@ void MakeRawLine(termios& settings) {
 }
 
 }  // namespace zep::posix
-
-namespace zep {
-
-bool IsStandardLineSpeed(int speed) {
-    return posix::SpeedCode(speed) != B0;
-}
-
-}  // namespace zep

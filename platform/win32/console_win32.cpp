@@ -6,8 +6,8 @@
 #include <streambuf>
 #include <string>
 
+#include "core/utf8_text.h"
 #include "platform/console.h"
-#include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 
 namespace zep {
@@ -55,7 +55,7 @@ private:
     void Write() {
         const std::size_t keep = m_pending.size() < kFlushSize ? 0 : IncompleteTail(m_pending);
         const std::wstring wide =
-            win32::Widen(std::string_view(m_pending).substr(0, m_pending.size() - keep));
+            Widen(std::string_view(m_pending).substr(0, m_pending.size() - keep));
         DWORD written = 0;
         if (!wide.empty()) {
             WriteConsoleW(m_console, wide.data(), static_cast<DWORD>(wide.size()), &written,

@@ -1,7 +1,7 @@
 // The dispatch values read from the registry keys of the dispatch system and of Zuvo.
+#include "core/utf8_text.h"
 #include "platform/win32/dispatch_registry.h"
 #include "platform/win32/registry.h"
-#include "platform/win32/wide_text.h"
 
 namespace zep {
 

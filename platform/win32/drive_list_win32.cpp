@@ -1,7 +1,7 @@
 // The removable drives from GetLogicalDrives and GetDriveType, roots like "E:\"; the presence
 // test of a folder through GetDiskFreeSpaceEx, which fails on a drive without a medium.
+#include "core/utf8_text.h"
 #include "platform/drive_list.h"
-#include "platform/win32/wide_text.h"
 #include "platform/win32/windows_api.h"
 
 namespace zep {
@@ -15,7 +15,7 @@ std::vector<std::string> ListRemovableDriveRoots() {
             continue;
         }
         const std::string root = std::string(1, letter) + ":\\";
-        if (GetDriveTypeW(win32::Widen(root).c_str()) == DRIVE_REMOVABLE) {
+        if (GetDriveTypeW(Widen(root).c_str()) == DRIVE_REMOVABLE) {
             roots.push_back(root);
         }
     }
@@ -23,7 +23,7 @@ std::vector<std::string> ListRemovableDriveRoots() {
 }
 
 bool IsFolderPresent(const std::string& folder) {
-    const std::wstring wide = win32::Widen(folder);
+    const std::wstring wide = Widen(folder);
     ULARGE_INTEGER available{}, total{}, free{};
     if (!GetDiskFreeSpaceExW(wide.c_str(), &available, &total, &free)) {
         return false;

@@ -2,14 +2,14 @@
 // and is where its own readers (TZ for _tzset) look.
 #include <cstdlib>
 
+#include "core/utf8_text.h"
 #include "platform/environment.h"
-#include "platform/win32/wide_text.h"
 
 namespace zep {
 
 std::optional<std::string> EnvironmentValue(const std::string& name) {
-    if (const wchar_t* value = _wgetenv(win32::Widen(name).c_str())) {
-        return win32::Narrow(value);
+    if (const wchar_t* value = _wgetenv(Widen(name).c_str())) {
+        return Narrow(value);
     }
     return std::nullopt;
 }
@@ -19,7 +19,7 @@ bool SetEnvironmentValue(const std::string& name, const std::optional<std::strin
         return false;
     }
     // "NAME=" removes the variable; the runtime has no way to hold an empty value.
-    const std::wstring assignment = win32::Widen(name) + L"=" + win32::Widen(value.value_or(""));
+    const std::wstring assignment = Widen(name) + L"=" + Widen(value.value_or(""));
     return _wputenv(assignment.c_str()) == 0;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // Windows' HTML Help, reached through the library of its control rather than linked: a system
 // without it still runs the program, only without help.
-#include <filesystem>
 #include <string>
 
 #include "platform/win32/windows_api.h"
@@ -40,9 +39,5 @@ private:
     HMODULE m_module = nullptr;
     Entry m_entry = nullptr;
 };
-
-// Shows one topic ("::/page.htm") of the help file over the owner window, through one viewer for
-// the process; nothing is reported either way.
-void ShowHelpTopic(HWND owner, const std::filesystem::path& helpFile, const std::string& topic);
 
 }  // namespace zep::win32

@@ -4,8 +4,9 @@
 
 #include <htmlhelp.h>
 
+#include "core/utf8_text.h"
+#include "platform/help_viewer.h"
 #include "platform/win32/registry.h"
-#include "platform/win32/wide_text.h"
 
 namespace zep::win32 {
 
@@ -67,10 +68,14 @@ HtmlHelpViewer::Result HtmlHelpViewer::DisplayTopic(HWND owner, const std::wstri
     return shown != nullptr ? Result::Shown : Result::NotShown;
 }
 
-void ShowHelpTopic(HWND owner, const std::filesystem::path& helpFile, const std::string& topic) {
+}  // namespace zep::win32
+
+namespace zep {
+
+void ShowHelpTopic(void* owner, const std::filesystem::path& helpFile, std::string_view topic) {
     // One for the process: the library is looked for at the first request only.
-    static HtmlHelpViewer viewer(HtmlHelpLibrary());
-    viewer.DisplayTopic(owner, helpFile.wstring() + Widen(topic));
+    static win32::HtmlHelpViewer viewer(win32::HtmlHelpLibrary());
+    viewer.DisplayTopic(static_cast<HWND>(owner), helpFile.wstring() + Widen(topic));
 }
 
-}  // namespace zep::win32
+}  // namespace zep

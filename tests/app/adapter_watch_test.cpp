@@ -98,7 +98,7 @@ TEST_F(AdapterWatchTest, NoAttemptWhileAWorkerIsBusyAndAtOnceWhenItEnds) {
     serial.SetPresent(false);
     Tick();
     ASSERT_EQ(controller->Port(), 0);
-    drives.newFolders.push_back(MakeCardFolder().string());
+    drives.newFolders.push_back(MakeCardFolder());
     Tick();
     ASSERT_TRUE(controller->WorkerBusy());
     serial.SetPresent(true);

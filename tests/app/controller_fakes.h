@@ -189,7 +189,7 @@ class FakeDrives final : public DriveWatch {
 public:
     explicit FakeDrives(Events& events) : m_events(events) {}
 
-    std::deque<std::string> newFolders;  // answers of the next searches
+    std::deque<std::filesystem::path> newFolders;  // answers of the next searches
     std::vector<Drive> drives;
     std::vector<int> rearmed;
 
@@ -198,7 +198,7 @@ public:
         m_events.push_back("Clear");
         drives.clear();
     }
-    std::optional<std::string> FindNewCardFolder() override {
+    std::optional<std::filesystem::path> FindNewCardFolder() override {
         m_events.push_back("Find");
         if (newFolders.empty()) {
             return std::nullopt;

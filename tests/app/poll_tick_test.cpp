@@ -21,7 +21,7 @@ TEST_F(PollTest, PromptSplitOverTwoTicksStartsTessalWithPortAndDeleteFlag) {
     ASSERT_EQ(subsystems.started.size(), 1u);
     EXPECT_TRUE(Contains(events, "StartExchange Tessal"));
     EXPECT_EQ(subsystems.started[0].port, 3);
-    EXPECT_EQ(subsystems.started[0].deleteData, 1);
+    EXPECT_TRUE(subsystems.started[0].deleteData);
     EXPECT_TRUE(controller->WorkerBusy());
     EXPECT_EQ(view.portSelectorEnabled, false);
     const auto upper = view.Upper();
@@ -95,7 +95,7 @@ TEST_F(PollTest, LineStatusErrorIsNoClearToSend) {
 TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
     StartWithPort("m_preview=0\nm_deleteFlash=1\nm_deleteAfter=0\n");
     const auto card = MakeCardFolder();
-    drives.newFolders.push_back(card.string());
+    drives.newFolders.push_back(card);
     serial.AddInput("ZEP>");
     const auto workingFolder = std::filesystem::current_path();
     Tick();
@@ -105,8 +105,8 @@ TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
     EXPECT_FALSE(Contains(events, "StartExchange Zep"));
     EXPECT_EQ(serial.PendingInput(), 4u);
     ASSERT_EQ(subsystems.started.size(), 1u);
-    EXPECT_EQ(subsystems.started[0].folder, card.string());
-    EXPECT_EQ(subsystems.started[0].deleteData, 1);
+    EXPECT_EQ(subsystems.started[0].folder, card);
+    EXPECT_TRUE(subsystems.started[0].deleteData);
     EXPECT_TRUE(subsystems.started[0].selection.empty());
     EXPECT_TRUE(view.previews.empty());
     const auto upper = view.Upper();
@@ -118,20 +118,20 @@ TEST_F(PollTest, CardWinsOverPromptAndThePromptWaitsForTheNextIdleTick) {
     subsystems.FinishWorker();
     Tick();
     EXPECT_TRUE(Contains(events, "StartExchange Zep"));
-    EXPECT_EQ(subsystems.started.back().deleteData, 0);
+    EXPECT_FALSE(subsystems.started.back().deleteData);
 }
 
 TEST_F(PollTest, PreviewSelectionGoesToTheWorkerAndCancelStartsNothing) {
     StartWithPort("m_preview=1\n");
     const auto card = MakeCardFolder();
-    drives.newFolders.push_back(card.string());
+    drives.newFolders.push_back(card);
     view.previewAnswer = std::nullopt;
     Tick();
     EXPECT_EQ(view.previews, std::vector<std::string>{card.string()});
     EXPECT_TRUE(subsystems.started.empty());
     EXPECT_FALSE(controller->WorkerBusy());
 
-    drives.newFolders.push_back(card.string());
+    drives.newFolders.push_back(card);
     view.previewAnswer = std::vector<SelectionKey>{0x12340000u, 0xABCD0001u};
     Tick();
     ASSERT_EQ(subsystems.started.size(), 1u);
@@ -141,7 +141,7 @@ TEST_F(PollTest, PreviewSelectionGoesToTheWorkerAndCancelStartsNothing) {
 
 TEST_F(PollTest, TicksDuringThePreviewOnlyCount) {
     StartWithPort("m_preview=1\n");
-    drives.newFolders.push_back(MakeCardFolder().string());
+    drives.newFolders.push_back(MakeCardFolder());
     view.duringPreview = [this] { controller->PollTick(); };
     events.clear();
     Tick();
@@ -252,7 +252,7 @@ TEST_F(PollTest, WithoutExpandActiveTheWindowStaysInTheTray) {
 TEST_F(PollTest, CardFoundWhileInTrayShowsThePreviewAndReturnsToTheTray) {
     StartWithPort("m_expandActive=1\nm_preview=1\n");
     controller->OnSystemCommand(SystemCommand::Minimize);
-    drives.newFolders.push_back(MakeCardFolder().string());
+    drives.newFolders.push_back(MakeCardFolder());
     view.previewAnswer = std::nullopt;  // even when cancelled
     controller->PollTick();
     EXPECT_FALSE(controller->InTray());  // restored for the preview

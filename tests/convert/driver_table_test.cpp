@@ -1,3 +1,4 @@
+// The driver table against real test driver libraries copied into temporary folders.
 #include "convert/driver_table.h"
 
 #include <gtest/gtest.h>
@@ -77,12 +78,6 @@ TEST_F(DriverTableTest, ScansSubFoldersButNotDotFoldersAndTakesOnlyLibraryNames)
         expectedLines.push_back("Загружен драйвер '" + table.Name(i) + "'.");
     }
     EXPECT_EQ(report.Upper(), expectedLines);
-    const int m1 = table.FindDriver("M1");
-    EXPECT_EQ(table.LibraryPath(m1), folder / "vendor" / "deep" / Lib("vl_m1"));
-    // The sample names M1Describe (exported) in entry 0 and reserved names in the others.
-    EXPECT_TRUE(table.EntryResolved(m1, 0));
-    EXPECT_FALSE(table.EntryResolved(m1, 1));
-    EXPECT_TRUE(table.EntryResolved(m1, kVLConvertEntry));
 }
 
 TEST_F(DriverTableTest, KolvarTypeIsKeptAsWindows1251AndLoggedReadable) {
@@ -130,8 +125,7 @@ TEST_F(DriverTableTest, DuplicateNamesKeepTheHighestVersionComparedUnsigned) {
     CopyDriver(Lib("vl_test_dup_1_2"), folder.path());
     table.LoadDriversFrom(report, folder.path());
     ASSERT_EQ(table.Count(), 1);
-    EXPECT_EQ(table.VersionMajor(0), 1u);
-    EXPECT_EQ(table.VersionMinor(0), 2u);
+    // A driver that leaves the table at once is told so (VLExit); the one kept is not yet.
     EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_default"), 1);
     EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_2"), 0);
     EXPECT_EQ(report.Upper(), std::vector<std::string>{"Загружен драйвер 'DUP'."});
@@ -145,9 +139,7 @@ TEST_F(DriverTableTest, DuplicateNamesKeepTheHighestVersionComparedUnsigned) {
     ZepProbeReset();
     all.LoadDriversFrom(report, four.path());
     ASSERT_EQ(all.Count(), 1);
-    EXPECT_EQ(all.VersionMajor(0), 2u);
-    EXPECT_EQ(all.VersionMinor(0), 0u);
-    EXPECT_EQ(all.LibraryPath(0), four / Lib("vl_test_dup_2_0"));
+    EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_2_0"), 0);
     EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_max") + ZepProbeCount("exit:vl_test_dup_default") +
                   ZepProbeCount("exit:vl_test_dup_1_2"),
               3);
@@ -158,17 +150,18 @@ TEST_F(DriverTableTest, UnsignedMinorBeatsASmallerOne) {
     CopyDriver(Lib("vl_test_dup_1_max"), folder.path());
     table.LoadDriversFrom(report, folder.path());
     ASSERT_EQ(table.Count(), 1);
-    EXPECT_EQ(table.VersionMinor(0), 0xFFFFFFFFu);
+    EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_2"), 1);
+    EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_max"), 0);
 }
 
 TEST_F(DriverTableTest, OnEqualVersionsTheLibraryFoundFirstStays) {
     CopyDriver(Lib("vl_test_dup_1_2"), folder.path(), Lib("a"));
-    CopyDriver(Lib("vl_test_dup_1_2"), folder.path(), Lib("b"));
-    const auto order = EnumerationOrder(folder.path());
+    CopyDriver(Lib("vl_test_dup_1_2_twin"), folder.path(), Lib("b"));
+    const bool aFirst = EnumerationOrder(folder.path()).front() == Lib("a");
     table.LoadDriversFrom(report, folder.path());
     ASSERT_EQ(table.Count(), 1);
-    EXPECT_EQ(table.LibraryPath(0), folder / order.front());
-    EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_2"), 1);
+    EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_2"), aFirst ? 0 : 1);
+    EXPECT_EQ(ZepProbeCount("exit:vl_test_dup_1_2_twin"), aFirst ? 1 : 0);
 }
 
 TEST_F(DriverTableTest, TakesAtMostOneHundredDrivers) {

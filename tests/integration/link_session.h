@@ -24,7 +24,7 @@ public:
 
     LinkSession() {
         params.port = kPort;
-        params.deleteData = 1;
+        params.deleteData = true;
     }
     ~LinkSession() { port->PortClose(kPort); }
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/title_area.h"
-#include "platform/cp1251.h"
 #include "tests/support/headless_service.h"
 #include "tools/sim/sim_content.h"
+#include "tools/sim/sim_cp1251.h"
 
 namespace zep::test {
 namespace {
@@ -44,7 +44,7 @@ std::vector<Device> TessalDevices(const sim::TessalDatabase& database) {
 std::vector<Device> KolvarDevices(const std::vector<sim::KolvarRecord>& records) {
     std::vector<Device> devices;
     for (const auto& record : records) {
-        devices.emplace_back(Utf8ToCp1251("ЖУВ.Р-1"),
+        devices.emplace_back(sim::EncodeCp1251("ЖУВ.Р-1"),
                              std::string(reinterpret_cast<const char*>(record.bytes.data()) + 15));
     }
     return devices;

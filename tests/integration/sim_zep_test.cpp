@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "core/crc16.h"
-#include "platform/pseudo_terminal.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/line_host.h"
+#include "tools/common/pseudo_terminal.h"
 #include "tools/sim/zep_adapter_sim.h"
 
 namespace zep::sim {
@@ -215,7 +215,13 @@ TEST(ZepAdapterSim, UnplugMidTransferEndsTheHostsReads) {
 }
 
 TEST(ZepAdapterSim, PacingFollowsTheSpeedInForce) {
-    test::FakeClock clock;
+    // Pacing sleeps on a clock that moves only when slept on.
+    struct SteppedClock final : PaceClock {
+        test::FakeClock fake;
+        std::int64_t TickMs() override { return fake.TickMs(); }
+        void SleepMs(int milliseconds) override { fake.SleepMs(milliseconds); }
+        std::int64_t SleptMs() const { return fake.SleptMs(); }
+    } clock;
     SimOptions options = QuickOptions();
     options.pace = true;
     options.clock = &clock;
@@ -248,7 +254,7 @@ TEST(ZepAdapterSim, PacingFollowsTheSpeedInForce) {
 
 TEST(ZepAdapterSim, ServesAGivenTtyAndSetsItsOwnSpeedThere) {
     // The test holds the other end of a pseudo-terminal, as a host behind a real line would.
-    PseudoTerminal line;
+    tools::PseudoTerminal line;
     ASSERT_TRUE(line.Open());
     ZepAdapterSim adapter({{"A.zep", Pattern(5, 9)}}, QuickOptions());
     ASSERT_TRUE(adapter.StartOn(line.SlavePath()));

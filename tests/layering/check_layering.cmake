@@ -1,12 +1,15 @@
-# Fails when a file includes a header of a folder above its own, when an operating-system
-# header or a header of a platform backend appears outside a platform backend (the native
-# Windows window may include Windows' own headers), or when Qt appears outside the Qt window.
+# Fails when a file includes a header of a folder above its own, when a header of a platform
+# backend is included outside that backend's folder, when an operating-system header appears
+# outside a platform backend (the native Windows window may include Windows' own headers), when
+# Qt appears outside the Qt window, or when a tool includes anything of the program but the
+# driver SDK header.
 # Run as: cmake -DSOURCE_DIR=<repository> -P check_layering.cmake
 cmake_minimum_required(VERSION 3.25)
 
 # Each folder of the product and the folders it may include from (its own is always allowed).
+# core/ is plain C++ at the bottom; the platform layer may use its text and byte helpers.
 set(allowed_core "")
-set(allowed_platform "")
+set(allowed_platform "core")
 set(allowed_link "core;platform")
 set(allowed_convert "core;platform")
 set(allowed_media "core;platform;convert")
@@ -28,10 +31,15 @@ foreach(layer IN LISTS layers)
     foreach(source IN LISTS sources)
         file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
         file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
-        set(in_backend FALSE)
-        # The native window speaks to Windows directly, as the Qt window speaks Qt.
-        if(relative MATCHES "^platform/(posix|win32)/" OR relative MATCHES "^window/win32/")
-            set(in_backend TRUE)
+        set(backend "")
+        if(relative MATCHES "^platform/(posix|win32)/")
+            set(backend "${CMAKE_MATCH_1}")
+        endif()
+        # The native window speaks to Windows directly, as the Qt window speaks Qt; it reaches
+        # the platform layer through the neutral headers like every other folder.
+        set(os_headers_allowed FALSE)
+        if(backend OR relative MATCHES "^window/win32/")
+            set(os_headers_allowed TRUE)
         endif()
         foreach(line IN LISTS includes)
             if(line MATCHES "#[ \t]*include[ \t]*\"([a-z0-9_]+)/")
@@ -42,8 +50,10 @@ foreach(layer IN LISTS layers)
                 endif()
                 # The backends are reached through the neutral headers only, so that the other
                 # backend can take their place.
-                if(NOT in_backend AND line MATCHES "#[ \t]*include[ \t]*\"platform/(posix|win32)/")
-                    list(APPEND faults "${relative}: includes a platform backend header outside a backend")
+                if(line MATCHES "#[ \t]*include[ \t]*\"platform/(posix|win32)/")
+                    if(NOT backend STREQUAL CMAKE_MATCH_1)
+                        list(APPEND faults "${relative}: includes a platform backend header outside its backend")
+                    endif()
                 endif()
                 if(layer STREQUAL "media" AND target STREQUAL "convert"
                    AND NOT line MATCHES "convert/raw_archive_reader\\.h")
@@ -56,7 +66,7 @@ foreach(layer IN LISTS layers)
             elseif(line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
                 set(header "${CMAKE_MATCH_1}")
                 string(TOLOWER "${header}" lower)
-                if(NOT in_backend AND lower MATCHES "${os_header_pattern}")
+                if(NOT os_headers_allowed AND lower MATCHES "${os_header_pattern}")
                     list(APPEND faults "${relative}: operating-system header <${header}> outside a platform backend")
                 endif()
                 if(NOT relative MATCHES "^window/qt/" AND header MATCHES "^Q[A-Za-z]*(/|$)")
@@ -64,6 +74,23 @@ foreach(layer IN LISTS layers)
                 endif()
             endif()
         endforeach()
+    endforeach()
+endforeach()
+
+# The simulators and generators check the program from outside: they share no routine with it,
+# so that a fault in the program cannot hide behind the same code on the tools' side. Only the
+# driver SDK header, the contract the program and the drivers both follow, is common ground.
+file(GLOB_RECURSE tool_sources "${SOURCE_DIR}/tools/*.h" "${SOURCE_DIR}/tools/*.cpp")
+foreach(source IN LISTS tool_sources)
+    file(RELATIVE_PATH relative "${SOURCE_DIR}" "${source}")
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+        if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+            set(header "${CMAKE_MATCH_1}")
+            if(NOT header MATCHES "^tools/" AND NOT header STREQUAL "sdk/vl_driver.h")
+                list(APPEND faults "${relative}: a tool includes ${header} of the program")
+            endif()
+        endif()
     endforeach()
 endforeach()
 

@@ -23,7 +23,7 @@ struct ExchangeRig {
     WorkerParams params = [] {
         WorkerParams p;
         p.port = 4;
-        p.deleteData = 1;
+        p.deleteData = true;
         return p;
     }();
     WorkerEnvironment env{report, clock, lock, folder.path()};

@@ -117,7 +117,7 @@ TEST_F(KolvarExchangeTest, RecordsGoFromLastToFirstEachSavedThenDeleted) {
 }
 
 TEST_F(KolvarExchangeTest, ChunkedRecordWithoutDelete) {
-    rig.params.deleteData = 0;
+    rig.params.deleteData = false;
     device.records = {Pattern(300, 1)};
     device.chunkSize = 200;
     device.spoil = [](std::vector<KolvarChunk>& chunks) {

@@ -1,3 +1,4 @@
+// The Kolvar line routines on a fake port: prompt-terminated replies, keyed numbers, chunks.
 #include "link/kolvar_routines.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,9 @@
 namespace zep::test {
 namespace {
 
+constexpr LineResult kOk = LineResult::Ok;
+constexpr LineResult kFailed = LineResult::Failed;
+
 TEST(KolvarCommand, ReplyOfThirtyCharactersFitsAndThirtyOneDoNot) {
     const std::string thirty = std::string(24, 'x') + "KLV10>";
     const std::string thirtyOne = std::string(25, 'x') + "KLV10>";
@@ -15,15 +19,15 @@ TEST(KolvarCommand, ReplyOfThirtyCharactersFitsAndThirtyOneDoNot) {
     const KolvarLine line{port, 2};
     char reply[31];
     port.AddInput(thirty);
-    EXPECT_EQ(KolvarCommand(line, "GET RECORDS\r", reply), 1);
+    EXPECT_EQ(KolvarCommand(line, "GET RECORDS\r", reply), kOk);
     EXPECT_EQ(std::string(reply), thirty);
     port.AddInput(thirtyOne);
-    EXPECT_EQ(KolvarCommand(line, "GET RECORDS\r", reply), 0);
+    EXPECT_EQ(KolvarCommand(line, "GET RECORDS\r", reply), kFailed);
     EXPECT_EQ(port.Written(), "GET RECORDS\rGET RECORDS\r");
 
     port.Fail(FakeSerialPort::Op::Write, 1);
     port.AddInput("RECORDS=1\r\nKLV10>");
-    EXPECT_EQ(KolvarCommand(line, "GET RECORDS\r", reply), 0);  // nothing sent: no reply read
+    EXPECT_EQ(KolvarCommand(line, "GET RECORDS\r", reply), kFailed);  // nothing sent: no reply read
     EXPECT_EQ(port.PendingInput(), 17u);
 }
 
@@ -32,27 +36,27 @@ TEST(KolvarReadUntil, PromptMatchingAndTimeOut) {
     const KolvarLine line{port, 2};
     char buffer[64];
     port.AddInput("RECORDS=3\r\nKLV1xKLV10>tail");  // a broken partial prompt, then the prompt
-    EXPECT_EQ(KolvarReadUntil(line, buffer, "KLV10>"), 1);
+    EXPECT_EQ(KolvarReadUntil(line, buffer, "KLV10>"), kOk);
     EXPECT_STREQ(buffer, "RECORDS=3\r\nKLV1xKLV10>");
     EXPECT_EQ(port.PendingInput(), 4u);
     // A byte that breaks a partial match is not a new first byte: "KKLV10>" is not the prompt.
     port.AddInput("KKLV10>");
-    EXPECT_EQ(KolvarReadUntil(line, buffer, "KLV10>"), 0);
+    EXPECT_EQ(KolvarReadUntil(line, buffer, "KLV10>"), kFailed);
     port.AddInput("RECORDS=3\r\n");  // no prompt before the line goes quiet
-    EXPECT_EQ(KolvarReadUntil(line, buffer, "KLV10>"), 0);
+    EXPECT_EQ(KolvarReadUntil(line, buffer, "KLV10>"), kFailed);
 }
 
 TEST(KolvarParseLong, KeyedNumbers) {
     long value = 7;
-    EXPECT_EQ(KolvarParseLong("RECSIZE=1234\r\nKLV10>", "RECSIZE=", value), 1);
+    EXPECT_EQ(KolvarParseLong("RECSIZE=1234\r\nKLV10>", "RECSIZE=", value), kOk);
     EXPECT_EQ(value, 1234);
-    EXPECT_EQ(KolvarParseLong("RECORDS=0", "RECSIZE=", value), 0);
+    EXPECT_EQ(KolvarParseLong("RECORDS=0", "RECSIZE=", value), kFailed);
     EXPECT_EQ(value, 1234);
 }
 
 class KolvarFrameTest : public ::testing::Test {
 protected:
-    int Read(const Bytes& input) {
+    LineResult Read(const Bytes& input) {
         port.AddInput(input);
         return KolvarReadFrame(line, frame);
     }
@@ -68,7 +72,7 @@ TEST_F(KolvarFrameTest, GoodFrameAfterNoiseGivesHostOrderFields) {
         KolvarFrameBytes({.record = 0x0102, .endOffset = 200, .data = data, .status = 0});
     input.insert(input.end(), chunk.begin(), chunk.end());
     input.push_back(0x77);  // the next frame's business
-    ASSERT_EQ(Read(input), 1);
+    ASSERT_EQ(Read(input), kOk);
     EXPECT_EQ(frame.record, 0x0102);
     EXPECT_EQ(frame.endOffset, 200);
     EXPECT_EQ(frame.length, 200);
@@ -83,11 +87,11 @@ TEST_F(KolvarFrameTest, DataCrcIsChainedFromTheHeaderCrc) {
     const std::uint16_t unchained = Crc16(data);
     chunk[chunk.size() - 2] = static_cast<std::uint8_t>(unchained >> 8);
     chunk[chunk.size() - 1] = static_cast<std::uint8_t>(unchained);
-    EXPECT_EQ(Read(chunk), 0);
+    EXPECT_EQ(Read(chunk), kFailed);
     // With no data, the data CRC equals the header CRC.
     const Bytes empty = KolvarFrameBytes({.endOffset = 0, .data = {}});
     EXPECT_EQ(ReadBe16(&empty[16]), ReadBe16(&empty[18]));
-    EXPECT_EQ(Read(empty), 1);
+    EXPECT_EQ(Read(empty), kOk);
     EXPECT_EQ(frame.length, 0);
 }
 
@@ -97,26 +101,26 @@ TEST(KolvarReadFrame, RejectsDamagedFrames) {
         FakeSerialPort port;
         KolvarFrame frame;
         port.AddInput(input);
-        const int result = KolvarReadFrame(KolvarLine{port, 2}, frame);
-        return std::pair<int, std::size_t>(result, port.PendingInput());
+        const LineResult result = KolvarReadFrame(KolvarLine{port, 2}, frame);
+        return std::pair<LineResult, std::size_t>(result, port.PendingInput());
     };
     // A bad header ends the frame at once.
     EXPECT_EQ(read(KolvarFrameBytes({.data = Pattern(8, 1), .headerCrcDelta = 1})),
-              std::make_pair(0, std::size_t{10}));
-    EXPECT_EQ(read(KolvarFrameBytes({.data = Pattern(8, 1), .dataCrcDelta = 4})).first, 0);
+              std::make_pair(kFailed, std::size_t{10}));
+    EXPECT_EQ(read(KolvarFrameBytes({.data = Pattern(8, 1), .dataCrcDelta = 4})).first, kFailed);
     // A length field above 8192 is refused before any data is read into the frame.
     EXPECT_EQ(read(KolvarFrameBytes({.data = Pattern(9000, 1), .lengthOverride = 9000})),
-              std::make_pair(0, std::size_t{9002}));
+              std::make_pair(kFailed, std::size_t{9002}));
     Bytes cut = KolvarFrameBytes({.data = Pattern(8, 1)});
     cut.pop_back();
-    EXPECT_EQ(read(cut).first, 0);
+    EXPECT_EQ(read(cut).first, kFailed);
 }
 
 TEST_F(KolvarFrameTest, DoubledFirstSignatureByteIsNotAFrameStart) {
     Bytes input = {0xA5};
     const Bytes chunk = KolvarFrameBytes({.data = Pattern(4, 1)});
     input.insert(input.end(), chunk.begin(), chunk.end());
-    EXPECT_EQ(Read(input), 0);
+    EXPECT_EQ(Read(input), kFailed);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The Tessal line routines on a fake port and clock: commands, keyed numbers, volume frames.
 #include "link/tessal_routines.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,9 @@
 
 namespace zep::test {
 namespace {
+
+constexpr LineResult kOk = LineResult::Ok;
+constexpr LineResult kFailed = LineResult::Failed;
 
 struct TessalRig {
     FakeSerialPort port;
@@ -31,7 +35,7 @@ TEST(TessalCommand, CompleteOnlyWhenPromptAndExpectedTextHaveArrived) {
     rig.port.AddInput("57600\r\nCL");
     rig.port.AddSilence(300);
     rig.port.AddInput(">after");
-    EXPECT_EQ(TessalCommand(rig.line, std::nullopt, "BaudRate=", "Error", '>'), 0);
+    EXPECT_EQ(TessalCommand(rig.line, std::nullopt, "BaudRate=", "Error", '>'), kOk);
     EXPECT_EQ(rig.line.ReplyText(), "BaudRate=57600\r\nCL>");
     EXPECT_EQ(rig.port.PendingInput(), 5u);  // stops at the '>', "after" stays
     EXPECT_TRUE(rig.port.Written().empty());
@@ -40,7 +44,7 @@ TEST(TessalCommand, CompleteOnlyWhenPromptAndExpectedTextHaveArrived) {
     // The prompt alone, without the expected text, is not a reply.
     TessalRig other;
     other.port.AddInput("Version=1\r\nCL>");
-    EXPECT_EQ(TessalCommand(other.line, "get records\r\n", "Records=", "Error", '>'), -1);
+    EXPECT_EQ(TessalCommand(other.line, "get records\r\n", "Records=", "Error", '>'), kFailed);
     EXPECT_EQ(other.WritesOf("get records\r\n"), 3);
 }
 
@@ -48,7 +52,7 @@ TEST(TessalCommand, ReplyHoldingErrorFailsAfterThreeAttemptsOfSilence) {
     TessalRig rig;
     rig.port.SetResponder(
         [](FakeSerialPort& port, const std::string&) { port.AddInput("OK Error\r\nCL>"); });
-    EXPECT_NE(TessalCommand(rig.line, "delete archive 0 1\r\n", "OK", "Error", '>'), 0);
+    EXPECT_EQ(TessalCommand(rig.line, "delete archive 0 1\r\n", "OK", "Error", '>'), kFailed);
     EXPECT_EQ(rig.WritesOf("delete archive 0 1\r\n"), 3);
     // Each attempt waits out more than a thousand 1 ms misses before giving up.
     EXPECT_EQ(rig.clock.SleptMs(), 3 * 1001);
@@ -57,27 +61,27 @@ TEST(TessalCommand, ReplyHoldingErrorFailsAfterThreeAttemptsOfSilence) {
 TEST(TessalReadByte, AppendsAndClearsAFullReply) {
     TessalRig rig;
     rig.port.AddInput(std::string(32767, 'a'));
-    for (int i = 0; i < 32767; ++i) ASSERT_EQ(TessalReadByte(rig.line, 1), 0);
+    for (int i = 0; i < 32767; ++i) ASSERT_EQ(TessalReadByte(rig.line, 1), kOk);
     EXPECT_EQ(rig.line.ReplyText().size(), 32767u);
     rig.port.AddInput("b");
-    EXPECT_EQ(TessalReadByte(rig.line, 1), 0);
+    EXPECT_EQ(TessalReadByte(rig.line, 1), kOk);
     EXPECT_EQ(rig.line.ReplyText(), "b");
-    EXPECT_LT(TessalReadByte(rig.line, 7), 0);
+    EXPECT_EQ(TessalReadByte(rig.line, 7), kFailed);
     EXPECT_EQ(rig.clock.SleptMs(), 7);
 }
 
 TEST(TessalParse, NumbersAfterKeys) {
     int records = -9;
-    EXPECT_EQ(TessalParseInt("Records=  42\r\nCL>", "Records=", records), 0);
+    EXPECT_EQ(TessalParseInt("Records=  42\r\nCL>", "Records=", records), kOk);
     EXPECT_EQ(records, 42);
-    EXPECT_EQ(TessalParseInt("Records=-3", "Records=", records), 0);
+    EXPECT_EQ(TessalParseInt("Records=-3", "Records=", records), kOk);
     EXPECT_EQ(records, -3);
-    EXPECT_EQ(TessalParseInt("Volumes=2", "Records=", records), -1);
+    EXPECT_EQ(TessalParseInt("Volumes=2", "Records=", records), kFailed);
     EXPECT_EQ(records, 0);
     float version = -1;
-    EXPECT_EQ(TessalParseReal("Version=0.55\r\nCL>", "Version=", version), 0);
+    EXPECT_EQ(TessalParseReal("Version=0.55\r\nCL>", "Version=", version), kOk);
     EXPECT_FLOAT_EQ(version, 0.55f);
-    EXPECT_EQ(TessalParseReal("Version=x", "Version=", version), 0);
+    EXPECT_EQ(TessalParseReal("Version=x", "Version=", version), kOk);
     EXPECT_EQ(version, 0.0f);
 }
 
@@ -88,7 +92,7 @@ TEST(TessalReadVolume, ReadsFrameAfterAnyTextAndPostsProgress) {
     const Bytes frame = TessalFrame(data);
     reply.insert(reply.end(), frame.begin(), frame.end());
     rig.port.AddInput(reply);
-    ASSERT_EQ(TessalReadVolume(rig.line, "download volume 0 0\r\n", 20, 40), 0);
+    ASSERT_EQ(TessalReadVolume(rig.line, "download volume 0 0\r\n", 20, 40), kOk);
     const auto volume = rig.line.VolumeData();
     EXPECT_EQ(Bytes(volume.begin(), volume.end()), data);
     const auto bars = rig.report.Bars();
@@ -117,7 +121,7 @@ TEST(TessalReadVolume, BadFramesAreRequestedAgainAtMostThreeTimes) {
         TessalRig rig;
         rig.port.SetResponder(
             [&](FakeSerialPort& port, const std::string&) { port.AddInput(c.frame); });
-        EXPECT_EQ(TessalReadVolume(rig.line, "download volume 1 0\r\n", 0, 100), -1) << c.what;
+        EXPECT_EQ(TessalReadVolume(rig.line, "download volume 1 0\r\n", 0, 100), kFailed) << c.what;
         EXPECT_EQ(rig.WritesOf("download volume 1 0\r\n"), 3) << c.what;
         EXPECT_TRUE(rig.line.VolumeData().empty());
     }
@@ -127,14 +131,14 @@ TEST(TessalReadVolume, BadFramesAreRequestedAgainAtMostThreeTimes) {
     rig.port.SetResponder([&](FakeSerialPort& port, const std::string&) {
         port.AddInput(TessalFrame(data, ++sent < 3 ? 1 : 0));
     });
-    EXPECT_EQ(TessalReadVolume(rig.line, "download volume 1 0\r\n", 0, 100), 0);
+    EXPECT_EQ(TessalReadVolume(rig.line, "download volume 1 0\r\n", 0, 100), kOk);
     EXPECT_EQ(sent, 3);
 }
 
 TEST(TessalReadVolume, EmptyVolumeHasOnlyItsCrc) {
     TessalRig rig;
     rig.port.AddInput(TessalFrame({}));
-    EXPECT_EQ(TessalReadVolume(rig.line, "d\r\n", 0, 100), 0);
+    EXPECT_EQ(TessalReadVolume(rig.line, "d\r\n", 0, 100), kOk);
     EXPECT_TRUE(rig.line.VolumeData().empty());
 }
 

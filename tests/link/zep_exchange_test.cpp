@@ -145,7 +145,7 @@ TEST_F(ZepExchangeTest, ADeletionRefusedFourTimesIsReportedAndTheFileKept) {
 }
 
 TEST_F(ZepExchangeTest, WithoutDeleteOddNamesAreSkippedAndRepeatsNotRequestedAgain) {
-    rig.params.deleteData = 0;
+    rig.params.deleteData = false;
     const Bytes c = Pattern(10, 3);
     adapter.files = {{"REPORT.TXT", Pattern(5, 1), ""}, {"C.zep", c, ""}};
     adapter.stutters = 0;
@@ -158,7 +158,7 @@ TEST_F(ZepExchangeTest, WithoutDeleteOddNamesAreSkippedAndRepeatsNotRequestedAga
     ZepAdapter stuttering;
     stuttering.files = {{"C.zep", c, ""}};
     stuttering.stutters = 1;  // offers C.zep twice in a row
-    again.params.deleteData = 0;
+    again.params.deleteData = false;
     stuttering.Attach(again);
     ZepExchange(again.params, again.port, again.env);
     EXPECT_EQ(again.port.Written(), "6=>+=+=x");
@@ -246,7 +246,7 @@ TEST_F(ZepExchangeTest, LongNamesStayWholeAndWindows1251NamesAreLoggedReadably) 
     adapter.files = {{"METER_ARCHIVE_0001.zep", Pattern(5, 1), ""},
                      {"METER_ARCHIVE_0002.zep", Pattern(6, 2), ""},
                      {"\xC0\xC1.zvo", Pattern(7, 3), ""}};
-    rig.params.deleteData = 0;
+    rig.params.deleteData = false;
     Run();
     EXPECT_EQ(rig.Files().size(), 3u);
     EXPECT_TRUE(rig.report.HasUpper("Чтение файла 'METER_ARCHIVE_0002.zep' ..."));

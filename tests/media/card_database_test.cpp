@@ -142,7 +142,8 @@ TEST_F(CardDatabaseFile, RecordsExposeTheirPartsAndCheckWord) {
     EXPECT_EQ(record->Volume(), 1);
     // The key reads the stored bytes low byte first; the CRC comparison reads them high first.
     EXPECT_EQ(record->StoredCheckAsKey(), layout.keys[0]);
-    EXPECT_EQ(record->StoredCheckBe(), Swap16(layout.keys[0]));
+    const auto key = static_cast<std::uint16_t>(layout.keys[0]);
+    EXPECT_EQ(record->StoredCheckBe(), static_cast<std::uint16_t>(key << 8 | key >> 8));
     EXPECT_EQ(record->Checked().size(), record->Length() - 2u);
 
     ASSERT_TRUE(database.Record(1).has_value());
@@ -157,12 +158,14 @@ TEST(CardRecordParse, RejectsLengthsOutsideTheExtentAndShortTitleAreas) {
     ASSERT_TRUE(CardRecord::Parse(good).has_value());
     const auto withL = [&](std::uint16_t length) {
         Bytes bytes = good;
-        WriteBe16(bytes.data() + 8, length);
+        bytes[8] = static_cast<std::uint8_t>(length >> 8);
+        bytes[9] = static_cast<std::uint8_t>(length);
         return bytes;
     };
     const auto withH = [&](std::uint16_t length) {
         Bytes bytes = good;
-        WriteBe16(bytes.data() + 12, length);
+        bytes[12] = static_cast<std::uint8_t>(length >> 8);
+        bytes[13] = static_cast<std::uint8_t>(length);
         return bytes;
     };
     const std::uint16_t length = ReadBe16(good.data() + 8);

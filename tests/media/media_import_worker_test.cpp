@@ -61,8 +61,8 @@ protected:
 
     void Run(bool deleteData, std::vector<SelectionKey> selection = {}) {
         WorkerParams params;
-        params.folder = card.string();
-        params.deleteData = deleteData ? 1 : 0;
+        params.folder = card;
+        params.deleteData = deleteData;
         params.selection = std::move(selection);
         WorkerEnvironment env{report, clock, lock, program};
         EXPECT_EQ(MediaImportWorker(params, env), 0);
@@ -332,7 +332,7 @@ TEST_F(MediaImport, OutputsOfOneSecondAreNumberedAndAMissingFolderEndsAtOnce) {
 
     report.Clear();
     WorkerParams params;
-    params.folder = (dir / "gone").string();
+    params.folder = dir / "gone";
     WorkerEnvironment env{report, clock, lock, program};
     MediaImportWorker(params, env);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"$03Импорт данных завершен."}));

@@ -138,7 +138,7 @@ TEST_F(Preview, AKeyOfTheListSelectsExactlyThatArchiveForTheImport) {
     const PreviewRow* chosen = RowWithSerial("2");
     ASSERT_NE(chosen, nullptr);
     WorkerParams params;
-    params.folder = card.string();
+    params.folder = card;
     params.selection = {chosen->key};
     test::RecordingReport report;
     test::FakeClock clock;

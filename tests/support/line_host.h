@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/raw_tty.h"
+#include "tools/common/raw_tty.h"
 
 namespace zep::test {
 
@@ -32,7 +32,7 @@ public:
 private:
     bool ReadMore(int timeoutMs);
 
-    RawTty m_tty;
+    tools::RawTty m_tty;
     std::string m_pending;  // received but not yet handed out
     bool m_lost = false;
 };

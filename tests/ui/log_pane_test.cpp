@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/utf8_text.h"
 #include "ui/log_pane_layout.h"
 
 namespace zep {

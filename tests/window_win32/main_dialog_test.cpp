@@ -3,7 +3,7 @@
 // workers' messages.
 #include <thread>
 
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "tests/window_win32/window_fixture.h"
 #include "ui/dialog_templates.h"
 #include "window/win32/log_pane_window.h"
@@ -12,9 +12,6 @@
 
 namespace zep::test {
 namespace {
-
-using win32::Narrow;
-using win32::Widen;
 
 RECT PlaceInDialog(HWND dialog, HWND control) {
     RECT rect{};

@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "core/crc16.h"
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "tests/window_win32/window_fixture.h"
 #include "ui/list_layout.h"
 #include "ui/preview_template.h"
@@ -35,8 +35,8 @@ protected:
     HWND List() const { return GetDlgItem(Dialog(), kPreviewListId); }
     // The card has been read: the summary replaced the reading text.
     bool Read() const {
-        return Dialog() && win32::Narrow(WindowText(GetDlgItem(Dialog(), kPreviewStatusId))) !=
-                               kPreviewReadingText;
+        return Dialog() &&
+               Narrow(WindowText(GetDlgItem(Dialog(), kPreviewStatusId))) != kPreviewReadingText;
     }
     void Click(int id) const { SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     void ClickHeader(int column) const {
@@ -70,7 +70,7 @@ TEST_F(PreviewDialogTest, ListsTheFolderAndReturnsTheKeysOfTheCheckedRows) {
     const auto selection = Run();
     ASSERT_TRUE(selection);
     EXPECT_EQ(types, (std::vector<std::wstring>(2, L"Печатный протокол")));
-    EXPECT_EQ(win32::Narrow(summary), "Найдены данные 0 приборов в 2 файлах (0.00 Мб)");
+    EXPECT_EQ(Narrow(summary), "Найдены данные 0 приборов в 2 файлах (0.00 Мб)");
     ASSERT_EQ(selection->size(), 1u);
     EXPECT_TRUE((*selection)[0] == KeyOf("a.zvo") || (*selection)[0] == KeyOf("b.zvo"));
 }

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/cp1251.h"
+#include "tools/sim/sim_cp1251.h"
 #include "tools/sim/sim_crc.h"
 
 namespace zep::cardgen {
@@ -41,7 +41,7 @@ void AppendText(Bytes& out, const std::string& utf8) {
 }  // namespace
 
 Bytes ToCp1251Bytes(const std::string& utf8) {
-    const std::string text = Utf8ToCp1251(utf8);
+    const std::string text = sim::EncodeCp1251(utf8);
     return Bytes(text.begin(), text.end());
 }
 

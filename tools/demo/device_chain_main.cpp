@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/exit_signals.h"
+#include "tools/common/exit_request.h"
 #include "tools/demo/line_relay.h"
 #include "tools/sim/sim_content.h"
 #include "tools/sim/sim_program.h"
@@ -19,6 +19,8 @@ namespace {
 
 using namespace zep;
 using namespace zep::sim;
+using zep::tools::ExitSignalReceived;
+using zep::tools::InstallExitSignals;
 
 struct Options {
     int com = 1;

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <string>
 
-#include "platform/pseudo_terminal.h"
-#include "platform/raw_tty.h"
+#include "tools/common/pseudo_terminal.h"
+#include "tools/common/raw_tty.h"
 
 namespace zep::demo {
 
@@ -26,8 +26,8 @@ public:
 private:
     void FollowHostSpeed();
 
-    PseudoTerminal m_port;
-    RawTty m_device;
+    tools::PseudoTerminal m_port;
+    tools::RawTty m_device;
 };
 
 }  // namespace zep::demo

@@ -1,3 +1,4 @@
+// The device loop every simulator shares: the line, the prompt, pacing, faults and events.
 #include "tools/sim/device_sim.h"
 
 #include <algorithm>
@@ -17,6 +18,21 @@ std::int64_t SteadyMs() {
 
 void PauseMs(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+class SteadyPaceClock final : public PaceClock {
+public:
+    std::int64_t TickMs() override { return SteadyMs(); }
+    void SleepMs(int milliseconds) override {
+        if (milliseconds > 0) {
+            PauseMs(milliseconds);
+        }
+    }
+};
+
+PaceClock& SteadyClock() {
+    static SteadyPaceClock clock;
+    return clock;
 }
 
 // What a receiver at the wrong speed makes of the bytes: framing errors, nothing a protocol
@@ -53,7 +69,7 @@ constexpr std::string_view kNoise = "\x07#~%noise%~#\x1b";
 DeviceSim::DeviceSim(std::string prompt, SimOptions options)
     : m_prompt(std::move(prompt)),
       m_options(std::move(options)),
-      m_clock(m_options.clock ? *m_options.clock : DefaultClock()),
+      m_clock(m_options.clock ? *m_options.clock : SteadyClock()),
       m_faultSeen(m_options.faults.size(), 0),
       m_faultStruck(m_options.faults.size(), 0) {}
 

@@ -117,7 +117,7 @@ private:
 
     const std::string m_prompt;
     const SimOptions m_options;
-    Clock& m_clock;
+    PaceClock& m_clock;
 
     std::unique_ptr<SimLine> m_line;
     std::thread m_thread;

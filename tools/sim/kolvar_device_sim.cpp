@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/raw_tty.h"
+#include "tools/common/line_speed.h"
 #include "tools/sim/command_line_words.h"
 #include "tools/sim/sim_crc.h"
 
@@ -131,7 +131,7 @@ void KolvarDeviceSim::HandleLine(const std::string& line) {
 void KolvarDeviceSim::SwitchSpeed(const std::string& line) {
     const auto fault = StrikingFault(line, {FaultKind::Silence, FaultKind::RefuseSpeed});
     const auto speed = WordNumber(SplitWords(line), 2);
-    if (fault || !speed || !IsStandardLineSpeed(static_cast<int>(*speed))) {
+    if (fault || !speed || !tools::IsStandardLineSpeed(static_cast<int>(*speed))) {
         return;
     }
     SwitchDeviceSpeed(static_cast<int>(*speed));

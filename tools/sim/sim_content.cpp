@@ -10,7 +10,7 @@
 #include <iterator>
 #include <random>
 
-#include "platform/cp1251.h"
+#include "tools/sim/sim_cp1251.h"
 #include "tools/sim/sim_crc.h"
 
 namespace zep::sim {
@@ -69,7 +69,7 @@ std::string SerialFor(std::mt19937& random) {
 }
 
 std::string PlaceFor(std::mt19937& random) {
-    return Utf8ToCp1251(
+    return EncodeCp1251(
         kPlaces[std::uniform_int_distribution<std::size_t>(0, kPlaces.size() - 1)(random)]);
 }
 
@@ -246,10 +246,10 @@ std::vector<ZepFile> GenerateZepFiles(int count, unsigned seed) {
     for (int index = 0; index < count; ++index) {
         const std::string serial = SerialFor(random);
         if (index % 4 == 3) {
-            std::string text = Utf8ToCp1251("Протокол поверки прибора № " + serial + "\r\n");
+            std::string text = EncodeCp1251("Протокол поверки прибора № " + serial + "\r\n");
             const int lines = std::uniform_int_distribution<int>(20, 400)(random);
             for (int line = 0; line < lines; ++line) {
-                text += Utf8ToCp1251("Строка " + std::to_string(line + 1) +
+                text += EncodeCp1251("Строка " + std::to_string(line + 1) +
                                      ": расход в норме, температура в норме\r\n");
             }
             files.push_back({"PRN_" + serial + ".zvo", {text.begin(), text.end()}});

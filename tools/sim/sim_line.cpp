@@ -1,11 +1,15 @@
+// The two lines a simulated device can serve: a pseudo-terminal of its own or a given tty.
 #include "tools/sim/sim_line.h"
 
-#include "platform/pseudo_terminal.h"
-#include "platform/raw_tty.h"
+#include "tools/common/pseudo_terminal.h"
+#include "tools/common/raw_tty.h"
 
 namespace zep::sim {
 
 namespace {
+
+using tools::PseudoTerminal;
+using tools::RawTty;
 
 class PseudoTerminalLine final : public SimLine {
 public:

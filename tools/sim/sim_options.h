@@ -2,15 +2,23 @@
 // What every simulated device can be asked to do besides speaking its protocol: when it shows
 // its prompt, whether it sends at line rate, and which faults it commits.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/clock.h"
-
 namespace zep::sim {
+
+// What pacing measures and sleeps on: a monotonic millisecond counter and a pause. Tests give
+// one that moves only when slept on.
+class PaceClock {
+public:
+    virtual ~PaceClock() = default;
+    virtual std::int64_t TickMs() = 0;
+    virtual void SleepMs(int milliseconds) = 0;
+};
 
 enum class FaultKind {
     Silence,       // the command is taken in but neither carried out nor answered
@@ -61,8 +69,8 @@ struct SimOptions {
     // Kolvar: data bytes per chunk frame (the host takes at most 8192).
     std::size_t chunkSize = 4096;
     std::vector<SimFault> faults;
-    // Pacing sleeps on this clock; nullptr = the system clock.
-    Clock* clock = nullptr;
+    // Pacing sleeps on this clock; nullptr = the steady clock of the process.
+    PaceClock* clock = nullptr;
     // What the device does, as readable lines (UTF-8), from the device thread.
     std::function<void(const std::string&)> onEvent;
     // An item was deleted or marked on the device: its source name (file name of a ZEP file,

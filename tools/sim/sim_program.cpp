@@ -8,8 +8,8 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/config_home.h"
-#include "platform/exit_signals.h"
+#include "tools/common/config_home.h"
+#include "tools/common/exit_request.h"
 
 namespace zep::sim {
 
@@ -77,7 +77,7 @@ bool SetNumber(DeviceKind kind, const std::string& option, const std::string& va
 }  // namespace
 
 std::filesystem::path ComLink(int number) {
-    return ConfigHome() / "zepimport" / "ports" / ("COM" + std::to_string(number));
+    return tools::ConfigHome() / "zepimport" / "ports" / ("COM" + std::to_string(number));
 }
 
 bool MakeComLink(const std::filesystem::path& link, const std::string& target) {
@@ -272,8 +272,8 @@ int RunDevice(DeviceSim& device, const ProgramSettings& settings) {
     }
     // SIGINT and SIGTERM end the loop instead of the process, so the line is closed and the link
     // removed.
-    InstallExitSignals();
-    while (!ExitSignalReceived() && device.Running() &&
+    tools::InstallExitSignals();
+    while (!tools::ExitSignalReceived() && device.Running() &&
            (settings.sessions == 0 || device.SessionsEnded() < settings.sessions)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/raw_tty.h"
+#include "tools/common/line_speed.h"
 #include "tools/sim/command_line_words.h"
 #include "tools/sim/sim_crc.h"
 
@@ -157,7 +157,7 @@ void TessalCollectorSim::SwitchSpeed(const std::string& line) {
         return;
     }
     const auto speed = WordNumber(SplitWords(line), 2);
-    const bool valid = speed && IsStandardLineSpeed(static_cast<int>(*speed));
+    const bool valid = speed && tools::IsStandardLineSpeed(static_cast<int>(*speed));
     const bool refused =
         !valid ||
         (fault && (fault->kind == FaultKind::RefuseSpeed || fault->kind == FaultKind::ErrorReply));

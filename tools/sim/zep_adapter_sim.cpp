@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/cp1251.h"
+#include "tools/sim/sim_cp1251.h"
 #include "tools/sim/sim_crc.h"
 
 namespace zep::sim {
@@ -140,7 +140,7 @@ void ZepAdapterSim::SendHeader() {
     if (!fault || fault->kind != FaultKind::MissingKey) {
         line = "FILE=" + line;
     }
-    Event("header " + Cp1251ToUtf8(line));
+    Event("header " + DecodeCp1251(line));
     Reply(line + "\r\n", fault);
 }
 
@@ -163,7 +163,7 @@ void ZepAdapterSim::SendData() {
     }
     block.push_back(static_cast<std::uint8_t>(crc & 0xFFu));
     block.push_back(static_cast<std::uint8_t>(crc >> 8));
-    Event("data of " + Cp1251ToUtf8(file->name) + ", " + std::to_string(file->bytes.size()) +
+    Event("data of " + DecodeCp1251(file->name) + ", " + std::to_string(file->bytes.size()) +
           " bytes");
     Reply(block, fault);
 }
@@ -185,7 +185,7 @@ void ZepAdapterSim::DeleteCurrent() {
         m_files.erase(m_files.begin() + (file - m_files.data()));
         m_deleted.push_back(name);
     });
-    Event("deleted " + Cp1251ToUtf8(name));
+    Event("deleted " + DecodeCp1251(name));
     Deleted(name);
     Reply(kOk, fault);
 }

@@ -2,8 +2,8 @@
 // a device.
 #include <iostream>
 
-#include "platform/cp1251.h"
 #include "tools/sim/sim_content.h"
+#include "tools/sim/sim_cp1251.h"
 #include "tools/sim/sim_program.h"
 
 int main(int argc, char** argv) {
@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
         files = GenerateZepFiles(settings.generate, settings.seed);
     }
     for (const auto& file : files) {
-        PrintLine("holds " + zep::Cp1251ToUtf8(file.name) + ", " +
-                  std::to_string(file.bytes.size()) + " bytes");
+        PrintLine("holds " + DecodeCp1251(file.name) + ", " + std::to_string(file.bytes.size()) +
+                  " bytes");
     }
     ZepAdapterSim adapter(std::move(files), OptionsFor(DeviceKind::Zep, settings));
     return RunDevice(adapter, settings);

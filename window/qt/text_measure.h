@@ -18,7 +18,6 @@ public:
     // to and including the first one that reaches past it.
     std::string_view Fitting(std::string_view utf8, int width) const;
     int LineHeight() const { return m_metrics.height(); }
-    int Ascent() const { return m_metrics.ascent(); }
 
 private:
     int Advance(char32_t c) const;

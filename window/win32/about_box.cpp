@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/program_version.h"
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "window/win32/resource.h"
 
 namespace zep::win32 {

@@ -2,7 +2,7 @@
 // the pane layout computes on every paint.
 #include "window/win32/log_pane_window.h"
 
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "ui/log_pane_layout.h"
 
 namespace zep::win32 {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "window/win32/resource.h"
 
 namespace zep::win32 {

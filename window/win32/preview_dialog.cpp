@@ -2,7 +2,7 @@
 // buttons handed to the session, its rows and summary drawn into the list and the status line.
 #include "window/win32/preview_dialog.h"
 
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "ui/preview_template.h"
 #include "window/win32/resource.h"
 

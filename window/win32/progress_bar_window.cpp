@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 
 namespace zep::win32 {
 

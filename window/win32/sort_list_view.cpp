@@ -2,7 +2,7 @@
 // taken back before every reordering, the header's owner-drawn arrow, the layout file.
 #include "window/win32/sort_list_view.h"
 
-#include "platform/win32/wide_text.h"
+#include "core/utf8_text.h"
 #include "ui/header_arrow.h"
 #include "ui/list_layout.h"
 

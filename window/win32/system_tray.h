@@ -32,7 +32,6 @@ public:
     // 0 when the id is not the icon's or the menu cannot be loaded, else 1.
     LRESULT HandleIconMessage(WPARAM id, LPARAM mouseMessage);
 
-    bool Enabled() const { return m_enabled; }
     HWND HiddenWindow() const { return m_hidden; }
 
 private:

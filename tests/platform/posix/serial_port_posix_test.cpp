@@ -6,15 +6,16 @@
 #include <string>
 #include <thread>
 
-#include "platform/pseudo_terminal.h"
 #include "platform/serial_port_factory.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
+#include "tools/common/pseudo_terminal.h"
 
 namespace zep::test {
 namespace {
 
 namespace fs = std::filesystem;
+using tools::PseudoTerminal;
 
 class SerialPortPosixTest : public ::testing::Test {
 protected:

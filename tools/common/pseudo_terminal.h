@@ -1,13 +1,13 @@
 #pragma once
 // The device end of a pseudo-terminal: a simulated device holds the master side, the program
 // under test opens the slave path like any serial port. Closing the master is the device being
-// unplugged: reads on the slave side then fail.
+// unplugged: reads on the slave side then fail. POSIX only, like the simulators.
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
-namespace zep {
+namespace zep::tools {
 
 class PseudoTerminal {
 public:
@@ -41,9 +41,9 @@ public:
     void Close();
 
 private:
-    struct Master;  // the backend's master side
+    struct Master;  // the open master side
     std::unique_ptr<Master> m_master;
     std::string m_slavePath;
 };
 
-}  // namespace zep
+}  // namespace zep::tools

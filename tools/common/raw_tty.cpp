@@ -1,4 +1,4 @@
-// A raw serial line on POSIX: termios settings, poll for the time-outs.
+// A raw serial line for the tools: termios settings, poll for the time-outs.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -7,10 +7,10 @@
 
 #include <utility>
 
-#include "platform/posix/termios_speed.h"
-#include "platform/raw_tty.h"
+#include "tools/common/line_speed.h"
+#include "tools/common/raw_tty.h"
 
-namespace zep {
+namespace zep::tools {
 
 struct RawTty::Line {
     int fd = -1;
@@ -40,7 +40,7 @@ bool RawTty::IsOpen() const {
 
 bool RawTty::Open(const std::string& path, int speed) {
     Close();
-    const speed_t code = posix::SpeedCode(speed);
+    const speed_t code = SpeedCode(speed);
     if (code == B0) {
         return false;
     }
@@ -53,7 +53,7 @@ bool RawTty::Open(const std::string& path, int speed) {
         close(fd);
         return false;
     }
-    posix::MakeRawLine(settings);
+    MakeRawLine(settings);
     cfsetispeed(&settings, code);
     cfsetospeed(&settings, code);
     if (tcsetattr(fd, TCSANOW, &settings) != 0) {
@@ -65,7 +65,7 @@ bool RawTty::Open(const std::string& path, int speed) {
 }
 
 bool RawTty::SetSpeed(int speed) {
-    const speed_t code = posix::SpeedCode(speed);
+    const speed_t code = SpeedCode(speed);
     termios settings{};
     if (m_line->fd < 0 || code == B0 || tcgetattr(m_line->fd, &settings) != 0) {
         return false;
@@ -80,7 +80,7 @@ int RawTty::Speed() const {
     if (m_line->fd < 0 || tcgetattr(m_line->fd, &settings) != 0) {
         return 0;
     }
-    return posix::SpeedFromCode(cfgetospeed(&settings));
+    return SpeedFromCode(cfgetospeed(&settings));
 }
 
 int RawTty::Read(std::span<std::uint8_t> into, int timeoutMs) {
@@ -152,4 +152,4 @@ void RawTty::Close() {
     }
 }
 
-}  // namespace zep
+}  // namespace zep::tools

@@ -1,4 +1,5 @@
-#include "platform/pseudo_terminal.h"
+// The tools' own lines: the device end of a pseudo-terminal and a raw tty opened by path.
+#include "tools/common/pseudo_terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/raw_tty.h"
+#include "tools/common/raw_tty.h"
 
-namespace zep {
+namespace zep::tools {
 namespace {
 
 std::string ReadText(PseudoTerminal& terminal, std::size_t expected) {
@@ -108,4 +109,4 @@ TEST(RawTty, RefusesWhatIsNotATerminalAndUnknownSpeeds) {
 }
 
 }  // namespace
-}  // namespace zep
+}  // namespace zep::tools

@@ -1,23 +1,25 @@
+// Help without HTML Help: the desktop's default handler opens the help file at its start; it
+// takes no topic.
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <cerrno>
 #include <string>
 
-#include "platform/desktop_open.h"
+#include "platform/help_viewer.h"
 
 extern char** environ;
 
 namespace zep {
 
-void OpenWithDesktop(const std::filesystem::path& file) {
+void ShowHelpTopic(void*, const std::filesystem::path& helpFile, std::string_view) {
     // The shell puts the handler in the background and ends at once, so the wait below is
     // short and no child is left behind unreaped; the handler itself belongs to init.
     std::string shell = "/bin/sh";
     std::string dashC = "-c";
     std::string script = "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &";
     std::string name = "zepimport-open";
-    std::string argument = file.string();
+    std::string argument = helpFile.string();
     char* argv[] = {shell.data(), dashC.data(),    script.data(),
                     name.data(),  argument.data(), nullptr};
     pid_t child = 0;

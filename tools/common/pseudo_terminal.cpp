@@ -1,4 +1,4 @@
-// The master side of a pseudo-terminal on POSIX (posix_openpt), polled for its time-outs.
+// The master side of a pseudo-terminal (posix_openpt), polled for its time-outs.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,10 +11,10 @@
 #include <thread>
 #include <utility>
 
-#include "platform/posix/termios_speed.h"
-#include "platform/pseudo_terminal.h"
+#include "tools/common/line_speed.h"
+#include "tools/common/pseudo_terminal.h"
 
-namespace zep {
+namespace zep::tools {
 
 namespace {
 
@@ -78,7 +78,7 @@ bool PseudoTerminal::Open() {
         close(master);
         return false;
     }
-    posix::MakeRawLine(settings);
+    MakeRawLine(settings);
     cfsetispeed(&settings, B9600);
     cfsetospeed(&settings, B9600);
     if (tcsetattr(master, TCSANOW, &settings) != 0) {
@@ -147,7 +147,7 @@ int PseudoTerminal::LineSpeed() const {
     if (m_master->fd < 0 || tcgetattr(m_master->fd, &settings) != 0) {
         return 0;
     }
-    return posix::SpeedFromCode(cfgetospeed(&settings));
+    return SpeedFromCode(cfgetospeed(&settings));
 }
 
 bool PseudoTerminal::SlaveOpen() const {
@@ -181,4 +181,4 @@ void PseudoTerminal::Close() {
     m_slavePath.clear();
 }
 
-}  // namespace zep
+}  // namespace zep::tools

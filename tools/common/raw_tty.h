@@ -1,12 +1,13 @@
 #pragma once
 // A serial line opened by path in raw mode (8N1, no flow control, no translation), for tools and
 // tests that speak to a device or a simulator without the program's serial port component.
+// POSIX only, like the simulators.
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
-namespace zep {
+namespace zep::tools {
 
 class RawTty {
 public:
@@ -36,11 +37,8 @@ public:
     void Close();
 
 private:
-    struct Line;  // the backend's open line
+    struct Line;  // the open line
     std::unique_ptr<Line> m_line;
 };
 
-// Standard line speeds in bit/s that the terminal layer knows; other values are refused.
-bool IsStandardLineSpeed(int speed);
-
-}  // namespace zep
+}  // namespace zep::tools
