@@ -72,10 +72,9 @@ int RunConsole(ControllerSetup setup) {
 int RunHeadless() {
     IgnoreBrokenPipes();
     InstallExitSignals();
-    return StartProgram({[](StartNotice, const std::string& text) {
-                             std::cerr << text << "\n" << std::flush;
-                         },
-                         RunConsole});
+    return StartProgram(
+        {[](const std::string& text) { std::cerr << text << "\n"
+                                                 << std::flush; }, RunConsole});
 }
 
 }  // namespace zep

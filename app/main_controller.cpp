@@ -35,13 +35,17 @@ MainController::MainController(MainView& view, ControllerSetup setup)
       m_programFile(std::move(setup.programFile)),
       m_autostart(setup.autostart),
       m_values(std::move(setup.values)),
-      m_openHelp(std::move(setup.openHelp)) {
+      m_openHelp(std::move(setup.openHelp)),
+      m_startLines(std::move(setup.startLines)) {
     m_options.autoStart = m_autostart.Query(m_programFile) ? 1 : 0;
 }
 
 MainController::~MainController() = default;
 
 void MainController::Initialise(bool startMinimized) {
+    for (const auto& line : m_startLines) {
+        AddLine(line);
+    }
     m_subsystems.LoadDrivers(m_messages);
     // The driver lines come before the port line, as they were written.
     DeliverMessages();

@@ -39,6 +39,9 @@ struct ControllerSetup {
     Autostart& autostart;
     DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
+    // Lines of the start itself (a warning about the program folder), shown first in the
+    // upper pane: a message box there would hold an unattended start until someone answers it.
+    std::vector<std::string> startLines = {};
 };
 
 // The check boxes whose click the controller handles.
@@ -135,6 +138,7 @@ private:
     Autostart& m_autostart;
     DispatchValues m_values;
     std::function<void(const std::filesystem::path&)> m_openHelp;
+    std::vector<std::string> m_startLines;
 
     MessageQueue m_messages;
 

@@ -2,6 +2,8 @@
 #include "app/startup.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/help_request.h"
 #include "app/worker_threads.h"
@@ -35,18 +37,19 @@ void ShowHelpWithoutOwner(const std::filesystem::path& helpFile) {
 
 int StartProgram(const FrontEnd& frontEnd) {
     if (!FixTimeBase()) {
-        frontEnd.show(StartNotice::Error, kTimeBaseError);
+        frontEnd.showError(kTimeBaseError);
         return 1;
     }
     const auto folder = ProgramFolder();
     // Held until the front end has ended: a second instance would convert the same raw files.
     const auto folderLock = FolderLock::Acquire(folder);
     if (folderLock.GetState() == FolderLock::State::InUse) {
-        frontEnd.show(StartNotice::Error, FolderInUseText(folder));
+        frontEnd.showError(FolderInUseText(folder));
         return 1;
     }
+    std::vector<std::string> startLines;
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
-        frontEnd.show(StartNotice::Warning, FolderNotLockedText(folder));
+        startLines.push_back("$04" + FolderNotLockedText(folder));
     }
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
     const auto autostart = CreateSessionAutostart();
@@ -54,7 +57,8 @@ int StartProgram(const FrontEnd& frontEnd) {
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner});
+                         *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner,
+                         std::move(startLines)});
 }
 
 }  // namespace zep

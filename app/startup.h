@@ -11,15 +11,10 @@
 
 namespace zep {
 
-enum class StartNotice {
-    Error,   // the program does not start
-    Warning  // the program starts all the same
-};
-
 struct FrontEnd {
-    // Shows a start-up message where its user sees it: a line on the error stream, a message
-    // box.
-    std::function<void(StartNotice notice, const std::string& text)> show;
+    // Shows why the program does not start where its user sees it: a line on the error
+    // stream, a message box. A warning that lets the program start goes to the log instead.
+    std::function<void(const std::string& text)> showError;
     // Builds the view and the controller over the setup and runs them until the program ends;
     // returns the process exit status. Everything the setup refers to outlives the call.
     std::function<int(ControllerSetup setup)> run;

@@ -31,6 +31,8 @@ protected:
                serial.CallCount(Op::WriteByte);
     }
 
+    std::vector<std::string> startLines;  // what the start itself has to say
+
     std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
     std::filesystem::path Program() const { return dir / "zepimport"; }
 
@@ -46,7 +48,8 @@ protected:
                     const auto value = dispatch.find({std::string(section), std::string(key)});
                     return value == dispatch.end() ? std::nullopt : std::optional(value->second);
                 }),
-                [this](const std::filesystem::path& file) { helpOpened.push_back(file); }});
+                [this](const std::filesystem::path& file) { helpOpened.push_back(file); },
+                startLines});
         controller->Initialise(startMinimized);
         controller->DeliverMessages();
     }

@@ -18,6 +18,15 @@ TEST_F(MainControllerTest, InitialisationRunsItsStepsInOrder) {
     EXPECT_EQ(subsystems.convertBusy, &controller->ConvertBusy());
 }
 
+// A warning of the start (an unlockable folder) is read in the pane, before the drivers' lines.
+TEST_F(MainControllerTest, StartWarningsLeadTheUpperPane) {
+    startLines = {"$04folder warning"};
+    Start();
+    ASSERT_GE(view.Upper().size(), 2u);
+    EXPECT_EQ(view.Upper()[0], "$04folder warning");
+    EXPECT_EQ(view.Upper()[1], "driver line");
+}
+
 TEST_F(MainControllerTest, FirstRunHasTheDefaultsAndNoPort) {
     subsystems.portNumbers = std::vector<int>{2, 1};
     Start();

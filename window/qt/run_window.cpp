@@ -34,13 +34,8 @@ bool DisplayMissing() {
 #endif
 }
 
-void ShowStartNotice(StartNotice notice, const std::string& text) {
-    const QString message = QString::fromStdString(text);
-    if (notice == StartNotice::Error) {
-        QMessageBox::critical(nullptr, QString(), message);
-    } else {
-        QMessageBox::warning(nullptr, QString(), message);
-    }
+void ShowStartError(const std::string& text) {
+    QMessageBox::critical(nullptr, QString(), QString::fromStdString(text));
 }
 
 // The window's own part of the start: the session over the setup, run until "Выход".
@@ -73,7 +68,7 @@ int RunWindow(int argc, char** argv) {
     QApplication application(argc, argv);
     // The window spends most of its life hidden; closing the about box then is no reason to end.
     QApplication::setQuitOnLastWindowClosed(false);
-    return StartProgram({ShowStartNotice, RunSession});
+    return StartProgram({ShowStartError, RunSession});
 }
 
 }  // namespace zep

@@ -21,9 +21,8 @@ namespace zep::win32 {
 
 namespace {
 
-void ShowStartNotice(StartNotice notice, const std::string& text) {
-    MessageBoxW(nullptr, Widen(text).c_str(), nullptr,
-                MB_OK | (notice == StartNotice::Error ? MB_ICONERROR : MB_ICONWARNING));
+void ShowStartError(const std::string& text) {
+    MessageBoxW(nullptr, Widen(text).c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 
 // The window's own part of the start: the dialog as the view, its message loop until the
@@ -63,7 +62,7 @@ void LeaveOwnConsole() {
 }
 
 int RunWindow(int showCommand) {
-    return StartProgram({ShowStartNotice, [showCommand](ControllerSetup setup) {
+    return StartProgram({ShowStartError, [showCommand](ControllerSetup setup) {
                              return RunDialog(showCommand, std::move(setup));
                          }});
 }
