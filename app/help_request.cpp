@@ -1,3 +1,4 @@
+// The help file of the dispatch system, found from its "Path" value with the extension made ".chm".
 #include "app/help_request.h"
 
 namespace zep {

@@ -1,3 +1,5 @@
+// The inspection command: each named file read as the program would read it, recognised by its
+// kind and reported on; the run fails when any file is unknown, unreadable or damaged.
 #include "app/inspect.h"
 
 #include <algorithm>

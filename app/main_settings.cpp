@@ -1,3 +1,5 @@
+// The options kept between runs: loaded and saved by one list of keys, and a settings file in an
+// unknown encoding set aside rather than spoilt by the save at exit.
 #include "app/main_settings.h"
 
 #include "app/profile_settings.h"

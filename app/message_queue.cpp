@@ -1,3 +1,5 @@
+// The window's message queue: workers post progress and log lines from any thread without ever
+// waiting on the window, and the poll takes them in order.
 #include "app/message_queue.h"
 
 namespace zep {

@@ -1,3 +1,5 @@
+// The settings file read and written as the old profile functions did: the file beside the
+// program or in the current folder, integers read as atoi reads them, long values cut.
 #include "app/profile_settings.h"
 
 #include <cstdio>

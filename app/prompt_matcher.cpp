@@ -1,3 +1,5 @@
+// Spots a device's prompt in the bytes the open port received, even one split across ticks, so
+// the poll knows which device has been plugged in.
 #include "app/prompt_matcher.h"
 
 namespace zep {

@@ -1,3 +1,4 @@
+// The COM port numbers offered in the port selector: read once, sorted ascending, at most 255.
 #include "app/serial_port_list.h"
 
 namespace zep {

@@ -1,3 +1,5 @@
+// Starts an exchange or card import on its own thread and returns only once it holds the worker
+// lock, so the next poll cannot mistake the moment before for "no worker runs".
 #include "app/worker_thread.h"
 
 #include <atomic>

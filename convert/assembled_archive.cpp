@@ -1,3 +1,4 @@
+// Walking an assembled archive (".bin") record by record, never reading outside its image.
 #include "convert/assembled_archive.h"
 
 #include <cerrno>

@@ -1,3 +1,5 @@
+// Converting an assembled archive (".bin"): one import file per virtual device, every record
+// rendered by the driver of its type; "ZUVO" archives are handed to the printer branch.
 #include "convert/assembled_conversion.h"
 
 #include <optional>

@@ -1,3 +1,5 @@
+// The conversion's output text in one fixed 10 MiB buffer that keeps the first bytes and drops
+// the rest; a thread keeps its last buffer for its next conversion.
 #include "convert/bounded_output.h"
 
 #include <algorithm>

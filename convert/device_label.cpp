@@ -1,3 +1,5 @@
+// The label a kept raw file is renamed with, made so that it ends in no raw-file extension and
+// stays inside its folder.
 #include "convert/device_label.h"
 
 namespace zep {

@@ -1,3 +1,4 @@
+// Saves the text of one device as its import file and tells the user what became of it.
 #include "convert/import_text_save.h"
 
 #include "convert/conversion_lines.h"

@@ -1,3 +1,5 @@
+// Converting a meter archive (".bia") into one import file: its header as the device section,
+// its records rendered by the driver of its type, the records before any damage kept.
 #include "convert/meter_conversion.h"
 
 #include "convert/bounded_output.h"

@@ -1,3 +1,5 @@
+// Publishes import files and printer protocols under time-stamped, numbered names, only once
+// their content is complete and on disk, with CR LF line ends.
 #include "convert/output_file.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Printer protocols of the Zuvo application become ".zvo" files in the printer-protocol folder:
+// copied out of a "ZUVO" assembled archive, or a ".bil" raw file moved there.
 #include "convert/printer_conversion.h"
 
 #include "convert/assembled_archive.h"

@@ -1,3 +1,5 @@
+// Hands each record of a conversion to the driver of the device type and reads back its results,
+// so that a failing or scribbling driver ends the run instead of misleading the next call.
 #include "convert/record_converter.h"
 
 #include <algorithm>

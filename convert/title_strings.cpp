@@ -1,3 +1,4 @@
+// The title strings of an assembled archive that name its device, and the label made of them.
 #include "convert/title_strings.h"
 
 #include "convert/assembled_archive.h"

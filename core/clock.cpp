@@ -1,3 +1,4 @@
+// The real clock behind the clock interface: wall time, sleeping and a monotonic tick.
 #include "core/clock.h"
 
 #include <thread>

@@ -1,3 +1,5 @@
+// CRC-16/ARC for every block, record and card file: table-driven, sixteen bytes a step, with
+// long buffers handed to the carry-less folding where the processor has it.
 #include "core/crc16.h"
 
 #include "core/crc16_fold.h"

@@ -1,3 +1,5 @@
+// CRC-16/ARC folding by carry-less multiplication where the processor has it: a long buffer is
+// reduced to one 16-byte block of the same CRC, which the table code then finishes.
 #include "core/crc16_fold.h"
 
 #ifdef ZEP_CRC_FOLD

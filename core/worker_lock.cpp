@@ -1,3 +1,4 @@
+// The lock that lets at most one exchange or card import run at a time; the poll only tests it.
 #include "core/worker_lock.h"
 
 namespace zep {

@@ -1,3 +1,5 @@
+// Turns one Kolvar record into an assembled archive (".bin"), so that the conversion takes it
+// like the archives of the other devices.
 #include "link/kolvar_archive.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Saves a downloaded unit as a time-stamped raw file in the program folder, complete and flushed
+// before its name appears, so that nothing is deleted on a device before that.
 #include "link/raw_file.h"
 
 #include "platform/time_base.h"

@@ -1,3 +1,5 @@
+// The card import: the card folder's files copied or assembled into raw files and, with deletion
+// on, only what was imported removed from the card, once its raw file is on disk.
 #include "media/media_import_worker.h"
 
 #include <vector>

@@ -1,3 +1,5 @@
+// What the preview shows of a card folder: a row per meter archive and printer protocol, with
+// the key the import selects it by, and the summary line.
 #include "media/preview_model.h"
 
 #include <cstdio>

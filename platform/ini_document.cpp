@@ -1,3 +1,5 @@
+// INI text read and written as the old profile functions did: names in any letter case, and a
+// write that changes only its own line and keeps every other one as it was.
 #include "platform/ini_document.h"
 
 #include <algorithm>

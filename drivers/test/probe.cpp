@@ -1,3 +1,5 @@
+// The library every test driver records its calls in, loaded once per process so that the tests
+// read the calls of all driver copies in one place.
 #include "drivers/test/probe.h"
 
 #include <algorithm>

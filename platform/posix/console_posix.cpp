@@ -1,3 +1,4 @@
+// Whether standard output is a terminal on Linux, so the console knows it may use colours.
 #include <unistd.h>
 
 #include "platform/console.h"

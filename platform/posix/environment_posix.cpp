@@ -1,3 +1,4 @@
+// Environment variables of the process on Linux, through getenv, setenv and unsetenv.
 #include <stdlib.h>
 
 #include "platform/environment.h"

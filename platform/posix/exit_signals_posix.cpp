@@ -1,3 +1,4 @@
+// SIGINT and SIGTERM become the request to exit that the headless main loop polls.
 #include <signal.h>
 
 #include <atomic>

@@ -1,3 +1,5 @@
+// Whether a card folder can be entered and read, tested without leaving anything open, so the
+// card can still be ejected.
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -1,3 +1,5 @@
+// Which tty is COM<n> on Linux: the serial devices of /sys/class/tty numbered in a fixed order,
+// and the user's COM<n> links, which win over those numbers.
 #include <algorithm>
 #include <charconv>
 #include <fstream>

@@ -1,3 +1,5 @@
+// The inspection command: clean archives shown whole, damage located and named, and a run that
+// fails for damaged, unknown, unreadable or oversized files.
 #include "app/inspect.h"
 
 #include <gmock/gmock.h>

@@ -1,3 +1,5 @@
+// The settings file as the profile functions read it: where it lies, defaults, atoi values, long
+// values cut, writes that keep everything else, and a folder that cannot be written.
 #include "app/profile_settings.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Device prompts found across ticks, a broken partial match not taken for a new start, and the
+// lowest slot winning.
 #include <gtest/gtest.h>
 
 #include "app/prompt_matcher.h"

@@ -1,3 +1,5 @@
+// The port selector's numbers: ascending with duplicates kept, at most 255, and an unreadable
+// source giving an error and an empty list.
 #include <gtest/gtest.h>
 
 #include "app/serial_port_list.h"

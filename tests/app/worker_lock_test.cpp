@@ -1,3 +1,5 @@
+// One worker at a time: the poll's test fails while a worker holds the lock, another worker
+// waits for it, and the lock is given up on every way out of a worker.
 #include "core/worker_lock.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The walk of assembled archives and of their title areas: records found exactly, damage told
+// apart, and nothing read past the end of the file or the area.
 #include "convert/assembled_archive.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Assembled archive conversion: an import file per virtual device, walk and driver failures that
+// leave no file, and printer archives becoming one ".zvo" file or none.
 #include "convert/assembled_conversion.h"
 
 #include "tests/convert/conversion_test_base.h"

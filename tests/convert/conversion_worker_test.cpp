@@ -1,3 +1,5 @@
+// The conversion worker over a real program folder: raw files converted, then deleted or kept
+// under a label, never converted twice and never lost when a disk or a name fails.
 #include "convert/conversion_worker.h"
 
 #include <algorithm>

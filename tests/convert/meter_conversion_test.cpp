@@ -1,3 +1,5 @@
+// Meter archive conversion: the device section byte for byte, driver results and failures, damage
+// and cut texts that keep the raw file, and import folders that refuse files.
 #include "convert/meter_conversion.h"
 
 #include "convert/output_file.h"

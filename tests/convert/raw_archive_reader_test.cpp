@@ -1,3 +1,5 @@
+// The meter archive reader: header values, every damaged header refused, records handed out as
+// stored with progress, and a damaged record ending the reading.
 #include "convert/raw_archive_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The sample M1 and Kolvar drivers, loaded as real libraries: the import text they render from
+// the meters' records, and what they do with records they cannot render.
 #include <cstring>
 
 #include "convert/assembled_conversion.h"

@@ -1,3 +1,5 @@
+// What the simulators hold: archives laid out byte for byte as the program reads them, generated
+// contents that make valid archives, and folders read in name order.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The Kolvar device simulator over a pseudo-terminal: counts, sizes, records in chained chunks,
+// and the faults it is asked to commit.
 #include <gtest/gtest.h>
 
 #include "core/crc16.h"

@@ -1,3 +1,5 @@
+// The simulators' command line: serving through a COM link, help and bad arguments, options, and
+// a remove mode that touches only files of its folder.
 #include <gtest/gtest.h>
 
 #include <chrono>

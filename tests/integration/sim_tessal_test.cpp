@@ -1,3 +1,5 @@
+// The Tessal collector simulator over a pseudo-terminal: a session whose volumes join into the
+// archive, and the bad frames and error replies it is asked to send.
 #include <gtest/gtest.h>
 
 #include "convert/assembled_archive.h"

@@ -1,3 +1,5 @@
+// The ZEP adapter simulator over a pseudo-terminal: files served and deleted as asked, prompts,
+// the faults it commits, unplugging, and pacing at the speed in force.
 #include <gtest/gtest.h>
 
 #include <algorithm>

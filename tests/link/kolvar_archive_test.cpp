@@ -1,3 +1,5 @@
+// The assembled archive made of a Kolvar record: its layout byte for byte, the size bounds and
+// overlong texts.
 #include "link/kolvar_archive.h"
 
 #include <gtest/gtest.h>

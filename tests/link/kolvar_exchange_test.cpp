@@ -1,3 +1,5 @@
+// The Kolvar exchange on a fake port: records downloaded last to first, each saved before it is
+// deleted, and bad chunks, refusals and a full folder stopping it safely.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// A raw file whose time-stamped name is taken waits for the next second instead of replacing it.
 #include "link/raw_file.h"
 
 #include <gtest/gtest.h>

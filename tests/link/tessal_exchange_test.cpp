@@ -1,3 +1,5 @@
+// The Tessal exchange on a fake port: archives gathered, saved and only then marked, and bad
+// frames, sizes, counts and a full folder ending it without losing an archive.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// The ZEP exchange on a fake port: every file saved and flushed before it is deleted on the
+// adapter, and failures, odd names and unbelievable sizes handled without loss.
 #include <gtest/gtest.h>
 
 #include "link/exchanges.h"

@@ -1,3 +1,5 @@
+// Card databases: damaged headers and indexes refused, records kept inside the file, and changed
+// flags written back one byte each.
 #include "media/card_database.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The inspection's account of a card database: entries, flags, checks and titles; damaged
+// databases described too, other files not.
 #include "media/card_inspect.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The removable drives' table and card insertions: each card folder reported once per insertion,
+// in table order, and only existing folders counted present.
 #include "media/drive_watcher.h"
 
 #include <gtest/gtest.h>

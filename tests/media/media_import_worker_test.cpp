@@ -1,3 +1,5 @@
+// The card import: files copied and archives assembled, nothing removed from the card before its
+// raw file is on disk, links never followed, and failures that keep the data on the card.
 #include "media/media_import_worker.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The card preview's rows, keys and summary, a row's key selecting exactly its archive for the
+// import, and dates reformatted with two-digit parts.
 #include "media/preview_model.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// INI text: lookups in any letter case, CR LF and LF files alike, and writes that leave every
+// other byte of the file as it was.
 #include "platform/ini_document.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Publishing files: invisible until complete and flushed, a taken name never replaced, numbered
+// names and moves, and a source kept until its copy is on disk.
 #include "platform/publish_file.h"
 
 #include <gtest/gtest.h>

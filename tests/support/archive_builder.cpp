@@ -1,3 +1,5 @@
+// Meter and assembled archives built byte by byte for the tests, valid by default or damaged on
+// purpose.
 #include "tests/support/archive_builder.h"
 
 #include "core/crc16.h"

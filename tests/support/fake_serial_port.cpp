@@ -1,3 +1,5 @@
+// The tests' scripted serial port: the device's bytes queued or produced by a responder, the
+// host's writes and calls recorded, single failures under the test's control.
 #include "tests/support/fake_serial_port.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Runs the real service in a folder of its own from a shell script, with the conditions the
+// service tests wait for and the helpers that read what it left behind.
 #include "tests/support/headless_service.h"
 
 #include <cctype>

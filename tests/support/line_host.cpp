@@ -1,3 +1,4 @@
+// The host's end of a serial line for tests that talk to a device or simulator directly.
 #include "tests/support/line_host.h"
 
 #include <algorithm>

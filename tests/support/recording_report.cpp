@@ -1,3 +1,4 @@
+// A worker report that keeps every line and bar position for the tests to check.
 #include "tests/support/recording_report.h"
 
 #include <algorithm>

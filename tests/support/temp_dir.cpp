@@ -1,3 +1,4 @@
+// A private temporary folder per test, removed afterwards, and helpers that read and write files.
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>

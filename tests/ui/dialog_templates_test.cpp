@@ -1,3 +1,5 @@
+// The dialog templates: distinct control ids inside their dialog, ten drive buttons in a row,
+// and the tray menu's items.
 #include <gtest/gtest.h>
 
 #include <set>

@@ -1,3 +1,5 @@
+// Joins the program's port to one simulated device at a time, carrying the speed over, so that
+// devices can be plugged in and out behind a port that stays the same.
 #include "tools/demo/line_relay.h"
 
 #include <array>

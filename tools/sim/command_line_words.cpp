@@ -1,3 +1,4 @@
+// Splits the command lines a simulated device receives into words and numbers.
 #include "tools/sim/command_line_words.h"
 
 #include <charconv>

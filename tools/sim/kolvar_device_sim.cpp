@@ -1,3 +1,5 @@
+// The simulated Kolvar device: answers command lines with counts and sizes, sends records as
+// chained chunk frames, deletes them on request, and commits the faults it is given.
 #include "tools/sim/kolvar_device_sim.h"
 
 #include <algorithm>

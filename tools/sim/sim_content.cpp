@@ -1,3 +1,5 @@
+// What the simulated devices hold: archives built from given records, generated with realistic
+// sizes and readings, or read from a folder.
 #include "tools/sim/sim_content.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The simulators' own bitwise CRC-16/ARC, kept apart from the program's so that a mistake in one
+// is not hidden by the other.
 #include "tools/sim/sim_crc.h"
 
 namespace zep::sim {

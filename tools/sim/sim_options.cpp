@@ -1,3 +1,4 @@
+// The faults a simulated device is told to commit, read from their command-line form.
 #include <array>
 #include <charconv>
 #include <utility>

@@ -1,3 +1,5 @@
+// The command line and the run shared by zep-sim, tessal-sim and kolvar-sim: what to serve,
+// where, with which faults, until a signal or the asked number of sessions.
 #include "tools/sim/sim_program.h"
 
 #include <charconv>

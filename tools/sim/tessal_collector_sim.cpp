@@ -1,3 +1,5 @@
+// The simulated Tessal collector: answers command lines, sends archive volumes as checked
+// frames, marks archives as the host asks, and commits the faults it is given.
 #include "tools/sim/tessal_collector_sim.h"
 
 #include <algorithm>

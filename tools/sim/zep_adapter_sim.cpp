@@ -1,3 +1,5 @@
+// The simulated ZEP adapter: hands over its files one per pass through single-byte commands,
+// deletes them on request, and commits the faults it is given.
 #include "tools/sim/zep_adapter_sim.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// COM numbers on Linux: built-in ports first, then USB and ACM adapters, the user's links winning
+// over both; missing folders give nothing.
 #include "platform/serial_device_map.h"
 
 #include <gtest/gtest.h>

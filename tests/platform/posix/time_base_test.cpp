@@ -1,3 +1,5 @@
+// The fixed time base on Linux: the zone's standard offset in whole hours, summer time left out,
+// half-hour zones truncated, and fixing it twice changing nothing.
 #include "platform/time_base.h"
 
 #include <gtest/gtest.h>
