@@ -1,4 +1,5 @@
-// The conversion worker: once a second the settled raw files of the program folder, converted or moved.
+// The conversion worker: once a second the settled raw files of the program folder, converted or
+// moved.
 #include "convert/conversion_worker.h"
 
 #include <cctype>
@@ -227,9 +228,10 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;
     labelled += "." + label;
-    // The import files' names must be on disk before the raw file goes: a crash in between could
-    // otherwise lose both. If they cannot be flushed, the raw file is kept as with SaveBin.
-    if (converted && !m_config.saveBin && FlushFolder(m_importFolder)) {
+    // Each output's name was flushed to disk in the folder it went to before the conversion
+    // counted as done (a crash could otherwise lose both); one that could not be flushed made it
+    // fail, and the raw file is kept.
+    if (converted && !m_config.saveBin) {
         // A file that cannot be deleted must still not be converted a second time.
         return Remove(path) || RenameKeeping(path, labelled);
     }

@@ -21,6 +21,9 @@ bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& im
             break;
         case OutputFileResult::WriteFailed:
             break;
+        case OutputFileResult::NameNotOnDisk:
+            // The import file is there; only its raw file must not go, so it is kept.
+            return false;
     }
     context.report.LogLower(ImpSaveErrorLine(type, serial, name));
     return false;

@@ -73,7 +73,7 @@ OutputFileResult WriteImportFile(std::string_view text, const fs::path& folder, 
     if (!PublishAttemptNumbered(*file, folder, clock.Now(), ".imp")) {
         return OutputFileResult::WriteFailed;
     }
-    return OutputFileResult::Written;
+    return FlushFolder(folder) ? OutputFileResult::Written : OutputFileResult::NameNotOnDisk;
 }
 
 }  // namespace zep

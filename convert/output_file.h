@@ -14,8 +14,9 @@ namespace zep {
 
 enum class OutputFileResult {
     Written,
-    CannotCreate,  // the folder is missing, not writable or full: no attempt number helps
-    WriteFailed,   // fewer bytes written than the content, or not flushed: nothing published
+    CannotCreate,   // the folder is missing, not writable or full: no attempt number helps
+    WriteFailed,    // fewer bytes written than the content, or not flushed: nothing published
+    NameNotOnDisk,  // published, but the folder's names could not be flushed
 };
 
 // Publishes a finished pending file under the first free attempt number of the moment `now`.
@@ -27,7 +28,8 @@ std::optional<std::filesystem::path> PublishAttemptNumbered(PendingFile& file,
 // The text with every line feed written as carriage return and line feed.
 std::string WithCrLf(std::string_view text);
 
-// Writes the conversion text as an import file, with CR LF line ends, in one write.
+// Writes the conversion text as an import file, with CR LF line ends, in one write, and
+// flushes the folder's names once it is published: only then may its raw file go.
 OutputFileResult WriteImportFile(std::string_view text, const std::filesystem::path& folder,
                                  Clock& clock);
 

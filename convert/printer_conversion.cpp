@@ -49,7 +49,9 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
     if (!file) {
         context.report.LogUpper(FolderUnavailableLine(PathToUtf8(printerFolder)));
     } else if (CopyPrinterRecords(*file, image, context.report) == 0) {
-        result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value();
+        // The protocol's name must be on disk before its raw file may go.
+        result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value() &&
+                 FlushFolder(printerFolder);
     }
     if (!result) {
         context.report.LogLower(ZvoSaveErrorLine(title.type, title.serial, title.vname));

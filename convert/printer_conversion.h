@@ -14,7 +14,7 @@
 namespace zep {
 
 // The printer branch of an assembled archive. True when the ".zvo" file was written
-// completely; nothing is left behind otherwise.
+// completely and its name is on disk; nothing is left behind when it was not written.
 bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrings& title,
                            const std::filesystem::path& printerFolder, ConversionContext& context,
                            std::string& deviceLabel);

@@ -135,6 +135,7 @@ private:
     // False when no further records are to be processed.
     bool SaveAndDelete(long recordNumber, const std::vector<std::uint8_t>& record) {
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
+        bool mayDelete = true;
         switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock)) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
@@ -142,6 +143,9 @@ private:
             case SaveResult::CreateFailed:
                 Log(kWriteErrorLine);
                 return false;
+            case SaveResult::NameNotOnDisk:
+                mayDelete = false;
+                break;
             case SaveResult::Saved:
                 break;
         }
@@ -150,8 +154,9 @@ private:
         }
         Log("Удаление обработанной записи");
         std::array<char, kReplySize> reply{};
-        if (KolvarCommand(m_line, "DELETE RECORD " + std::to_string(recordNumber) + "\r", reply) !=
-            LineResult::Ok) {
+        if (!mayDelete ||
+            KolvarCommand(m_line, "DELETE RECORD " + std::to_string(recordNumber) + "\r", reply) !=
+                LineResult::Ok) {
             Log("$04Ошибка удаления записи");
             return false;
         }

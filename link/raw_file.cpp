@@ -37,8 +37,12 @@ SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& e
     if (file->Write(content) != content.size()) {
         return SaveResult::WriteFailed;  // the pending file removes itself
     }
-    return PublishTimeStamped(*file, folder, extension, clock) ? SaveResult::Saved
-                                                               : SaveResult::CreateFailed;
+    if (!PublishTimeStamped(*file, folder, extension, clock)) {
+        return SaveResult::CreateFailed;
+    }
+    // A name still in the cache is lost with a power cut, and with it the only copy once the
+    // device has deleted its own.
+    return FlushFolder(folder) ? SaveResult::Saved : SaveResult::NameNotOnDisk;
 }
 
 }  // namespace zep

@@ -1,7 +1,8 @@
 #pragma once
 // Saving one downloaded unit (a ZEP file, a Tessal archive, a Kolvar record) as a raw file in
 // the program folder, named by the local time of saving. The content is complete and flushed
-// to disk before the name appears, so nothing may be deleted on a device before that.
+// to disk before the name appears, and the folder's names are flushed after it: only then is
+// the raw file sure to survive a power cut, so nothing may be deleted on a device before that.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -14,9 +15,10 @@
 namespace zep {
 
 enum class SaveResult {
-    Saved,
-    WriteFailed,   // fewer bytes written than given; nothing is left behind
-    CreateFailed,  // no file can be made in the folder (missing, not writable, link refused)
+    Saved,          // content and name on disk
+    NameNotOnDisk,  // published, but the folder's names could not be flushed: keep the original
+    WriteFailed,    // fewer bytes written than given; nothing is left behind
+    CreateFailed,   // no file can be made in the folder (missing, not writable, link refused)
 };
 
 // Publishes as folder + "/" + local time stamp + extension, waiting for the next second while
@@ -26,7 +28,7 @@ std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
                                                         const std::string& extension, Clock& clock);
 
 // Publishes as folder/<%Y%m%d%H%M%S><extension>; a name of this second that is taken makes it
-// wait for the next second's name.
+// wait for the next second's name. One flush of the folder per file.
 SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
                        std::span<const std::uint8_t> content, Clock& clock);
 

@@ -170,6 +170,7 @@ private:
 
     // False when no file can be made: the exchange ends.
     bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
+        bool mayMark = true;
         switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock)) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
@@ -177,12 +178,15 @@ private:
             case SaveResult::CreateFailed:
                 Log(kWriteErrorLine);
                 return false;
+            case SaveResult::NameNotOnDisk:
+                mayMark = false;
+                break;
             case SaveResult::Saved:
                 break;
         }
         if (m_delete) {
             m_line.FormatCommand("delete archive %lld 1\r\n", start);
-            if (Command(m_line.Command(), "OK") != LineResult::Ok) {
+            if (!mayMark || Command(m_line.Command(), "OK") != LineResult::Ok) {
                 Log("$04Ошибка маркирования считанного архива.");
             }
         }

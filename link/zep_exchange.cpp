@@ -129,6 +129,7 @@ private:
 
     bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
         const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
+        bool mayDelete = true;
         switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock)) {
             case SaveResult::WriteFailed:
                 Log(kWriteError);
@@ -136,12 +137,15 @@ private:
             case SaveResult::CreateFailed:
                 Log(kWriteError);
                 return false;
+            case SaveResult::NameNotOnDisk:
+                mayDelete = false;
+                break;
             case SaveResult::Saved:
                 break;
         }
         if (m_delete) {
             Log("Удаление файла '" + Cp1251ToUtf8(name) + "'");
-            if (!DeleteOnAdapter()) {
+            if (!mayDelete || !DeleteOnAdapter()) {
                 // The file stays on the adapter and comes again with the next session: said, so
                 // that the duplicate import is not a surprise.
                 Log("$04Ошибка удаления файла '" + Cp1251ToUtf8(name) + "' с ZEP");

@@ -257,8 +257,9 @@ bool RemoveFile(const fs::path& path) {
 
 MoveOutcome MoveInOneStep(const fs::path& source, const fs::path& name) {
     if (link(source.c_str(), name.c_str()) == 0) {
-        // A source that stays would be moved, and so handed on, a second time.
-        if (!RemoveFile(source)) {
+        // The new name goes to disk before the old one goes, or a power cut could leave neither;
+        // a source that stays would be moved, and so handed on, a second time.
+        if (!FlushFolder(name.parent_path()) || !RemoveFile(source)) {
             unlink(name.c_str());
             return MoveOutcome::Failed;
         }

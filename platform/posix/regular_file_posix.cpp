@@ -159,8 +159,10 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
             return std::nullopt;
         }
         if (link(source.c_str(), name.c_str()) == 0) {
-            if (!NameIsFile(name, file)) {
-                // The source name was given to another file after it was opened.
+            // The new name must be on disk before the old one goes, or a power cut could leave
+            // neither; and the source name may have been given to another file after it was
+            // opened.
+            if (!NameIsFile(name, file) || !FlushFolder(name.parent_path())) {
                 unlink(name.c_str());
                 return std::nullopt;
             }

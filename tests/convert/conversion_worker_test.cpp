@@ -251,15 +251,32 @@ private:
     fs::path m_folder;
 };
 
-// The raw file goes only once the import file's name is on disk; else it stays, out of the
-// pattern so that it is not converted twice.
-TEST_F(ConversionWorkerTest, TheRawFileStaysUntilTheImportFileNameIsOnDisk) {
-    WriteRaw("20240101120000.bia", MeterArchive(kHeader, {{1, {7}}}));
-    auto worker = MakeWorker();
-    FolderFlushFails gate(import.path());
-    EXPECT_TRUE(FindThenRun(*worker));
-    EXPECT_EQ(ImportFiles().size(), 1u);
-    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"20240101120000.bia.M1_123_2"});
+// The raw file goes only once its output's name is on disk in the folder it went to (the
+// import folder, or Zuvo's Base for a printer protocol); else it stays, out of the pattern so
+// that it is not converted twice.
+TEST_F(ConversionWorkerTest, TheRawFileStaysUntilItsOutputsNameIsOnDisk) {
+    TempDir zuvo;
+    fs::create_directory(zuvo / "Base");
+    const struct {
+        std::string raw;
+        Bytes content;
+        fs::path written;
+        std::string kept;
+    } cases[] = {
+        {"20240101120000.bia", MeterArchive(kHeader, {{1, {7}}}), import.path(),
+         "20240101120000.bia.M1_123_2"},
+        {"20240101120001.bin", AssembledArchive(Titles("ZUVO", "", "P", "S"), {{1, {7}}}),
+         zuvo / "Base", "20240101120001.bin.ZUVO_S_"},
+        {"20240101120002.bil", {'z', 'v'}, zuvo / "Base", WithLoneDot("20240101120002.bil")},
+    };
+    for (const auto& c : cases) {
+        WriteRaw(c.raw, c.content);
+        auto worker = MakeWorker(import.path().string(), zuvo.path().string());
+        FolderFlushFails gate(c.written);
+        EXPECT_TRUE(FindThenRun(*worker));
+        EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{c.kept}) << c.raw;
+        fs::remove(raw / c.kept);
+    }
 }
 
 // What is not a plain file is passed over once, with a line: a link is not followed (its

@@ -9,6 +9,7 @@
 #include "link/kolvar_archive.h"
 #include "tests/link/exchange_rig.h"
 #include "tests/link/link_test_support.h"
+#include "tests/support/failing_files.h"
 
 namespace zep::test {
 namespace {
@@ -211,6 +212,37 @@ TEST_F(KolvarExchangeTest, UnansweredDeletionStopsFurtherRecords) {
     EXPECT_EQ(SavedFiles().size(), 1u);  // the saved record stays saved
     EXPECT_TRUE(rig.report.HasUpper("$04Ошибка удаления записи"));
     rig.ExpectLineRestored();
+}
+
+// A record whose archive failed to be written stays on the device and the next is saved and
+// deleted; one whose name may not be on disk stays too, and no further record is taken.
+TEST_F(KolvarExchangeTest, ARecordNotSurelyOnDiskStaysOnTheDevice) {
+    struct Case {
+        FileCall call;
+        int nth;  // the content flush of a file comes first, the flush of the folder second
+        std::vector<std::string> deletions;
+        std::size_t rawFiles;
+        const char* line;
+    };
+    const Case cases[] = {
+        {FileCall::Write, 1, {"DELETE RECORD 0\r"}, 1, "$04Ошибка записи на диск двоичного файла."},
+        {FileCall::Flush, 2, {}, 1, "$04Ошибка удаления записи"},
+    };
+    for (const Case& c : cases) {
+        ExchangeRig r;
+        KolvarDevice dev;
+        dev.records = {Pattern(200, 1), Pattern(200, 2)};
+        FailingFiles files;
+        files.Fail(c.call, c.nth);
+        dev.Attach(r);
+        KolvarExchange(r.params, r.port, r.env);
+        std::vector<std::string> deletions;
+        std::copy_if(dev.commands.begin(), dev.commands.end(), std::back_inserter(deletions),
+                     [](const std::string& command) { return command.rfind("DELETE", 0) == 0; });
+        EXPECT_EQ(deletions, c.deletions) << c.line;
+        EXPECT_EQ(r.Files().size(), c.rawFiles) << c.line;
+        EXPECT_TRUE(r.report.HasUpper(c.line));
+    }
 }
 
 TEST_F(KolvarExchangeTest, FolderWithoutRoomEndsBeforeAnyDeletion) {

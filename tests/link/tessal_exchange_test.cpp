@@ -8,6 +8,7 @@
 #include "link/tessal_routines.h"
 #include "tests/link/exchange_rig.h"
 #include "tests/link/link_test_support.h"
+#include "tests/support/failing_files.h"
 
 namespace zep::test {
 namespace {
@@ -200,6 +201,32 @@ TEST_F(TessalExchangeTest, RejectedMarkingIsLoggedAndTheNextArchiveFollows) {
     const auto upper = rig.report.Upper();
     EXPECT_EQ(std::count(upper.begin(), upper.end(), "$04Ошибка маркирования считанного архива."),
               2);
+}
+
+// An archive whose raw file failed to be written, or whose name may not be on disk, stays
+// unmarked on the collector; the next archive is saved and marked all the same.
+TEST_F(TessalExchangeTest, AnArchiveNotSurelyOnDiskStaysUnmarkedAndTheNextIsSaved) {
+    const std::string header("N\0T\0V\0S\0X\0", 10);
+    struct Case {
+        FileCall call;
+        int nth;  // the content flush of a file comes first, the flush of the folder second
+        std::size_t rawFiles;
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{FileCall::Write, 1, 1, "$04Ошибка записи на диск двоичного файла."},
+          Case{FileCall::Flush, 2, 2, "$04Ошибка маркирования считанного архива."}}) {
+        ExchangeRig r;
+        Collector device;
+        device.archives = {{Volume(header, Pattern(50, 1))}, {Volume(header, Pattern(60, 2))}};
+        FailingFiles files;
+        files.Fail(c.call, c.nth);
+        device.Attach(r);
+        TessalExchange(r.params, r.port, r.env);
+        EXPECT_EQ(device.marked, (std::vector<int>{1})) << c.line;
+        EXPECT_EQ(r.Files().size(), c.rawFiles) << c.line;
+        EXPECT_TRUE(r.report.HasUpper(c.line));
+    }
 }
 
 TEST_F(TessalExchangeTest, SizesThatDoNotFitTheReceivedDataAreVolumeErrors) {

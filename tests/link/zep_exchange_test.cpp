@@ -134,6 +134,30 @@ TEST_F(ZepExchangeTest, NothingIsDeletedOnTheAdapterAfterAFailedFlush) {
     EXPECT_TRUE(rig.Files().empty());
 }
 
+// A file whose raw file failed to be written, or whose name may not be on disk, stays on the
+// adapter; the next file is saved and deleted all the same.
+TEST_F(ZepExchangeTest, AFileNotSurelyOnDiskStaysOnTheAdapterAndTheNextIsSaved) {
+    struct Case {
+        FileCall call;
+        int nth;  // the content flush of a file comes first, the flush of the folder second
+        std::size_t rawFiles;
+        const char* line;
+    };
+    for (const Case& c : {Case{FileCall::Write, 1, 1, "$04Ошибка записи на диск двоичного файла"},
+                          Case{FileCall::Flush, 2, 2, "$04Ошибка удаления файла 'A.zep' с ZEP"}}) {
+        ExchangeRig r;
+        ZepAdapter device;
+        device.files = {{"A.zep", Pattern(20, 1), ""}, {"B.zep", Pattern(30, 2), ""}};
+        FailingFiles files;
+        files.Fail(c.call, c.nth);
+        device.Attach(r);
+        ZepExchange(r.params, r.port, r.env);
+        EXPECT_EQ(device.deleted, (std::vector<std::string>{"B.zep"})) << c.line;
+        EXPECT_EQ(r.Files().size(), c.rawFiles) << c.line;
+        EXPECT_TRUE(r.report.HasUpper(c.line));
+    }
+}
+
 TEST_F(ZepExchangeTest, ADeletionRefusedFourTimesIsReportedAndTheFileKept) {
     const Bytes a = Pattern(20, 1), b = Pattern(30, 2);
     adapter.files = {{"A.zep", a, ""}, {"B.zep", b, ""}};
