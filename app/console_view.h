@@ -31,7 +31,8 @@ public:
     void UpdateTooltip(const std::string&) override {}
     void ShowWindow(bool) override {}
     void RestoreWindow() override {}
-    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string&) override {
+    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string&,
+                                                         const ImportHistory*) override {
         return std::vector<SelectionKey>{};
     }
     void ShowError(const std::string& text) override;

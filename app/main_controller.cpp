@@ -36,6 +36,7 @@ MainController::MainController(MainView& view, ControllerSetup setup)
       m_autostart(setup.autostart),
       m_values(std::move(setup.values)),
       m_openHelp(std::move(setup.openHelp)),
+      m_history(setup.history),
       m_startLines(std::move(setup.startLines)) {
     m_options.autoStart = m_autostart.Query(m_programFile) ? 1 : 0;
 }
@@ -70,6 +71,7 @@ void MainController::LoadSettings() {
     stored.options.autoStart = m_options.autoStart;
     m_options = stored.options;
     m_saveBin.store(stored.saveBin != 0);
+    m_params.importOnce = stored.importOnce != 0;
     m_port = stored.port;
     m_configuredPort = stored.port;
     m_view.ShowOptions(m_options);
@@ -81,6 +83,7 @@ bool MainController::SaveSettings() {
     StoredSettings stored;
     stored.options = m_options;
     stored.saveBin = m_saveBin.load() ? 1 : 0;
+    stored.importOnce = m_params.importOnce ? 1 : 0;
     stored.port = m_configuredPort;
     if (!ExchangeSettings(SettingsDirection::Save, m_iniPath, stored)) {
         AddLine(SettingsNotSavedLine(m_iniPath));

@@ -17,6 +17,7 @@
 #include "app/prompt_matcher.h"
 #include "app/subsystems.h"
 #include "core/clock.h"
+#include "core/import_history.h"
 #include "core/worker_lock.h"
 #include "core/worker_params.h"
 #include "platform/autostart.h"
@@ -39,6 +40,8 @@ struct ControllerSetup {
     Autostart& autostart;
     DispatchValues values;  // the help file's "Path"
     std::function<void(const std::filesystem::path&)> openHelp;
+    // What the preview marks as imported before; none: no marks.
+    const ImportHistory* history = nullptr;
     // Lines of the start itself (a warning about the program folder), shown first in the
     // upper pane: a message box there would hold an unattended start until someone answers it.
     std::vector<std::string> startLines = {};
@@ -138,6 +141,7 @@ private:
     Autostart& m_autostart;
     DispatchValues m_values;
     std::function<void(const std::filesystem::path&)> m_openHelp;
+    const ImportHistory* m_history;
     std::vector<std::string> m_startLines;
 
     MessageQueue m_messages;

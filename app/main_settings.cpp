@@ -20,6 +20,7 @@ bool ExchangeSettings(SettingsDirection direction, const std::filesystem::path& 
     ok &= profile.ExchangeInt(saving, options.removable, "m_removable", std::nullopt, 1);
     ok &= profile.ExchangeInt(saving, options.preview, "m_preview", std::nullopt, 1);
     ok &= profile.ExchangeInt(saving, settings.saveBin, "SaveBin", std::nullopt, 0);
+    ok &= profile.ExchangeInt(saving, settings.importOnce, "ImportOnce", std::nullopt, 1);
     ok &= profile.ExchangeInt(saving, settings.port, "m_port", "COM Port", 0);
     return ok;
 }

@@ -12,13 +12,14 @@ namespace zep {
 struct StoredSettings {
     Options options;  // autoStart is not kept here but in the autostart entry
     int saveBin = 0;
+    int importOnce = 1;  // archives the import history knows are not imported again
     int port = 0;
 };
 
 enum class SettingsDirection { Load, Save };
 
 // One list of keys serves both directions. Loading fills every field (defaults for missing
-// keys, 0 for values that are not numbers) and writes nothing; saving writes all eight keys.
+// keys, 0 for values that are not numbers) and writes nothing; saving writes all nine keys.
 // False when saving failed (a read-only folder, a folder in the file's place, a full disk).
 bool ExchangeSettings(SettingsDirection direction, const std::filesystem::path& iniPath,
                       StoredSettings& settings);

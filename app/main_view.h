@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/import_history.h"
 #include "core/worker_params.h"
 
 namespace zep {
@@ -68,8 +69,10 @@ public:
     virtual void RestoreWindow() = 0;
 
     // The preview of a card folder, modal: the keys of the checked rows (empty: no selection,
-    // everything is imported), or nullopt when the user cancelled.
-    virtual std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder) = 0;
+    // everything new is imported), or nullopt when the user cancelled. history: the rows whose
+    // archive it holds are marked as imported before; none: no marks.
+    virtual std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder,
+                                                                 const ImportHistory* history) = 0;
 
     // A modal message box with the error icon.
     virtual void ShowError(const std::string& text) = 0;

@@ -78,8 +78,10 @@ bool MainController::StartCardImportIfNew() {
     if (wasInTray) {
         RestoreFromTray();
     }
-    const auto selection =
-        m_options.preview ? m_view.ShowPreview(PathToUtf8(*folder)) : std::vector<SelectionKey>{};
+    // Marks show only what the import will pass over: with "ImportOnce" off every offer is taken.
+    const ImportHistory* marks = m_params.importOnce ? m_history : nullptr;
+    const auto selection = m_options.preview ? m_view.ShowPreview(PathToUtf8(*folder), marks)
+                                             : std::vector<SelectionKey>{};
     if (selection) {
         m_selection = *selection;
         m_workerBusy = true;

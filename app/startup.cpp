@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/help_request.h"
+#include "app/import_history_file.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
@@ -51,14 +52,16 @@ int StartProgram(const FrontEnd& frontEnd) {
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
         startLines.push_back("$04" + FolderNotLockedText(folder));
     }
-    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
+    // Under the folder lock: no other instance appends to the history meanwhile.
+    const auto history = ImportHistoryFile::Open(folder, DefaultClock(), startLines);
+    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder, *history);
     const auto autostart = CreateSessionAutostart();
     // The autostart entry names the executable itself: the program file in a program folder
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
                          *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner,
-                         std::move(startLines)});
+                         history.get(), std::move(startLines)});
 }
 
 }  // namespace zep

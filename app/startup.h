@@ -1,7 +1,7 @@
 #pragma once
 // The program's start, the same for every front end: the fixed time base, the lock on the
-// program folder, the real subsystems, the session's autostart carrier and the dispatch
-// system's values. The front end brings only what it alone knows: how it shows a start-up
+// program folder, the import history, the real subsystems, the session's autostart carrier and the
+// dispatch system's values. The front end brings only what it alone knows: how it shows a start-up
 // message, and its view and event loop over the controller.
 #include <filesystem>
 #include <functional>

@@ -42,10 +42,12 @@ private:
 
 class ThreadedSubsystems final : public Subsystems {
 public:
-    ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder)
+    ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder,
+                       ImportHistory& history)
         : m_lock(lock),
           m_clock(clock),
           m_programFolder(std::move(programFolder)),
+          m_history(history),
           m_values(DispatchValues::Installed()),
           m_worker(lock) {}
 
@@ -75,7 +77,7 @@ public:
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
-            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder};
+            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder, &m_history};
             switch (exchange) {
                 case Exchange::Tessal:
                     TessalExchange(params, serial, env);
@@ -92,7 +94,8 @@ public:
 
     void StartCardImport(const WorkerParams& params, WorkerReport& report) override {
         m_worker.Start([this, params, &report] {
-            MediaImportWorker(params, WorkerEnvironment{report, m_clock, m_lock, m_programFolder});
+            MediaImportWorker(
+                params, WorkerEnvironment{report, m_clock, m_lock, m_programFolder, &m_history});
         });
     }
 
@@ -112,6 +115,7 @@ private:
     WorkerLock& m_lock;
     Clock& m_clock;
     std::filesystem::path m_programFolder;
+    ImportHistory& m_history;
     DispatchValues m_values;
     DriverTable m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
@@ -122,11 +126,11 @@ private:
 }  // namespace
 
 RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
-                          const std::filesystem::path& programFolder) {
+                          const std::filesystem::path& programFolder, ImportHistory& history) {
     RealParts parts;
     parts.serial = CreateSerialPort();
     parts.drives = std::make_unique<DriveTableWatch>();
-    parts.subsystems = std::make_unique<ThreadedSubsystems>(lock, clock, programFolder);
+    parts.subsystems = std::make_unique<ThreadedSubsystems>(lock, clock, programFolder, history);
     return parts;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/subsystems.h"
 #include "core/clock.h"
+#include "core/import_history.h"
 #include "core/worker_lock.h"
 #include "platform/serial_port.h"
 
@@ -18,7 +19,9 @@ struct RealParts {
     std::unique_ptr<Subsystems> subsystems;
 };
 
+// history: where the workers record what they take and the conversion its progress; it
+// outlives the parts.
 RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
-                          const std::filesystem::path& programFolder);
+                          const std::filesystem::path& programFolder, ImportHistory& history);
 
 }  // namespace zep

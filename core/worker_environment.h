@@ -1,9 +1,10 @@
 #pragma once
 // What every worker is given besides its parameter block: where to report, the clock, the
-// lock it must hold, and the program folder where raw files are written.
+// lock it must hold, the program folder where raw files are written and the import history.
 #include <filesystem>
 
 #include "core/clock.h"
+#include "core/import_history.h"
 #include "core/worker_lock.h"
 #include "core/worker_report.h"
 
@@ -14,6 +15,9 @@ struct WorkerEnvironment {
     Clock& clock;
     WorkerLock& lock;
     std::filesystem::path programFolder;
+    // Where archives taken are recorded and looked up; none: every offer is taken, nothing is
+    // recorded.
+    ImportHistory* history = nullptr;
 };
 
 }  // namespace zep

@@ -10,11 +10,11 @@
 
 #include "core/crc16.h"
 #include "core/worker_lines.h"
+#include "link/archive_intake.h"
 #include "link/exchanges.h"
 #include "link/kolvar_archive.h"
 #include "link/kolvar_routines.h"
 #include "link/line_speed.h"
-#include "link/raw_file.h"
 
 namespace zep {
 
@@ -33,7 +33,10 @@ constexpr const char* kRecordReadError = "$04Ошибка считывания �
 class KolvarSession {
 public:
     KolvarSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_env(env), m_delete(params.deleteData), m_line{serial, params.port} {}
+        : m_env(env),
+          m_delete(params.deleteData),
+          m_line{serial, params.port},
+          m_intake(params, env) {}
 
     void Run() {
         Log("Kolvar");
@@ -54,6 +57,7 @@ public:
         }
 
         KolvarSend(m_line, "EXIT\r");
+        m_intake.ReportKnown();
         Log(kImportDoneLine);
         for (int waited = 0; waited < kMaxDrainMs && serial.PortOutputPending(m_line.port) > 0;
              ++waited) {
@@ -136,7 +140,7 @@ private:
     bool SaveAndDelete(long recordNumber, const std::vector<std::uint8_t>& record) {
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
         bool mayDelete = true;
-        switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock)) {
+        switch (m_intake.Take(archive, ".bin")) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
                 return true;  // the record stays on the device
@@ -147,6 +151,7 @@ private:
                 mayDelete = false;
                 break;
             case SaveResult::Saved:
+            case SaveResult::Known:
                 break;
         }
         if (!m_delete) {
@@ -168,6 +173,7 @@ private:
     const WorkerEnvironment& m_env;
     const bool m_delete;
     KolvarLine m_line;
+    ArchiveIntake m_intake;
     std::vector<long> m_sizes;
     std::int64_t m_total = 0;
     std::int64_t m_done = 0;

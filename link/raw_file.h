@@ -16,6 +16,7 @@ namespace zep {
 
 enum class SaveResult {
     Saved,          // content and name on disk
+    Known,          // imported before (import history): nothing saved again
     NameNotOnDisk,  // published, but the folder's names could not be flushed: keep the original
     WriteFailed,    // fewer bytes written than given; nothing is left behind
     CreateFailed,   // no file can be made in the folder (missing, not writable, link refused)

@@ -8,9 +8,9 @@
 #include "core/bounded_buffer.h"
 #include "core/crc16.h"
 #include "core/worker_lines.h"
+#include "link/archive_intake.h"
 #include "link/exchanges.h"
 #include "link/line_speed.h"
-#include "link/raw_file.h"
 #include "link/tessal_routines.h"
 
 namespace zep {
@@ -52,13 +52,16 @@ public:
     TessalSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_env(env),
           m_delete(params.deleteData),
-          m_line(serial, params.port, env.clock, env.report) {}
+          m_line(serial, params.port, env.clock, env.report),
+          m_intake(params, env) {}
 
     void Run() {
         if (RaiseSpeed() && CheckDevice()) {
             ReadArchives();
         }
     }
+
+    void ReportKnown() const { m_intake.ReportKnown(); }
 
 private:
     bool RaiseSpeed() {
@@ -171,7 +174,7 @@ private:
     // False when no file can be made: the exchange ends.
     bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
         bool mayMark = true;
-        switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock)) {
+        switch (m_intake.Take(content, ".bin")) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
                 return true;
@@ -182,6 +185,7 @@ private:
                 mayMark = false;
                 break;
             case SaveResult::Saved:
+            case SaveResult::Known:
                 break;
         }
         if (m_delete) {
@@ -207,6 +211,7 @@ private:
     const WorkerEnvironment& m_env;
     const bool m_delete;
     TessalLine m_line;
+    ArchiveIntake m_intake;
     float m_version = 0.0f;
     int m_records = 0;
 };
@@ -218,8 +223,10 @@ void TessalExchange(const WorkerParams& params, SerialPort& port, const WorkerEn
     TessalState& state = TessalProcessState();
     state.port = params.port;
     state.savedSpeed = port.PortGetSpeed(params.port);
-    TessalSession(params, port, env).Run();
+    TessalSession session(params, port, env);
+    session.Run();
     TessalClose(port, env.report, env.clock);
+    session.ReportKnown();
     env.report.LogUpper(kImportDoneLine);
 }
 

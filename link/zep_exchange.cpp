@@ -5,9 +5,9 @@
 
 #include "core/bounded_buffer.h"
 #include "core/worker_lines.h"
+#include "link/archive_intake.h"
 #include "link/exchanges.h"
 #include "link/line_speed.h"
-#include "link/raw_file.h"
 #include "link/zep_routines.h"
 #include "platform/cp1251.h"
 
@@ -32,7 +32,11 @@ bool Contains(const std::string& text, const char* part) {
 class ZepSession {
 public:
     ZepSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData) {}
+        : m_serial(serial),
+          m_env(env),
+          m_port(params.port),
+          m_delete(params.deleteData),
+          m_intake(params, env) {}
 
     void Run() {
         const int savedSpeed = m_serial.PortGetSpeed(m_port);
@@ -58,6 +62,7 @@ public:
         if (m_serial.PortSetSpeed(m_port, savedSpeed) != 0) {
             Log(SpeedErrorLine(savedSpeed));
         }
+        m_intake.ReportKnown();
         Log(kImportDoneLine);
     }
 
@@ -130,7 +135,7 @@ private:
     bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
         const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
         bool mayDelete = true;
-        switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock)) {
+        switch (m_intake.Take(data, extension)) {
             case SaveResult::WriteFailed:
                 Log(kWriteError);
                 return true;
@@ -141,6 +146,7 @@ private:
                 mayDelete = false;
                 break;
             case SaveResult::Saved:
+            case SaveResult::Known:
                 break;
         }
         if (m_delete) {
@@ -170,6 +176,7 @@ private:
     const WorkerEnvironment& m_env;
     const int m_port;
     const bool m_delete;
+    ArchiveIntake m_intake;
 };
 
 }  // namespace

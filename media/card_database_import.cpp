@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "media/archive_output.h"
 #include "media/card_database.h"
 #include "media/card_file_name.h"
 #include "platform/publish_batch.h"
@@ -14,21 +15,19 @@ namespace zep {
 
 namespace {
 
-// An archive is gathered up to this much and then written on, so a long chain costs this
-// much memory and not its size, while a short one still goes to disk in one call.
-constexpr std::size_t kWriteChunk = std::size_t{1} << 20;
-
 // An archive whose volumes are all written, waiting in the batch to be published: its name
-// stamp and the entries that may be marked deleted once it is.
+// stamp, its key and the entries that may be marked deleted once it is.
 struct FinishedArchive {
     std::string stamp;
+    ArchiveKey key;
     std::vector<std::uint32_t> entries;
 };
 
 // Walks the entries of one database and assembles its chains. Outputs are finished as their
 // chains end and published together at the end, as one batch; the entries of an archive are
-// marked only when it is published and the names are on disk, so the marks of a discarded
-// chain never reach the card.
+// marked only when it is published, the names are on disk and it is recorded in the import
+// history, so the marks of a discarded chain never reach the card. An archive the history
+// knows is not written at all; with deletion on its entries are marked as if just imported.
 class ChainAssembler {
 public:
     ChainAssembler(CCardDatabase& database, const MediaImportContext& context)
@@ -48,7 +47,6 @@ private:
     Step StartArchive(std::uint32_t i, const CardRecord& record);
     Step ContinueArchive(std::uint32_t i, const CardRecord& record, long volume);
     Step Append(std::uint32_t i, std::span<const std::uint8_t> data, long volume);
-    bool WriteGathered();
     bool FinishOutput();
     void DropOutput();
     Step WriteFailure();
@@ -56,13 +54,12 @@ private:
     CCardDatabase& m_database;
     const MediaImportContext& m_context;
     WorkerReport& m_report;
-    std::optional<PendingFile> m_output;
-    // Data of the archive being assembled not yet written to its output.
-    std::vector<std::uint8_t> m_gathered;
+    std::optional<ArchiveOutput> m_output;
     std::string m_outputStamp;
     std::vector<std::uint32_t> m_outputEntries;
     PublishBatch m_batch;
-    std::vector<FinishedArchive> m_finished;  // one per file of the batch
+    std::vector<FinishedArchive> m_finished;    // one per file of the batch
+    std::vector<std::uint32_t> m_knownEntries;  // of archives imported before
     bool m_skipping = false;
     std::optional<long> m_lastVolume;
 };
@@ -109,11 +106,8 @@ ChainAssembler::Step ChainAssembler::StartArchive(std::uint32_t i, const CardRec
         return Step::Next;
     }
     m_skipping = false;
-    m_output = PendingFile::Create(m_context.env.programFolder);
+    m_output.emplace(m_context.env.programFolder);
     m_outputStamp = OutputStamp(m_context.env);
-    if (!m_output) {
-        return WriteFailure();
-    }
     // The first volume gives the archive its title: H, the title strings and the payload.
     return Append(i, record.Checked(), 1);
 }
@@ -138,8 +132,7 @@ ChainAssembler::Step ChainAssembler::ContinueArchive(std::uint32_t i, const Card
 
 ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std::uint8_t> data,
                                             long volume) {
-    m_gathered.insert(m_gathered.end(), data.begin(), data.end());
-    if (m_gathered.size() >= kWriteChunk && !WriteGathered()) {
+    if (!m_output->Append(data)) {
         return WriteFailure();
     }
     if (m_context.params.deleteData) {
@@ -149,21 +142,22 @@ ChainAssembler::Step ChainAssembler::Append(std::uint32_t i, std::span<const std
     return Step::Next;
 }
 
-bool ChainAssembler::WriteGathered() {
-    const bool written = m_output->Write(m_gathered) == m_gathered.size();
-    m_gathered.clear();
-    return written;
-}
-
 bool ChainAssembler::FinishOutput() {
     if (!m_output) {
         return true;
     }
-    if (!WriteGathered() || !m_output->Finish()) {
+    const ArchiveKey key = m_output->Key();
+    if (m_context.PassOver(key)) {
+        m_knownEntries.insert(m_knownEntries.end(), m_outputEntries.begin(), m_outputEntries.end());
+        DropOutput();
+        return true;
+    }
+    auto file = m_output->Finish();
+    if (!file) {
         return false;
     }
-    m_batch.Add(std::move(*m_output));
-    m_finished.push_back({m_outputStamp, std::move(m_outputEntries)});
+    m_batch.Add(std::move(*file));
+    m_finished.push_back({m_outputStamp, key, std::move(m_outputEntries)});
     m_output.reset();
     m_outputEntries.clear();
     return true;
@@ -172,7 +166,6 @@ bool ChainAssembler::FinishOutput() {
 void ChainAssembler::DropOutput() {
     m_output.reset();  // removes what was written of it
     m_outputEntries.clear();
-    m_gathered.clear();
 }
 
 ChainAssembler::Step ChainAssembler::WriteFailure() {
@@ -186,6 +179,7 @@ bool ChainAssembler::PublishAndMark() {
     // flushed on its own as it is published.
     m_batch.FlushContents();
     std::vector<std::uint32_t> published;
+    std::vector<ArchiveKey> keys;
     for (std::size_t k = 0; k < m_finished.size(); ++k) {
         const auto name = PublishOutput(m_batch.File(k), m_finished[k].stamp, ".bin", m_context);
         if (!name) {
@@ -194,14 +188,17 @@ bool ChainAssembler::PublishAndMark() {
         }
         const auto& entries = m_finished[k].entries;
         published.insert(published.end(), entries.begin(), entries.end());
+        keys.push_back(m_finished[k].key);
     }
-    // The names must be on disk as well before the records leave the card.
-    if (published.empty()) {
-        return true;
+    // The names must be on disk as well before the archives are recorded and the records leave
+    // the card.
+    if (!keys.empty()) {
+        if (!m_batch.FlushNames()) {
+            return false;
+        }
+        m_context.Record(keys);
     }
-    if (!m_batch.FlushNames()) {
-        return false;
-    }
+    published.insert(published.end(), m_knownEntries.begin(), m_knownEntries.end());
     for (const std::uint32_t i : published) {
         m_database.Mark(i, kCardFlagDeleted);
     }

@@ -34,6 +34,21 @@ std::optional<std::filesystem::path> PublishOutput(PendingFile& file, const std:
     return name;
 }
 
+bool MediaImportContext::PassOver(const ArchiveKey& archive) const {
+    if (!params.importOnce || SelectionInForce() || !env.history ||
+        !env.history->Contains(archive)) {
+        return false;
+    }
+    ++tally.known;
+    return true;
+}
+
+void MediaImportContext::Record(std::span<const ArchiveKey> archives) const {
+    if (env.history && !archives.empty()) {
+        env.history->Record(archives, env.report);
+    }
+}
+
 std::string OutputStamp(const WorkerEnvironment& env) {
     return FormatLocalTime(env.clock.Now(), kFileStampPattern);
 }

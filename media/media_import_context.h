@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "core/archive_key.h"
 #include "core/worker_environment.h"
 #include "core/worker_lines.h"
 #include "core/worker_params.h"
@@ -28,12 +30,24 @@ private:
     int m_next = 0;
 };
 
+// What one card import counts across its files.
+struct ImportTally {
+    int known = 0;  // archives passed over as imported before
+};
+
 struct MediaImportContext {
     const WorkerParams& params;
     const WorkerEnvironment& env;
     OutputNumbering& numbering;
+    ImportTally& tally;
 
     bool SelectionInForce() const { return !params.selection.empty(); }
+    // True (and counted) when the archive was imported before and is to be passed over: with
+    // "ImportOnce" on and no selection in force, since what the user checked in the preview is
+    // imported whatever the history says.
+    bool PassOver(const ArchiveKey& archive) const;
+    // Records archives whose raw files and names are on disk.
+    void Record(std::span<const ArchiveKey> archives) const;
 };
 
 struct CardFile {

@@ -48,7 +48,8 @@ std::vector<CardFile> ListCardFiles(const std::filesystem::path& folder) {
 int MediaImportWorker(const WorkerParams& params, const WorkerEnvironment& env) {
     WorkerLockHold hold(env.lock);
     OutputNumbering numbering;
-    const MediaImportContext context{params, env, numbering};
+    ImportTally tally;
+    const MediaImportContext context{params, env, numbering, tally};
     for (const CardFile& file : ListCardFiles(params.folder)) {
         if (context.SelectionInForce() &&
             !MatchesSelection(params.selection, CardFileKey(file.name), kFileKeyMask)) {
@@ -62,6 +63,9 @@ int MediaImportWorker(const WorkerParams& params, const WorkerEnvironment& env) 
         } else {
             ImportCardDatabase(file, context);
         }
+    }
+    if (tally.known > 0) {
+        env.report.LogUpper(KnownArchivesLine(tally.known));
     }
     env.report.LogUpper(kImportDoneLine);
     return 0;

@@ -2,14 +2,17 @@
 // the key the import selects it by, and the summary line.
 #include "media/preview_model.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "convert/raw_archive_reader.h"
 #include "core/path_text.h"
 #include "media/card_database.h"
 #include "media/card_file_name.h"
 #include "platform/cp1251.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -24,8 +27,84 @@ std::string HeatSystem(const std::string& number, const std::string& name) {
     return name.empty() ? number : number + " (" + name + ")";
 }
 
+// The key of a whole card file, read through the same opened-file reader as the import; none
+// when it cannot be read.
+std::optional<ArchiveKey> WholeFileKey(const std::filesystem::path& path) {
+    const auto in = OpenedRegularFile::Open(path);
+    if (!in) {
+        return std::nullopt;
+    }
+    ArchiveKeyBuilder key;
+    std::vector<std::uint8_t> piece(std::size_t{1} << 16);
+    for (std::uint64_t offset = 0;;) {
+        const auto count = in->ReadAt(offset, piece);
+        if (!count) {
+            return std::nullopt;
+        }
+        if (*count == 0) {
+            return key.Finish();
+        }
+        key.Add(std::span(piece.data(), *count));
+        offset += *count;
+    }
+}
+
+// The archives of a database keyed as the import assembles them: the checked part of a first
+// volume, then the payloads of the volumes that follow it. A chain the import would drop (a
+// volume missing) gets no key, nor does any archive after it, since the import stops there.
+class ChainKeys {
+public:
+    // Takes entry i; absent: the entry carries the deleted or void flag.
+    void Entry(const std::optional<CardRecord>& record, bool absent, std::size_t row) {
+        if (m_stopped) {
+            return;
+        }
+        if (!record || !record->CheckWordMatches()) {
+            m_last.reset();
+            return;
+        }
+        if (absent) {
+            m_skipping = true;
+            return;
+        }
+        const long volume = record->Volume();
+        if (volume == 1) {
+            Finish();
+            m_current.emplace();
+            m_current->Add(record->Checked());
+            m_row = row;
+            m_skipping = false;
+        } else if (m_skipping) {
+            // passed over, as the import passes it over
+        } else if (!m_last || *m_last == LONG_MAX || volume != *m_last + 1) {
+            m_current.reset();
+            m_stopped = true;
+            return;
+        } else if (m_current) {
+            m_current->Add(record->Payload());
+        }
+        m_last = volume;
+    }
+    // The key of the archive in hand goes to its row.
+    void Finish() {
+        if (m_current && m_row < m_rows->size()) {
+            (*m_rows)[m_row].archive = m_current->Finish();
+        }
+        m_current.reset();
+    }
+    explicit ChainKeys(std::vector<PreviewRow>& rows) : m_rows(&rows) {}
+
+private:
+    std::vector<PreviewRow>* m_rows;
+    std::optional<ArchiveKeyBuilder> m_current;
+    std::size_t m_row = 0;
+    std::optional<long> m_last;
+    bool m_skipping = false;
+    bool m_stopped = false;
+};
+
 void AddMeterArchive(const std::filesystem::directory_entry& entry, const std::string& name,
-                     CardFolderContents& contents) {
+                     ArchiveKeys keys, CardFolderContents& contents) {
     RawArchiveReader reader;
     if (!reader.Open(entry.path())) {
         return;
@@ -39,20 +118,27 @@ void AddMeterArchive(const std::filesystem::directory_entry& entry, const std::s
     row.heatSystem = Cp1251ToUtf8(HeatSystem(reader.GetValue("Virtual"), reader.GetValue("Vname")));
     row.date = Cp1251ToUtf8(reader.GetValue("Time"));
     row.key = CardFileKey(name);
+    if (keys == ArchiveKeys::Compute) {
+        row.archive = WholeFileKey(entry.path());
+    }
     contents.rows.push_back(std::move(row));
     contents.devices += 1;
 }
 
-void AddPrinterProtocol(const std::string& name, CardFolderContents& contents) {
+void AddPrinterProtocol(const std::filesystem::directory_entry& entry, const std::string& name,
+                        ArchiveKeys keys, CardFolderContents& contents) {
     PreviewRow row;
     row.deviceType = "Печатный протокол";
     row.key = CardFileKey(name);
+    if (keys == ArchiveKeys::Compute) {
+        row.archive = WholeFileKey(entry.path());
+    }
     contents.rows.push_back(std::move(row));
     contents.files += 1;
 }
 
 void AddCardDatabase(const std::filesystem::directory_entry& entry, const std::string& name,
-                     CardFolderContents& contents) {
+                     ArchiveKeys keys, CardFolderContents& contents) {
     CCardDatabase database;
     if (database.Load(entry.path()) != kCardLoaded || database.Version() != 0) {
         return;
@@ -60,11 +146,16 @@ void AddCardDatabase(const std::filesystem::directory_entry& entry, const std::s
     contents.files += 1;
     contents.bytes += database.FileLength();
     const SelectionKey fileKey = CardFileKey(name);
+    ChainKeys chains(contents.rows);
     for (std::uint32_t i = 0; i < database.Count(); ++i) {
-        if ((database.Flags(i) & kCardFlagsAbsent) != 0) {
+        const bool absent = (database.Flags(i) & kCardFlagsAbsent) != 0;
+        if (absent && keys == ArchiveKeys::Skip) {
             continue;
         }
-        const auto record = database.Record(i);
+        const auto record = absent ? std::nullopt : database.Record(i);
+        if (keys == ArchiveKeys::Compute) {
+            chains.Entry(record, absent, contents.rows.size());
+        }
         if (!record || record->Volume() != 1) {
             continue;
         }
@@ -77,11 +168,12 @@ void AddCardDatabase(const std::filesystem::directory_entry& entry, const std::s
         contents.rows.push_back(std::move(row));
         contents.devices += 1;
     }
+    chains.Finish();
 }
 
 }  // namespace
 
-CardFolderContents ReadCardFolder(const std::filesystem::path& folder) {
+CardFolderContents ReadCardFolder(const std::filesystem::path& folder, ArchiveKeys keys) {
     CardFolderContents contents;
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
@@ -92,11 +184,11 @@ CardFolderContents ReadCardFolder(const std::filesystem::path& folder) {
             continue;
         }
         if (EndsWith(name, ".zep")) {
-            AddMeterArchive(*it, name, contents);
+            AddMeterArchive(*it, name, keys, contents);
         } else if (EndsWith(name, ".zvo")) {
-            AddPrinterProtocol(name, contents);
+            AddPrinterProtocol(*it, name, keys, contents);
         } else {
-            AddCardDatabase(*it, name, contents);
+            AddCardDatabase(*it, name, keys, contents);
         }
     }
     return contents;

@@ -5,10 +5,12 @@
 // Windows-1251.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/archive_key.h"
 #include "core/worker_params.h"
 
 namespace zep {
@@ -19,6 +21,9 @@ struct PreviewRow {
     std::string heatSystem;
     std::string date;
     SelectionKey key = 0;
+    // The key of the archive the import would take for this row, when asked for; none for an
+    // archive the import would not take whole (a broken chain).
+    std::optional<ArchiveKey> archive;
 };
 
 struct CardFolderContents {
@@ -28,9 +33,13 @@ struct CardFolderContents {
     std::uint64_t bytes = 0;  // sizes of the meter archives and card databases counted
 };
 
+enum class ArchiveKeys { Skip, Compute };
+
 // Reads the card folder; files that cannot be read add nothing, a folder that cannot be
-// listed gives no rows and zero counts.
-CardFolderContents ReadCardFolder(const std::filesystem::path& folder);
+// listed gives no rows and zero counts. With ArchiveKeys::Compute every archive is read whole
+// and keyed as the import keys it, for the marks of the import history.
+CardFolderContents ReadCardFolder(const std::filesystem::path& folder,
+                                  ArchiveKeys keys = ArchiveKeys::Skip);
 
 // "Найдены данные %u приборов в %u файлах (%.2f Мб)".
 std::string PreviewSummary(const CardFolderContents& contents);

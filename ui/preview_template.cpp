@@ -23,7 +23,7 @@ DialogTemplate MakeTemplate() {
                 {kPreviewStatusId,
                  ControlKind::Label,
                  std::string(kPreviewReadingText),
-                 {62, 236, 210, 8}},
+                 {62, 233, 210, 16}},
             }};
 }
 

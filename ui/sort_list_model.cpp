@@ -103,7 +103,7 @@ int SortListModel::AddRow(std::vector<std::string> texts) {
         return -1;
     }
     texts.resize(m_columns.size());
-    m_rows.push_back({std::move(texts), 0, false});
+    m_rows.push_back({std::move(texts), 0, false, false});
     return RowCount() - 1;
 }
 
@@ -137,6 +137,18 @@ bool SortListModel::SetChecked(int row, bool checked) {
 
 bool SortListModel::Checked(int row) const {
     return row >= 0 && row < RowCount() && m_rows[static_cast<std::size_t>(row)].checked;
+}
+
+bool SortListModel::SetGreyed(int row, bool greyed) {
+    if (row < 0 || row >= RowCount()) {
+        return false;
+    }
+    m_rows[static_cast<std::size_t>(row)].greyed = greyed;
+    return true;
+}
+
+bool SortListModel::Greyed(int row) const {
+    return row >= 0 && row < RowCount() && m_rows[static_cast<std::size_t>(row)].greyed;
 }
 
 std::vector<std::uint32_t> SortListModel::CheckedValues() const {

@@ -40,6 +40,7 @@ public:
         std::vector<std::string> texts;  // one per column
         std::uint32_t value = 0;
         bool checked = false;
+        bool greyed = false;  // drawn in the grey of inactive text
     };
 
     // Appends the columns of the list; true (the model cannot refuse a column).
@@ -57,6 +58,8 @@ public:
     std::uint32_t RowValue(int row) const;           // 0 when row is not a row
     bool SetChecked(int row, bool checked);
     bool Checked(int row) const;
+    bool SetGreyed(int row, bool greyed);  // false when row is not a row
+    bool Greyed(int row) const;
     void DeleteAllRows() { m_rows.clear(); }
     // Values of the checked rows in display order.
     std::vector<std::uint32_t> CheckedValues() const;

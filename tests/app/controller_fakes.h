@@ -61,6 +61,7 @@ public:
     bool visible = true;
     int restores = 0;
     std::vector<std::string> previews;
+    std::vector<const ImportHistory*> previewHistories;
     std::optional<std::vector<SelectionKey>> previewAnswer = std::vector<SelectionKey>{};
     std::function<void()> duringPreview;
     std::vector<std::string> errors;
@@ -102,7 +103,9 @@ public:
     }
     void ShowWindow(bool show) override { visible = show; }
     void RestoreWindow() override { ++restores; }
-    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder) override {
+    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder,
+                                                         const ImportHistory* history) override {
+        previewHistories.push_back(history);
         previews.push_back(folder);
         if (duringPreview) {
             duringPreview();

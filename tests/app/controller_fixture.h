@@ -31,7 +31,8 @@ protected:
                serial.CallCount(Op::WriteByte);
     }
 
-    std::vector<std::string> startLines;  // what the start itself has to say
+    std::vector<std::string> startLines;     // what the start itself has to say
+    const ImportHistory* history = nullptr;  // what the preview marks
 
     std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
     std::filesystem::path Program() const { return dir / "zepimport"; }
@@ -48,7 +49,7 @@ protected:
                     const auto value = dispatch.find({std::string(section), std::string(key)});
                     return value == dispatch.end() ? std::nullopt : std::optional(value->second);
                 }),
-                [this](const std::filesystem::path& file) { helpOpened.push_back(file); },
+                [this](const std::filesystem::path& file) { helpOpened.push_back(file); }, history,
                 startLines});
         controller->Initialise(startMinimized);
         controller->DeliverMessages();

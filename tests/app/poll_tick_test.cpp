@@ -139,6 +139,26 @@ TEST_F(PollTest, PreviewSelectionGoesToTheWorkerAndCancelStartsNothing) {
               (std::vector<SelectionKey>{0x12340000u, 0xABCD0001u}));
 }
 
+// "ImportOnce" (default 1) goes to the workers, and the preview marks the history's archives
+// only while it is on: with 0 every offer is imported, so nothing is marked.
+TEST_F(PollTest, ImportOnceDecidesTheWorkersRuleAndThePreviewsMarks) {
+    const MemoryImportHistory marks;
+    history = &marks;
+    for (const char* setting : {"", "ImportOnce=0\n"}) {
+        subsystems.started.clear();
+        view.previewHistories.clear();
+        StartWithPort(std::string("m_preview=1\n") + setting);
+        drives.newFolders.push_back(MakeCardFolder());
+        Tick();
+        ASSERT_EQ(subsystems.started.size(), 1u) << setting;
+        const bool once = *setting == '\0';
+        EXPECT_EQ(subsystems.started[0].importOnce, once) << setting;
+        EXPECT_EQ(view.previewHistories, std::vector<const ImportHistory*>{once ? &marks : nullptr})
+            << setting;
+        subsystems.FinishWorker();
+    }
+}
+
 TEST_F(PollTest, TicksDuringThePreviewOnlyCount) {
     StartWithPort("m_preview=1\n");
     drives.newFolders.push_back(MakeCardFolder());

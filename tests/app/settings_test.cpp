@@ -1,4 +1,4 @@
-// The settings file: defaults, values that are not numbers, all eight keys on save, files that
+// The settings file: defaults, values that are not numbers, all nine keys on save, files that
 // are garbled or cannot be read.
 #include <gtest/gtest.h>
 
@@ -27,6 +27,7 @@ TEST(SettingsTest, MissingFileGivesTheDefaultsAndStaysMissing) {
     EXPECT_EQ(settings.options.removable, 1);
     EXPECT_EQ(settings.options.preview, 1);
     EXPECT_EQ(settings.saveBin, 0);
+    EXPECT_EQ(settings.importOnce, 1);
     EXPECT_EQ(settings.port, 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "zepimport.ini"));
 }
@@ -35,17 +36,18 @@ TEST(SettingsTest, ValuesAreReadFromTheirSectionsAndNonNumbersGiveZero) {
     TempDir dir;
     WriteFileText(dir / "zepimport.ini",
                   "[General]\r\nm_runMinimized=1\r\nm_expandActive=abc\r\nm_deleteFlash=1\r\n"
-                  "SaveBin=1\r\nm_port=4\r\n[COM Port]\r\nm_port=abc\r\n");
+                  "SaveBin=1\r\nImportOnce=0\r\nm_port=4\r\n[COM Port]\r\nm_port=abc\r\n");
     const auto settings = Load(dir / "zepimport.ini");
     EXPECT_EQ(settings.options.runMinimized, 1);
     EXPECT_EQ(settings.options.expandActive, 0);
     EXPECT_EQ(settings.options.deleteFlash, 1);
     EXPECT_EQ(settings.options.removable, 1);  // missing: default
     EXPECT_EQ(settings.saveBin, 1);
+    EXPECT_EQ(settings.importOnce, 0);
     EXPECT_EQ(settings.port, 0);  // "abc" in its own section; the General one is not it
 }
 
-TEST(SettingsTest, SaveWritesAllEightKeysInOrderAndKeepsForeignLines) {
+TEST(SettingsTest, SaveWritesAllNineKeysInOrderAndKeepsForeignLines) {
     TempDir dir;
     const auto file = dir / "zepimport.ini";
     WriteFileText(file, "; kept\n[Other]\nx=1\n");
@@ -69,7 +71,7 @@ TEST(SettingsTest, SaveWritesAllEightKeysInOrderAndKeepsForeignLines) {
     const std::vector<std::pair<std::string, std::string>> keys = {
         {"m_runMinimized", "1"}, {"m_expandActive", "0"}, {"m_deleteAfter", "1"},
         {"m_deleteFlash", "1"},  {"m_removable", "0"},    {"m_preview", "0"},
-        {"SaveBin", "1"}};
+        {"SaveBin", "1"},        {"ImportOnce", "1"}};
     std::size_t last = 0;
     for (const auto& [key, value] : keys) {
         EXPECT_EQ(document.Get("General", key), value) << key;

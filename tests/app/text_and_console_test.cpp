@@ -96,7 +96,7 @@ TEST(ConsoleTest, ViewPrintsLinesKeepsControlsAndNeverShowsThePreview) {
     view.FillPortSelector({1, 2}, 4);
     EXPECT_EQ(view.ReadControls()->port, 0);
 
-    const auto selection = view.ShowPreview("/media/card/Pexilor/Tessal");
+    const auto selection = view.ShowPreview("/media/card/Pexilor/Tessal", nullptr);
     ASSERT_TRUE(selection);
     EXPECT_TRUE(selection->empty());  // everything is imported
 }

@@ -236,21 +236,6 @@ TEST_F(ConversionWorkerTest, AReadErrorKeepsTheRawFile) {
     }
 }
 
-// Fails the flush of one folder's names, as a failing disk would.
-class FolderFlushFails : public FileCallGate {
-public:
-    explicit FolderFlushFails(fs::path folder) : m_folder(std::move(folder)) {
-        SetFileCallGate(this);
-    }
-    ~FolderFlushFails() override { SetFileCallGate(nullptr); }
-    bool Allow(FileCall call, const fs::path& path) override {
-        return call != FileCall::Flush || path != m_folder;
-    }
-
-private:
-    fs::path m_folder;
-};
-
 // The raw file goes only once its output's name is on disk in the folder it went to (the
 // import folder, or Zuvo's Base for a printer protocol); else it stays, out of the pattern so
 // that it is not converted twice.

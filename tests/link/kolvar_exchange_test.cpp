@@ -245,6 +245,20 @@ TEST_F(KolvarExchangeTest, ARecordNotSurelyOnDiskStaysOnTheDevice) {
     }
 }
 
+// A record the history knows is deleted without being saved again, as if just imported.
+TEST_F(KolvarExchangeTest, AKnownRecordIsDeletedButNotSavedAgain) {
+    device.records = {Pattern(200, 1), Pattern(300, 2)};
+    MemoryImportHistory history;
+    history.Record(std::vector{ArchiveKeyOf(BuildKolvarArchive(device.records[1]))}, rig.report);
+    rig.env.history = &history;
+    rig.params.importOnce = true;
+    Run();
+    EXPECT_EQ(SavedFiles(), std::vector<Bytes>{BuildKolvarArchive(device.records[0])});
+    EXPECT_EQ(device.Count("DELETE RECORD"), 2);
+    const auto upper = rig.report.Upper();
+    EXPECT_EQ(upper[upper.size() - 2], "Пропущено ранее импортированных архивов: 1");
+}
+
 TEST_F(KolvarExchangeTest, FolderWithoutRoomEndsBeforeAnyDeletion) {
     rig.env.programFolder = rig.folder / "missing";
     device.records = {Pattern(200, 1), Pattern(200, 2)};

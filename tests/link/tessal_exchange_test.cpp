@@ -229,6 +229,23 @@ TEST_F(TessalExchangeTest, AnArchiveNotSurelyOnDiskStaysUnmarkedAndTheNextIsSave
     }
 }
 
+// An archive the history knows is marked without being saved again, as if just imported.
+TEST_F(TessalExchangeTest, AKnownArchiveIsMarkedButNotSavedAgain) {
+    const std::string header("N\0T\0V\0S\0X\0", 10);
+    const Bytes known = Volume(header, Pattern(50, 1)), fresh = Volume(header, Pattern(60, 2));
+    MemoryImportHistory history;
+    history.Record(std::vector{ArchiveKeyOf(known)}, rig.report);
+    rig.env.history = &history;
+    rig.params.importOnce = true;
+    collector.archives = {{known}, {fresh}};
+    Run();
+    EXPECT_EQ(SavedFiles(), std::vector<Bytes>{fresh});
+    EXPECT_EQ(collector.marked, (std::vector<int>{0, 1}));
+    EXPECT_TRUE(history.Contains(ArchiveKeyOf(fresh)));
+    const auto upper = rig.report.Upper();
+    EXPECT_EQ(upper[upper.size() - 2], "Пропущено ранее импортированных архивов: 1");
+}
+
 TEST_F(TessalExchangeTest, SizesThatDoNotFitTheReceivedDataAreVolumeErrors) {
     // Announced one byte more than arrived; or less than the part skipped of volume 1.
     for (int delta : {1, -(12 + 50 + 1)}) {

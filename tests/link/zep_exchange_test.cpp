@@ -158,6 +158,36 @@ TEST_F(ZepExchangeTest, AFileNotSurelyOnDiskStaysOnTheAdapterAndTheNextIsSaved) 
     }
 }
 
+// A file the history knows is not saved again but deleted as if just imported; a new one is
+// saved and recorded, and only once its name is on disk. ImportOnce off takes every offer.
+TEST_F(ZepExchangeTest, TheHistoryPassesOverKnownFilesAndRecordsNewOnesOnceOnDisk) {
+    const Bytes known = Pattern(20, 1), fresh = Pattern(30, 2), unflushed = Pattern(40, 3);
+    MemoryImportHistory history;
+    history.Record(std::vector{ArchiveKeyOf(known)}, rig.report);
+    rig.env.history = &history;
+    rig.params.importOnce = true;
+    adapter.files = {{"K.zep", known, ""}, {"N.zep", fresh, ""}, {"U.zep", unflushed, ""}};
+    FailingFiles files;
+    files.Fail(FileCall::Flush, 4);  // N: content, folder, then U: content, folder
+    Run();
+    EXPECT_EQ(rig.Files().size(), 2u);
+    EXPECT_EQ(adapter.deleted, (std::vector<std::string>{"K.zep", "N.zep"}));
+    EXPECT_TRUE(history.Contains(ArchiveKeyOf(fresh)));
+    EXPECT_FALSE(history.Contains(ArchiveKeyOf(unflushed)));
+    const auto upper = rig.report.Upper();
+    ASSERT_GE(upper.size(), 2u);
+    EXPECT_EQ(upper[upper.size() - 2], "Пропущено ранее импортированных архивов: 1");
+
+    ExchangeRig every;
+    ZepAdapter again;
+    again.files = {{"K.zep", known, ""}};
+    every.env.history = &history;
+    again.Attach(every);
+    ZepExchange(every.params, every.port, every.env);
+    EXPECT_EQ(every.FileWith(".bia"), known);
+    EXPECT_FALSE(every.report.HasUpper("Пропущено ранее импортированных архивов: 1"));
+}
+
 TEST_F(ZepExchangeTest, ADeletionRefusedFourTimesIsReportedAndTheFileKept) {
     const Bytes a = Pattern(20, 1), b = Pattern(30, 2);
     adapter.files = {{"A.zep", a, ""}, {"B.zep", b, ""}};

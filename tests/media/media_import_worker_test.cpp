@@ -61,12 +61,14 @@ protected:
         fs::create_directories(program);
     }
 
-    void Run(bool deleteData, std::vector<SelectionKey> selection = {}) {
+    void Run(bool deleteData, std::vector<SelectionKey> selection = {},
+             ImportHistory* history = nullptr) {
         WorkerParams params;
         params.folder = card;
         params.deleteData = deleteData;
         params.selection = std::move(selection);
-        WorkerEnvironment env{report, clock, lock, program};
+        params.importOnce = true;
+        WorkerEnvironment env{report, clock, lock, program, history};
         EXPECT_EQ(MediaImportWorker(params, env), 0);
         EXPECT_FALSE(lock.IsHeld());
         EXPECT_TRUE(report.allUnderLock);
@@ -455,9 +457,8 @@ TEST_F(MediaImport, ACardFileSwappedForALinkAfterTheListingIsNotFollowed) {
 #endif
     cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
     cardgen::WriteBytes(dir / "secret", {'s', 'e', 'c', 'r', 'e', 't'});
-    test::FailingFiles files;
-    files.before = [&](FileCall call, const fs::path&) {
-        if (call == FileCall::Create && !fs::is_symlink(card / "a.zep")) {
+    report.onUpper = [&](const std::string& line) {
+        if (line == "Обработка файла 'a.zep'") {
             fs::remove(card / "a.zep");
             fs::create_symlink(dir / "secret", card / "a.zep");
         }
@@ -563,6 +564,64 @@ TEST(CardFileName, KeysAndLogNames) {
     EXPECT_FALSE(MatchesSelection({}, 0, kFileKeyMask));
     EXPECT_EQ(CardFileNameForLog("архив.dat"), "архив.dat");
     EXPECT_EQ(CardFileNameForLog("\xE0\xF0\xF5.dat"), "арх.dat");  // a Windows-1251 name
+}
+
+// A card kept as a backup: every archive arrives once however often the card comes back, an
+// archive larger than what is gathered in memory included, and nothing is left behind; what
+// the user checks in the preview is imported again all the same.
+TEST_F(MediaImport, AKeptCardArrivesOnceAndAChosenRowOverridesTheHistory) {
+    const Bytes zep = cardgen::BuildMeterArchive({});
+    cardgen::WriteBytes(card / "a.zep", zep);
+    cardgen::WriteBytes(card / "p.zvo", {'p', 'r', 'n'});
+    cardgen::WriteBytes(card / "TESSAL.DAT",
+                        CardDatabaseBuilder()
+                            .AddArchive(Spec("1"), {Payload(40000, 1), Payload(40000, 2)})
+                            .AddArchive(Spec("2"), std::vector<Bytes>(24, Payload(60000, 3)))
+                            .Build());
+    MemoryImportHistory history;
+    Run(false, {}, &history);
+    EXPECT_EQ(ListFiles(program).size(), 4u);
+    EXPECT_EQ(history.ArchiveCount(), 4u);
+    for (int again = 0; again < 2; ++again) {
+        report.Clear();
+        Run(false, {}, &history);
+        EXPECT_EQ(ListFiles(program).size(), 4u);
+        EXPECT_TRUE(report.HasUpper("Пропущено ранее импортированных архивов: 4"));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(program), fs::directory_iterator()), 4);
+    Run(false, {CardFileKey("a.zep")}, &history);
+    EXPECT_EQ(ListFiles(program).size(), 5u);
+}
+
+// With deletion on, what the history knows leaves the card as if just imported.
+TEST_F(MediaImport, KnownArchivesLeaveADeletingCardAsIfJustImported) {
+    const Bytes zep = cardgen::BuildMeterArchive({});
+    cardgen::WriteBytes(card / "a.zep", zep);
+    const CardRecordSpec spec = Spec("1");
+    const std::vector<Bytes> chain = {Payload(30, 1), Payload(40, 2)};
+    cardgen::WriteBytes(card / "TESSAL.DAT", CardDatabaseBuilder().AddArchive(spec, chain).Build());
+    MemoryImportHistory history;
+    test::RecordingReport quiet;
+    history.Record(std::vector{ArchiveKeyOf(zep), ArchiveKeyOf(Assembled(spec, chain))}, quiet);
+    Run(true, {}, &history);
+    EXPECT_TRUE(ListFiles(program).empty());
+    EXPECT_TRUE(ListFiles(card).empty());
+    EXPECT_TRUE(report.HasUpper("Пропущено ранее импортированных архивов: 2"));
+}
+
+// An archive is recorded only once its raw file's name is on disk: a crash before then must
+// bring it again, never lose it.
+TEST_F(MediaImport, AnArchiveIsRecordedOnlyOnceItsNameIsOnDisk) {
+    cardgen::WriteBytes(card / "a.zep", cardgen::BuildMeterArchive({}));
+    cardgen::WriteBytes(card / "TESSAL.DAT",
+                        CardDatabaseBuilder().AddArchive(Spec("1"), {Payload(30, 1)}).Build());
+    MemoryImportHistory history;
+    {
+        test::FolderFlushFails names(program);
+        Run(false, {}, &history);
+    }
+    EXPECT_EQ(ListFiles(program).size(), 2u);
+    EXPECT_EQ(history.ArchiveCount(), 0u);
 }
 
 }  // namespace

@@ -153,6 +153,45 @@ TEST_F(Preview, AKeyOfTheListSelectsExactlyThatArchiveForTheImport) {
     EXPECT_EQ(bin[bin.size() - 2], 2);
 }
 
+// The archive keys of the rows are the keys the import records, for every kind of row; a
+// chain the import would drop (a volume missing) gets none, nor what follows it.
+TEST_F(Preview, ArchiveKeysAreTheKeysTheImportRecords) {
+    const fs::path card = dir / "card";
+    const fs::path program = dir / "program";
+    fs::create_directories(card);
+    fs::create_directories(program);
+    CardRecordSpec skipped = Spec("9", "", "");
+    skipped.volume = "3";
+    CardDatabaseBuilder builder;
+    builder.AddArchive(Spec("1", "A", ""), {{1}})
+        .AddArchive(Spec("2", "B", ""), {{2}, {3}, {4}})
+        .AddArchive(Spec("3", "C", ""), {{5}})
+        .Add(skipped)
+        .AddArchive(Spec("4", "D", ""), {{6}});
+    cardgen::WriteBytes(card / "TESSAL.DAT", builder.Build());
+    cardgen::WriteBytes(card / "m.zep", cardgen::BuildMeterArchive({}));
+    cardgen::WriteBytes(card / "p.zvo", Bytes{'p'});
+
+    contents = ReadCardFolder(card, ArchiveKeys::Compute);
+    MemoryImportHistory history;
+    WorkerParams params;
+    params.folder = card;
+    test::RecordingReport report;
+    test::FakeClock clock;
+    WorkerLock lock;
+    MediaImportWorker(params, WorkerEnvironment{report, clock, lock, program, &history});
+    ASSERT_EQ(contents.rows.size(), 6u);
+    EXPECT_EQ(history.ArchiveCount(), 4u);  // m.zep, p.zvo, and the archives before the gap
+    for (const PreviewRow& row : contents.rows) {
+        const bool dropped = row.serialNumber == "3" || row.serialNumber == "4";
+        ASSERT_EQ(row.archive.has_value(), !dropped) << row.serialNumber;
+        if (!dropped) {
+            EXPECT_TRUE(history.Contains(*row.archive)) << row.serialNumber;
+        }
+    }
+    EXPECT_FALSE(ReadCardFolder(card).rows[0].archive.has_value());  // only when asked for
+}
+
 TEST(ReformatDate, DigitRunsGetTwoDigitsAndEverythingElseStays) {
     EXPECT_EQ(ReformatDate("5.3.2007 9:07"), "05.03.2007 09:07");
     EXPECT_EQ(ReformatDate("0/007/100"), "00/07/100");

@@ -43,4 +43,22 @@ private:
     std::vector<Fault> m_faults;
 };
 
+// Fails every flush of one folder (its names, or the file system through it), as a failing
+// disk would, for the life of a test.
+class FolderFlushFails : public FileCallGate {
+public:
+    explicit FolderFlushFails(std::filesystem::path folder) : m_folder(std::move(folder)) {
+        SetFileCallGate(this);
+    }
+    ~FolderFlushFails() override { SetFileCallGate(nullptr); }
+    FolderFlushFails(const FolderFlushFails&) = delete;
+    FolderFlushFails& operator=(const FolderFlushFails&) = delete;
+    bool Allow(FileCall call, const std::filesystem::path& path) override {
+        return call != FileCall::Flush || path != m_folder;
+    }
+
+private:
+    std::filesystem::path m_folder;
+};
+
 }  // namespace zep::test

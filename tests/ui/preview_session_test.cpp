@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "media/card_file_name.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep {
@@ -89,6 +90,34 @@ TEST_F(PreviewSessionTest, OkGivesTheCheckedKeysAndNoneCheckedIsAnEmptySelection
     EXPECT_TRUE(session.Result()->empty());
     session.Accept({CardFileKey("p.zvo")});
     EXPECT_EQ(*session.Result(), std::vector<SelectionKey>{CardFileKey("p.zvo")});
+}
+
+// With the history, a row whose archive it holds is marked and the summary counts the new rows
+// apart; without it (ImportOnce off) nothing is marked.
+TEST_F(PreviewSessionTest, RowsTheHistoryHoldsAreMarkedAndCountedApart) {
+    test::WriteFileText(card / "q.zvo", "other protocol");
+    MemoryImportHistory history;
+    const std::string known = "protocol";
+    test::RecordingReport quiet;
+    history.Record(std::vector{ArchiveKeyOf(std::span(
+                       reinterpret_cast<const std::uint8_t*>(known.data()), known.size()))},
+                   quiet);
+    RecordingView marked;
+    PreviewSession withHistory(marked, card.string(), &history);
+    withHistory.OnTick();
+    ASSERT_EQ(marked.rows.size(), 2u);
+    for (const auto& row : marked.rows) {
+        const bool isKnown = row.key == CardFileKey("p.zvo");
+        EXPECT_EQ(row.imported, isKnown);
+        EXPECT_EQ(row.cells[4], isKnown ? std::string(kImportedMark) : "");
+    }
+    EXPECT_EQ(marked.summary,
+              "Найдены данные 0 приборов в 2 файлах (0.00 Мб)\nНовых: 1, импортированных ранее: 1");
+
+    session.OnTick();
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_FALSE(view.rows[0].imported || view.rows[1].imported);
+    EXPECT_EQ(view.summary.find('\n'), std::string::npos);
 }
 
 }  // namespace

@@ -86,9 +86,9 @@ std::wstring WindowText(HWND window) {
 WindowTest::WindowTest() {
     serial.RequireOpen(true);
     const auto layoutFile = dir / std::string(kListLayoutFileName);
-    preview = [this, layoutFile](const std::string& folder) {
+    preview = [this, layoutFile](const std::string& folder, const ImportHistory* history) {
         previews.push_back(folder);
-        return win32::PreviewDialog(GetModuleHandleW(nullptr), folder, layoutFile).Run();
+        return win32::PreviewDialog(GetModuleHandleW(nullptr), folder, layoutFile, history).Run();
     };
 }
 
@@ -109,7 +109,9 @@ void WindowTest::Start(const std::string& iniText, int showCommand) {
     }
     dialog = std::make_unique<win32::MainDialog>(
         GetModuleHandleW(nullptr), showCommand,
-        [this](const std::string& folder) { return preview(folder); });
+        [this](const std::string& folder, const ImportHistory* history) {
+            return preview(folder, history);
+        });
     controller = std::make_unique<MainController>(
         *dialog, ControllerSetup{subsystems, drives, serial, lock, clock, dir.path(), Ini(),
                                  dir / "zepimport.exe", autostart, DispatchValues{},

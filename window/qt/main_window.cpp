@@ -403,8 +403,9 @@ void MainWindow::RestoreWindow() {
     activateWindow();
 }
 
-std::optional<std::vector<SelectionKey>> MainWindow::ShowPreview(const std::string& folder) {
-    return RunPreviewDialog(this, folder, m_programFolder);
+std::optional<std::vector<SelectionKey>> MainWindow::ShowPreview(const std::string& folder,
+                                                                 const ImportHistory* history) {
+    return RunPreviewDialog(this, folder, m_programFolder, history);
 }
 
 void MainWindow::ShowError(const std::string& text) {

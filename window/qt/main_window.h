@@ -54,7 +54,8 @@ public:
     void UpdateTooltip(const std::string& tooltip) override;
     void ShowWindow(bool visible) override;
     void RestoreWindow() override;
-    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder) override;
+    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder,
+                                                         const ImportHistory* history) override;
     void ShowError(const std::string& text) override;
 
 signals:

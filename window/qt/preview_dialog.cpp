@@ -40,16 +40,18 @@ QWidget* MakeControl(const DialogControl& control, QDialog* dialog) {
 }  // namespace
 
 std::optional<std::vector<SelectionKey>> RunPreviewDialog(
-    QWidget* parent, const std::string& cardFolder, const std::filesystem::path& programFolder) {
-    PreviewDialog dialog(parent, cardFolder, programFolder / std::string(kListLayoutFileName));
+    QWidget* parent, const std::string& cardFolder, const std::filesystem::path& programFolder,
+    const ImportHistory* history) {
+    PreviewDialog dialog(parent, cardFolder, programFolder / std::string(kListLayoutFileName),
+                         history);
     dialog.exec();
     return dialog.Result();
 }
 
 PreviewDialog::PreviewDialog(QWidget* parent, std::string cardFolder,
-                             std::filesystem::path layoutFile)
+                             std::filesystem::path layoutFile, const ImportHistory* history)
     : QDialog(parent),
-      m_session(*this, std::move(cardFolder)),
+      m_session(*this, std::move(cardFolder), history),
       m_layoutFile(std::move(layoutFile)) {
     setObjectName(QStringLiteral("dlg%1").arg(kPreviewDialogId));
     setWindowTitle(QString::fromStdString(m_session.Folder()));
@@ -98,7 +100,11 @@ void PreviewDialog::BeginReading() {
 
 void PreviewDialog::ShowCard(const std::vector<PreviewListRow>& rows, const std::string& summary) {
     for (const PreviewListRow& row : rows) {
-        m_list->SetRowValue(m_list->AddRow(row.cells), row.key);
+        const int added = m_list->AddRow(row.cells);
+        m_list->SetRowValue(added, row.key);
+        if (row.imported) {
+            m_list->SetRowGreyed(added);
+        }
     }
     m_list->setEnabled(true);
     m_list->Resort();

@@ -19,16 +19,19 @@ namespace zep {
 
 class SortListWidget;
 
-// Runs the preview modally: the keys of the checked rows (empty: none checked, everything is
-// to be imported), or nullopt when the user cancelled or the card was pulled. The list's
-// column widths and sort order are kept in "zepimplst.cfg" in the program folder.
+// Runs the preview modally: the keys of the checked rows (empty: none checked, everything new
+// is to be imported), or nullopt when the user cancelled or the card was pulled. The list's
+// column widths and sort order are kept in "zepimplst.cfg" in the program folder. history:
+// the archives marked as imported before; none: no marks.
 std::optional<std::vector<SelectionKey>> RunPreviewDialog(
-    QWidget* parent, const std::string& cardFolder, const std::filesystem::path& programFolder);
+    QWidget* parent, const std::string& cardFolder, const std::filesystem::path& programFolder,
+    const ImportHistory* history = nullptr);
 
 class PreviewDialog : public QDialog, private PreviewView {
     Q_OBJECT
 public:
-    PreviewDialog(QWidget* parent, std::string cardFolder, std::filesystem::path layoutFile);
+    PreviewDialog(QWidget* parent, std::string cardFolder, std::filesystem::path layoutFile,
+                  const ImportHistory* history);
     const std::optional<std::vector<SelectionKey>>& Result() const { return m_session.Result(); }
 
     void accept() override;

@@ -1,6 +1,9 @@
 // The Qt item model over the sortable list's rows.
 #include "window/qt/sort_list_items.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace zep {
 
 int SortListItems::rowCount(const QModelIndex& parent) const {
@@ -20,6 +23,9 @@ QVariant SortListItems::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::CheckStateRole && index.column() == 0) {
         return m_list.Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role == Qt::ForegroundRole && m_list.Greyed(index.row())) {
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
     }
     return {};
 }

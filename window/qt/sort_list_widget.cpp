@@ -87,6 +87,14 @@ bool SortListWidget::SetRowValue(int row, std::uint32_t value) {
     return m_list.SetRowValue(row, value);
 }
 
+void SortListWidget::SetRowGreyed(int row) {
+    if (m_list.SetGreyed(row, true)) {
+        emit m_items->dataChanged(m_items->index(row, 0),
+                                  m_items->index(row, m_list.ColumnCount() - 1),
+                                  {Qt::ForegroundRole});
+    }
+}
+
 void SortListWidget::SetChecked(int row, bool checked) {
     m_items->setData(m_items->index(row, 0), checked ? Qt::Checked : Qt::Unchecked,
                      Qt::CheckStateRole);

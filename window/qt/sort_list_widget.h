@@ -39,6 +39,8 @@ public:
     // One text per column, column 0 first; returns the row's index (-1 without columns).
     int AddRow(const std::vector<std::string>& texts);
     bool SetRowValue(int row, std::uint32_t value);
+    // Draws the row in the grey of inactive text (an archive imported before).
+    void SetRowGreyed(int row);
     std::uint32_t GetRowValue(int row) const { return m_list.RowValue(row); }
     void DeleteAllRows();
     void SortBy(int column, bool ascending);

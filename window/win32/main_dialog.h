@@ -22,9 +22,10 @@
 
 namespace zep::win32 {
 
-// Shows the preview of a card folder; the keys of the checked rows, or nullopt on cancel.
-using PreviewRunner =
-    std::function<std::optional<std::vector<SelectionKey>>(const std::string& folder)>;
+// Shows the preview of a card folder, marking what the history holds; the keys of the checked
+// rows, or nullopt on cancel.
+using PreviewRunner = std::function<std::optional<std::vector<SelectionKey>>(
+    const std::string& folder, const ImportHistory* history)>;
 
 class MainDialog final : public MainView {
 public:
@@ -62,7 +63,8 @@ public:
     void UpdateTooltip(const std::string& tooltip) override;
     void ShowWindow(bool visible) override;
     void RestoreWindow() override;
-    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder) override;
+    std::optional<std::vector<SelectionKey>> ShowPreview(const std::string& folder,
+                                                         const ImportHistory* history) override;
     void ShowError(const std::string& text) override;
 
 private:

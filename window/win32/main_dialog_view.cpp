@@ -124,11 +124,12 @@ void MainDialog::RestoreWindow() {
     ::ShowWindow(m_window, SW_RESTORE);
 }
 
-std::optional<std::vector<SelectionKey>> MainDialog::ShowPreview(const std::string& folder) {
+std::optional<std::vector<SelectionKey>> MainDialog::ShowPreview(const std::string& folder,
+                                                                 const ImportHistory* history) {
     if (!m_preview) {
         return std::vector<SelectionKey>{};
     }
-    return m_preview(folder);
+    return m_preview(folder, history);
 }
 
 void MainDialog::ShowError(const std::string& text) {

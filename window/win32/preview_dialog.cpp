@@ -16,9 +16,9 @@ constexpr DWORD kListStyles = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULL
 }  // namespace
 
 PreviewDialog::PreviewDialog(HINSTANCE instance, std::string folder,
-                             std::filesystem::path layoutFile)
+                             std::filesystem::path layoutFile, const ImportHistory* history)
     : m_instance(instance),
-      m_session(*this, std::move(folder)),
+      m_session(*this, std::move(folder), history),
       m_layoutFile(std::move(layoutFile)) {}
 
 std::optional<std::vector<SelectionKey>> PreviewDialog::Run() {
@@ -43,6 +43,11 @@ INT_PTR PreviewDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (header->idFrom == IDC_PREVIEW_LIST && header->code == LVN_COLUMNCLICK) {
                 m_list.OnHeaderClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
                 SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 0);
+                return TRUE;
+            }
+            if (header->idFrom == IDC_PREVIEW_LIST && header->code == NM_CUSTOMDRAW) {
+                SetWindowLongPtrW(m_window, DWLP_MSGRESULT,
+                                  m_list.OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
                 return TRUE;
             }
             return FALSE;
@@ -87,7 +92,11 @@ void PreviewDialog::BeginReading() {
 
 void PreviewDialog::ShowCard(const std::vector<PreviewListRow>& rows, const std::string& summary) {
     for (const PreviewListRow& row : rows) {
-        m_list.SetRowValue(m_list.AddRow(row.cells), row.key);
+        const int added = m_list.AddRow(row.cells);
+        m_list.SetRowValue(added, row.key);
+        if (row.imported) {
+            m_list.SetRowGreyed(added);
+        }
     }
     RedrawWindow(m_list.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     EnableWindow(m_list.Window(), TRUE);

@@ -19,7 +19,9 @@ namespace zep::win32 {
 
 class PreviewDialog : private PreviewView {
 public:
-    PreviewDialog(HINSTANCE instance, std::string folder, std::filesystem::path layoutFile);
+    // history: the archives marked as imported before; none: no marks.
+    PreviewDialog(HINSTANCE instance, std::string folder, std::filesystem::path layoutFile,
+                  const ImportHistory* history = nullptr);
     PreviewDialog(const PreviewDialog&) = delete;
     PreviewDialog& operator=(const PreviewDialog&) = delete;
 

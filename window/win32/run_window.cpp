@@ -30,9 +30,11 @@ void ShowStartError(const std::string& text) {
 int RunDialog(int showCommand, ControllerSetup setup) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const auto layoutFile = setup.programFolder / kListLayoutFileName;
-    MainDialog dialog(instance, showCommand, [instance, layoutFile](const std::string& cardFolder) {
-        return PreviewDialog(instance, cardFolder, layoutFile).Run();
-    });
+    MainDialog dialog(
+        instance, showCommand,
+        [instance, layoutFile](const std::string& cardFolder, const ImportHistory* history) {
+            return PreviewDialog(instance, cardFolder, layoutFile, history).Run();
+        });
     setup.openHelp = [&dialog](const std::filesystem::path& helpFile) {
         ShowHelpTopic(dialog.Window(), helpFile, kHelpTopic);
     };

@@ -87,6 +87,19 @@ void SortListView::InsertItem(int row) {
     ListView_SetCheckState(m_list, index, m_model.Checked(row));
 }
 
+// The list view shows the model's rows in the model's order, so an item is its row.
+LRESULT SortListView::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+        return CDRF_NOTIFYITEMDRAW;
+    }
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT &&
+        m_model.Greyed(static_cast<int>(draw.nmcd.dwItemSpec))) {
+        draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+        return CDRF_NEWFONT;
+    }
+    return CDRF_DODEFAULT;
+}
+
 void SortListView::DeleteAllRows() {
     ListView_DeleteAllItems(m_list);
     m_model.DeleteAllRows();

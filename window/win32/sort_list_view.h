@@ -31,6 +31,10 @@ public:
     // One text per column (column 0 first); returns the row index, -1 without columns.
     int AddRow(const std::vector<std::string>& texts);
     bool SetRowValue(int row, std::uint32_t value) { return m_model.SetRowValue(row, value); }
+    // Draws the row in the grey of inactive text (an archive imported before).
+    bool SetRowGreyed(int row) { return m_model.SetGreyed(row, true); }
+    // The list's NM_CUSTOMDRAW notification, for the greyed rows; the result to return.
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     std::uint32_t GetRowValue(int row) const { return m_model.RowValue(row); }
     void DeleteAllRows();
     int RowCount() const { return m_model.RowCount(); }

@@ -1,0 +1,35 @@
+#pragma once
+// The keys of the archives imported before, looked up in constant time: the keys one after
+// another (40 bytes each) and a table of open addressing over them, never more than half full
+// (4 bytes a slot), so a million keys take about 48 MB.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/archive_key.h"
+
+namespace zep {
+
+class KnownArchives {
+public:
+    // Makes room for count keys at once, so that loading does not grow the storage step by step.
+    void Reserve(std::size_t count);
+    // False when the key was there already.
+    bool Insert(const ArchiveKey& key);
+    bool Contains(const ArchiveKey& key) const;
+    std::size_t Size() const { return m_keys.size(); }
+    // The keys in the order they were inserted.
+    const std::vector<ArchiveKey>& Keys() const { return m_keys; }
+
+private:
+    // The slot where the search for the key begins; the digest is already evenly spread.
+    std::size_t FirstSlot(const ArchiveKey& key) const;
+    // The slot that holds the key, or the free one where it would go.
+    std::size_t Find(const ArchiveKey& key) const;
+    void Rehash(std::size_t slots);
+
+    std::vector<ArchiveKey> m_keys;
+    std::vector<std::uint32_t> m_slots;  // index into m_keys + 1; 0 = free
+};
+
+}  // namespace zep
