@@ -50,9 +50,11 @@ constexpr const char* kInMemory = "до перезапуска программ�
 
 struct ImportHistoryFile::Loaded {
     LoadState state = LoadState::Missing;
-    std::uint64_t entries = 0;         // whole entries in the file
-    std::uint64_t live = 0;            // of them, those kept
-    std::vector<std::uint32_t> times;  // of the archives kept, in the order of Keys()
+    std::uint64_t entries = 0;  // whole entries in the file
+    std::uint64_t live = 0;     // of them, those kept
+    // The day each archive kept was recorded, in the order of Keys(): a day is fine enough for
+    // an age counted in days, and takes half the room of a time.
+    std::vector<std::uint16_t> days;
 };
 
 ImportHistoryFile::ImportHistoryFile(fs::path path, Clock& clock)
@@ -83,8 +85,8 @@ std::unique_ptr<ImportHistoryFile> ImportHistoryFile::Open(const fs::path& progr
             history->Line(std::string(reason) + " и не может быть заменён; " + kInMemory));
         return history;
     }
-    if (rewrite && !(history->Rewrite(loaded.times) &&
-                     (history->m_file = AppendFile::Open(history->m_path)))) {
+    if (rewrite &&
+        !(history->Rewrite(loaded.days) && (history->m_file = AppendFile::Open(history->m_path)))) {
         history->m_file.reset();
         lines.push_back(history->Line(std::string(kNotWritable) + "; " + kInMemory));
         return history;
@@ -133,8 +135,8 @@ ImportHistoryFile::Loaded ImportHistoryFile::Load() {
     const std::int64_t cutoff =
         static_cast<std::int64_t>(m_clock.Now()) - kHistoryMaxAgeDays * kSecondsPerDay;
     const std::size_t expected = static_cast<std::size_t>(loaded.entries - first);
-    m_archives.Reserve(expected + expected / 8);
-    loaded.times.reserve(expected);
+    m_archives.Reserve(expected);
+    loaded.days.reserve(expected);
     bool torn = false;
     window.resize(kWindowEntries * kHistoryEntrySize);
     for (std::uint64_t at = first; at < loaded.entries;) {
@@ -146,20 +148,7 @@ ImportHistoryFile::Loaded ImportHistoryFile::Load() {
             break;
         }
         const std::size_t whole = *read / kHistoryEntrySize;
-        for (std::size_t k = 0; k < whole && loaded.state == LoadState::Missing; ++k) {
-            const auto entry = DecodeHistoryEntry(std::span(window).subspan(k * kHistoryEntrySize));
-            if (!entry) {
-                torn = true;  // only the end may be torn: a whole entry after it is damage
-            } else if (torn) {
-                loaded.state = LoadState::Damaged;
-            } else if (entry->time >= cutoff) {
-                if (entry->kind != HistoryKind::Imported) {
-                    Take(*entry);
-                } else if (m_archives.Insert(entry->key)) {
-                    loaded.times.push_back(entry->time);
-                }
-            }
-        }
+        TakeWindow(std::span(window).first(whole * kHistoryEntrySize), cutoff, torn, loaded);
         if (loaded.state != LoadState::Missing || whole < count) {
             torn = torn || whole < count;  // the file shrank while it was read
             break;
@@ -169,7 +158,7 @@ ImportHistoryFile::Loaded ImportHistoryFile::Load() {
     if (loaded.state != LoadState::Missing) {
         m_archives = KnownArchives{};
         m_outputs.clear();
-        loaded.times.clear();
+        loaded.days.clear();
         return loaded;
     }
     // A part of an entry at the end is what a crash in the middle of an append leaves.
@@ -180,6 +169,36 @@ ImportHistoryFile::Loaded ImportHistoryFile::Load() {
         loaded.live += outputs.size();
     }
     return loaded;
+}
+
+void ImportHistoryFile::TakeWindow(std::span<const std::uint8_t> bytes, std::int64_t cutoff,
+                                   bool& torn, Loaded& loaded) {
+    std::vector<HistoryEntry> kept;
+    kept.reserve(bytes.size() / kHistoryEntrySize);
+    for (std::size_t at = 0; at < bytes.size(); at += kHistoryEntrySize) {
+        const auto entry = DecodeHistoryEntry(bytes.subspan(at));
+        if (!entry) {
+            torn = true;  // only the end may be torn: a whole entry after it is damage
+        } else if (torn) {
+            loaded.state = LoadState::Damaged;
+            return;
+        } else if (entry->time >= cutoff) {
+            kept.push_back(*entry);
+        }
+    }
+    // The slots of the keys a few ahead are fetched while one is inserted.
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        if (k + kAhead < kept.size()) {
+            m_archives.Prefetch(kept[k + kAhead].key);
+        }
+        const HistoryEntry& entry = kept[k];
+        if (entry.kind != HistoryKind::Imported) {
+            Take(entry);
+        } else if (m_archives.Insert(entry.key)) {
+            loaded.days.push_back(static_cast<std::uint16_t>(entry.time / kSecondsPerDay));
+        }
+    }
 }
 
 bool ImportHistoryFile::SetAside() {
@@ -194,7 +213,7 @@ bool ImportHistoryFile::SetAside() {
     return !error;
 }
 
-bool ImportHistoryFile::Rewrite(const std::vector<std::uint32_t>& times) {
+bool ImportHistoryFile::Rewrite(const std::vector<std::uint16_t>& days) {
     auto file = PendingFile::Create(m_path.parent_path());
     if (!file) {
         return false;
@@ -215,7 +234,8 @@ bool ImportHistoryFile::Rewrite(const std::vector<std::uint32_t>& times) {
     };
     const auto& keys = m_archives.Keys();
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        add({HistoryKind::Imported, 0, i < times.size() ? times[i] : 0, keys[i]});
+        const std::uint32_t day = i < days.size() ? days[i] : 0;
+        add({HistoryKind::Imported, 0, day * static_cast<std::uint32_t>(kSecondsPerDay), keys[i]});
     }
     const auto now = static_cast<std::uint32_t>(m_clock.Now());
     for (const auto& [raw, outputs] : m_outputs) {

@@ -40,7 +40,11 @@ private:
 
     struct Loaded;
     Loaded Load();
-    bool Rewrite(const std::vector<std::uint32_t>& times);
+    // Takes the whole entries of one window read; sets torn at a bad entry, and the state to
+    // damaged at a good one after it.
+    void TakeWindow(std::span<const std::uint8_t> bytes, std::int64_t cutoff, bool& torn,
+                    Loaded& loaded);
+    bool Rewrite(const std::vector<std::uint16_t>& days);
     bool SetAside();
     std::string Line(std::string_view what) const;
 
