@@ -8,12 +8,15 @@
 #include "app/help_request.h"
 #include "app/import_history_file.h"
 #include "app/worker_threads.h"
+#include "convert/conversion_worker.h"
+#include "core/archive_key.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
 #include "platform/dispatch_values.h"
 #include "platform/folder_lock.h"
 #include "platform/help_viewer.h"
 #include "platform/program_path.h"
+#include "platform/publish_file.h"
 #include "platform/time_base.h"
 
 namespace zep {
@@ -28,6 +31,40 @@ std::string FolderNotLockedText(const std::filesystem::path& folder) {
 }
 
 namespace {
+
+// Eight hexadecimal digits of the program folder's digest: the same folder gives the same tag at
+// every start, two folders almost never the same.
+std::string TemporaryTagOf(const std::filesystem::path& folder) {
+    const std::string text = PathToUtf8(folder);
+    const ArchiveKey digest =
+        ArchiveKeyOf(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string tag;
+    for (int i = 0; i < 4; ++i) {
+        tag += kHex[digest.digest[i] >> 4];
+        tag += kHex[digest.digest[i] & 0x0F];
+    }
+    return tag;
+}
+
+// A program killed while it wrote leaves its temporary files behind, in the program folder and
+// in the folders the conversion writes to; only its own (of its folder's tag) are removed.
+void RemoveLeftovers(const std::filesystem::path& folder, std::vector<std::string>& lines) {
+    std::vector<std::filesystem::path> folders{folder};
+    if (const auto written = ConversionFoldersOf(DispatchValues::Installed())) {
+        folders.push_back(written->import);
+        if (written->printer != written->import) {
+            folders.push_back(written->printer);
+        }
+    }
+    int removed = 0;
+    for (const auto& place : folders) {
+        removed += RemoveOwnTemporaries(place);
+    }
+    if (removed > 0) {
+        lines.push_back("Удалено временных файлов прерванной работы: " + std::to_string(removed));
+    }
+}
 
 // A front end whose help belongs to a window of its own replaces this.
 void ShowHelpWithoutOwner(const std::filesystem::path& helpFile) {
@@ -52,7 +89,10 @@ int StartProgram(const FrontEnd& frontEnd) {
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
         startLines.push_back("$04" + FolderNotLockedText(folder));
     }
-    // Under the folder lock: no other instance appends to the history meanwhile.
+    // Under the folder lock: no other instance appends to the history meanwhile, and no other
+    // writes temporaries of this folder's tag.
+    SetTemporaryNameTag(TemporaryTagOf(folder));
+    RemoveLeftovers(folder, startLines);
     const auto history = ImportHistoryFile::Open(folder, DefaultClock(), startLines);
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder, *history);
     const auto autostart = CreateSessionAutostart();

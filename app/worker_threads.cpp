@@ -57,7 +57,8 @@ public:
     void StartConversion(WorkerReport& report, std::atomic<int>& convertBusy,
                          const std::atomic<bool>& saveBin) override {
         m_conversion = std::make_unique<ConversionWorker>(ConversionWorker::Config{
-            m_programFolder, m_values, report, m_drivers, convertBusy, saveBin, m_clock});
+            m_programFolder, m_values, report, m_drivers, convertBusy, saveBin, m_clock,
+            &m_history});
         m_conversion->Start();
     }
 

@@ -33,8 +33,9 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
 
 // Writes the import file of one virtual device; false after the posted save error.
 bool WriteDeviceFile(const BoundedOutput& output, const TitleStrings& title,
-                     const fs::path& importFolder, ConversionContext& context) {
-    if (!SaveImportText(output, importFolder, context, title.type, title.serial, title.vname)) {
+                     const fs::path& importFolder, ConversionContext& context, int number) {
+    if (!SaveImportText(output, importFolder, context, title.type, title.serial, title.vname,
+                        number)) {
         return false;
     }
     context.report.LogUpper(kConversionDoneLine);
@@ -65,7 +66,7 @@ bool ConvertMeterBranch(std::span<const std::uint8_t> image, const TitleStrings&
             result = false;
             continue;
         }
-        if (!WriteDeviceFile(output, title, importFolder, context)) {
+        if (!WriteDeviceFile(output, title, importFolder, context, n)) {
             result = false;
         }
     }

@@ -2,8 +2,10 @@
 // moved.
 #include "convert/conversion_worker.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "convert/assembled_conversion.h"
@@ -12,6 +14,7 @@
 #include "convert/printer_conversion.h"
 #include "core/path_text.h"
 #include "platform/publish_file.h"
+#include "platform/regular_file.h"
 
 namespace zep {
 
@@ -66,6 +69,49 @@ bool Remove(const fs::path& path) {
     return !error;
 }
 
+// The outputs of one raw file's conversion in the import history, under the key of the raw
+// file's name and content.
+class HistoryLedger final : public OutputLedger {
+public:
+    // None without a history, or when the raw file cannot be read (its conversion fails then).
+    static std::optional<HistoryLedger> For(const fs::path& path, ImportHistory* history,
+                                            WorkerReport& report) {
+        const auto in = history ? OpenedRegularFile::Open(path) : std::nullopt;
+        if (!in) {
+            return std::nullopt;
+        }
+        ArchiveKeyBuilder key(PathToUtf8(path.filename()));
+        if (ForEachPiece(*in, [&key](std::span<const std::uint8_t> piece) {
+                key.Add(piece);
+                return true;
+            }) != CopyResult::Copied) {
+            return std::nullopt;
+        }
+        return HistoryLedger(*history, key.Finish(), report);
+    }
+
+    bool Published(int output) const override {
+        return std::binary_search(m_published.begin(), m_published.end(), output);
+    }
+    void Record(int output) override {
+        m_history.RecordOutput(m_rawFile, static_cast<std::uint16_t>(output), m_report);
+    }
+    // The raw file has left its name.
+    void End() { m_history.EndConversion(m_rawFile, m_report); }
+
+private:
+    HistoryLedger(ImportHistory& history, const ArchiveKey& rawFile, WorkerReport& report)
+        : m_history(history),
+          m_rawFile(rawFile),
+          m_report(report),
+          m_published(history.PublishedOutputs(rawFile)) {}
+
+    ImportHistory& m_history;
+    ArchiveKey m_rawFile;
+    WorkerReport& m_report;
+    std::vector<std::uint16_t> m_published;  // ascending
+};
+
 }  // namespace
 
 ConversionWorker::ConversionWorker(Config config) : m_config(std::move(config)) {}
@@ -102,22 +148,31 @@ void ConversionWorker::Run() {
     }
 }
 
+std::optional<ConversionFolders> ConversionFoldersOf(const DispatchValues& values) {
+    const auto import = values.GetValue(kVelmoraSection, "Import");
+    if (!import || import->empty()) {
+        return std::nullopt;
+    }
+    ConversionFolders folders{PathFromUtf8(*import), PathFromUtf8(*import)};
+    const auto installTo = values.GetValue(kZuvoSection, "InstallTo");
+    if (installTo && !installTo->empty()) {
+        folders.printer = PathFromUtf8(*installTo) / "Base";
+    }
+    return folders;
+}
+
 bool ConversionWorker::Configure() {
     if (m_setup != Setup::NotDone) {
         return m_setup == Setup::Ready;
     }
-    const auto import = m_config.values.GetValue(kVelmoraSection, "Import");
-    if (!import || import->empty()) {
+    const auto folders = ConversionFoldersOf(m_config.values);
+    if (!folders) {
         m_config.report.LogUpper(kImportFolderMissingLine);
         m_setup = Setup::Failed;
         return false;
     }
-    m_importFolder = PathFromUtf8(*import);
-    m_printerFolder = m_importFolder;
-    const auto installTo = m_config.values.GetValue(kZuvoSection, "InstallTo");
-    if (installTo && !installTo->empty()) {
-        m_printerFolder = PathFromUtf8(*installTo) / "Base";
-    }
+    m_importFolder = folders->import;
+    m_printerFolder = folders->printer;
     m_setup = Setup::Ready;
     return true;
 }
@@ -218,13 +273,22 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
 
 bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     m_config.report.SetBar2(0, PathToUtf8(path.filename()));
-    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
+    auto ledger = HistoryLedger::For(path, m_config.history, m_config.report);
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock,
+                              ledger ? &*ledger : nullptr};
     std::string label;
     const bool converted =
         kind == RawKind::MeterArchive
             ? ConvertMeterArchive(path, m_importFolder, context, label)
             : ConvertAssembledArchive(path, m_importFolder, m_printerFolder, context, label);
+    const bool gone = LeaveName(path, converted, label);
+    if (gone && ledger) {
+        ledger->End();
+    }
+    return gone;
+}
 
+bool ConversionWorker::LeaveName(const fs::path& path, bool converted, const std::string& label) {
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;
     labelled += "." + label;
@@ -245,9 +309,15 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
 }
 
 bool ConversionWorker::MovePrinterFile(const fs::path& path) {
-    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
-    return MovePrinterProtocol(path, m_printerFolder, context) ||
-           RenameKeeping(path, WithDot(path));
+    auto ledger = HistoryLedger::For(path, m_config.history, m_config.report);
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock,
+                              ledger ? &*ledger : nullptr};
+    const bool gone =
+        MovePrinterProtocol(path, m_printerFolder, context) || RenameKeeping(path, WithDot(path));
+    if (gone && ledger) {
+        ledger->End();
+    }
+    return gone;
 }
 
 void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -14,11 +15,21 @@
 
 #include "convert/driver_table.h"
 #include "core/clock.h"
+#include "core/import_history.h"
 #include "core/worker_report.h"
 #include "platform/dispatch_values.h"
 #include "platform/regular_file.h"
 
 namespace zep {
+
+// Where the conversion writes: the import folder ("Import" of Velmora) and the printer-protocol
+// folder ("InstallTo" of Zuvo followed by "Base", the import folder when that is not set).
+struct ConversionFolders {
+    std::filesystem::path import;
+    std::filesystem::path printer;
+};
+// nullopt when the import folder is not configured.
+std::optional<ConversionFolders> ConversionFoldersOf(const DispatchValues& values);
 
 class ConversionWorker {
 public:
@@ -30,6 +41,9 @@ public:
         std::atomic<int>& convertBusy;     // 1 while a pass works through found files
         const std::atomic<bool>& saveBin;  // keep raw files after a successful conversion
         Clock& clock;                      // time stamps of the files written
+        // Where each output is recorded once it is on disk, so that a conversion cut short by
+        // a crash goes on where it stopped; none: a cut conversion starts over.
+        ImportHistory* history = nullptr;
     };
 
     explicit ConversionWorker(Config config);
@@ -77,6 +91,9 @@ private:
     // as it is free.
     bool ConvertArchive(const std::filesystem::path& path, RawKind kind);
     bool MovePrinterFile(const std::filesystem::path& path);
+    // After a conversion: the raw file deleted, or kept under its label; whether it left its
+    // name.
+    bool LeaveName(const std::filesystem::path& path, bool converted, const std::string& label);
     // A raw file that is still present after its turn is never taken up again in this run.
     void KeepOutOfLaterPasses(const std::filesystem::path& path);
 

@@ -9,12 +9,16 @@ namespace zep {
 
 bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& importFolder,
                     ConversionContext& context, const std::string& type, const std::string& serial,
-                    const std::string& name) {
+                    const std::string& name, int number) {
     if (output.ReachedLimit()) {
         context.report.LogUpper(kOutputLimitLine);
     }
+    if (context.Published(number)) {
+        return true;
+    }
     switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
         case OutputFileResult::Written:
+            context.Record(number);
             return true;
         case OutputFileResult::CannotCreate:
             context.report.LogUpper(FolderUnavailableLine(PathToUtf8(importFolder)));

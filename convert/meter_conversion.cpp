@@ -39,7 +39,7 @@ bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path&
 
     // The records before damage are imported; the raw file stays for the readings behind it,
     // as it does for a text cut at the buffer's limit.
-    const bool saved = SaveImportText(output, importFolder, context, type, serial, virtualText);
+    const bool saved = SaveImportText(output, importFolder, context, type, serial, virtualText, 0);
     if (!reader.EndedCleanly()) {
         context.report.LogUpper(DamagedArchiveLine(path.filename().string(), recordStart));
         return false;

@@ -44,14 +44,18 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
     const std::time_t now = context.clock.Now();
     context.report.LogUpper(ProcessingLine(title.type, title.serial, title.vname));
 
-    bool result = false;
-    auto file = PendingFile::Create(printerFolder);
-    if (!file) {
+    bool result = context.Published(0);  // written before a restart
+    auto file = result ? std::nullopt : PendingFile::Create(printerFolder);
+    if (result) {
+    } else if (!file) {
         context.report.LogUpper(FolderUnavailableLine(PathToUtf8(printerFolder)));
     } else if (CopyPrinterRecords(*file, image, context.report) == 0) {
         // The protocol's name must be on disk before its raw file may go.
         result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value() &&
                  FlushFolder(printerFolder);
+        if (result) {
+            context.Record(0);
+        }
     }
     if (!result) {
         context.report.LogLower(ZvoSaveErrorLine(title.type, title.serial, title.vname));
@@ -62,10 +66,17 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
 
 bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
                          ConversionContext& context) {
+    if (context.Published(0)) {
+        // Moved before a restart, which came before the old name could go.
+        return RemoveFile(path);
+    }
     const std::string stamp = FormatLocalTime(context.clock.Now(), kFileStampPattern);
-    const auto moved = MoveRegularFileNumbered(path, [&](int attempt) {
-        return printerFolder / (stamp + "_" + std::to_string(attempt) + ".zvo");
-    });
+    const auto moved = MoveRegularFileNumbered(
+        path,
+        [&](int attempt) {
+            return printerFolder / (stamp + "_" + std::to_string(attempt) + ".zvo");
+        },
+        [&context](const fs::path&) { context.Record(0); });
     if (!moved) {
         context.report.LogUpper(
             PrinterMoveFailedLine(PathToUtf8(path.filename()), PathToUtf8(printerFolder)));

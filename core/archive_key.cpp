@@ -24,18 +24,12 @@ ArchiveKey ArchiveKeyOf(std::span<const std::uint8_t> bytes) {
     return builder.Finish();
 }
 
-ArchiveKey RawFileKey(std::string_view name, std::span<const std::uint8_t> content) {
-    Blake2b hash(32);
+ArchiveKeyBuilder::ArchiveKeyBuilder(std::string_view rawFileName) {
     // The name ends at its terminator, so no name and content can pass for another pair.
-    hash.Add(std::span(reinterpret_cast<const std::uint8_t*>(name.data()), name.size()));
+    m_hash.Add(std::span(reinterpret_cast<const std::uint8_t*>(rawFileName.data()),
+                         rawFileName.size()));
     const std::uint8_t terminator = 0;
-    hash.Add(std::span(&terminator, 1));
-    hash.Add(content);
-    ArchiveKey key;
-    const auto digest = hash.Finish();
-    std::copy(digest.begin(), digest.end(), key.digest.begin());
-    key.length = content.size();
-    return key;
+    m_hash.Add(std::span(&terminator, 1));
 }
 
 }  // namespace zep

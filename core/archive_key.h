@@ -24,6 +24,10 @@ struct ArchiveKey {
 class ArchiveKeyBuilder {
 public:
     ArchiveKeyBuilder() = default;
+    // The key of one raw file of the program folder as the conversion sees it: its name as well
+    // as its content, so that the same archive offered again (a new raw file) is a new
+    // conversion. The length counts the content only.
+    explicit ArchiveKeyBuilder(std::string_view rawFileName);
     void Add(std::span<const std::uint8_t> bytes);
     ArchiveKey Finish();
 
@@ -33,9 +37,5 @@ private:
 };
 
 ArchiveKey ArchiveKeyOf(std::span<const std::uint8_t> bytes);
-
-// The key of one raw file of the program folder as the conversion sees it: its name as well as
-// its content, so that the same archive offered again (a new raw file) is a new conversion.
-ArchiveKey RawFileKey(std::string_view name, std::span<const std::uint8_t> content);
 
 }  // namespace zep

@@ -35,18 +35,11 @@ std::optional<ArchiveKey> WholeFileKey(const std::filesystem::path& path) {
         return std::nullopt;
     }
     ArchiveKeyBuilder key;
-    std::vector<std::uint8_t> piece(std::size_t{1} << 16);
-    for (std::uint64_t offset = 0;;) {
-        const auto count = in->ReadAt(offset, piece);
-        if (!count) {
-            return std::nullopt;
-        }
-        if (*count == 0) {
-            return key.Finish();
-        }
-        key.Add(std::span(piece.data(), *count));
-        offset += *count;
-    }
+    const CopyResult read = ForEachPiece(*in, [&key](std::span<const std::uint8_t> piece) {
+        key.Add(piece);
+        return true;
+    });
+    return read == CopyResult::Copied ? std::optional(key.Finish()) : std::nullopt;
 }
 
 // The archives of a database keyed as the import assembles them: the checked part of a first

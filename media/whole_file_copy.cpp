@@ -3,7 +3,6 @@
 #include "media/whole_file_copy.h"
 
 #include <optional>
-#include <vector>
 
 #include "media/archive_output.h"
 #include "platform/publish_file.h"
@@ -12,28 +11,6 @@
 namespace zep {
 
 namespace {
-
-constexpr std::size_t kPiece = std::size_t{1} << 16;
-
-enum class Copied { Whole, ReadFailed, WriteFailed };
-
-// Reads the opened file into the output piece by piece.
-Copied ReadInto(const OpenedRegularFile& in, ArchiveOutput& output) {
-    std::vector<std::uint8_t> piece(kPiece);
-    for (std::uint64_t offset = 0;;) {
-        const auto count = in.ReadAt(offset, piece);
-        if (!count) {
-            return Copied::ReadFailed;
-        }
-        if (*count == 0) {
-            return Copied::Whole;
-        }
-        if (!output.Append(std::span(piece.data(), *count))) {
-            return Copied::WriteFailed;
-        }
-        offset += *count;
-    }
-}
 
 // Only a file that is gone is said to be deleted: one that stays is imported again at the next
 // insertion, and the user must see why.
@@ -58,19 +35,20 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     const auto& folder = context.env.programFolder;
     const std::string stamp = OutputStamp(context.env);
     ArchiveOutput output(folder);
-    const Copied copied = ReadInto(*in, output);
-    if (copied == Copied::ReadFailed) {
+    const CopyResult copied = ForEachPiece(
+        *in, [&output](std::span<const std::uint8_t> piece) { return output.Append(piece); });
+    if (copied == CopyResult::ReadFailed) {
         context.env.report.LogUpper(CardLine(kReadFailedLine, file));
         return;
     }
     const ArchiveKey key = output.Key();
-    if (copied == Copied::Whole && context.PassOver(key)) {
+    if (copied == CopyResult::Copied && context.PassOver(key)) {
         if (context.params.deleteData) {
             DeleteFromCard(file, context);
         }
         return;
     }
-    auto finished = copied == Copied::Whole ? output.Finish() : std::nullopt;
+    auto finished = copied == CopyResult::Copied ? output.Finish() : std::nullopt;
     if (!finished || !PublishOutput(*finished, stamp, extension, context)) {
         context.env.report.LogUpper(kWriteErrorLine);
         return;

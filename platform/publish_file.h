@@ -74,12 +74,24 @@ std::optional<std::filesystem::path> PublishNumbered(
 // found.
 bool RemoveFile(const std::filesystem::path& path);
 
+// Gives the temporary names of this process a tag: the program folder's, set once at start-up
+// before anything is written. A temporary name then says which program folder's program wrote
+// it, so that a later start can tell its own leftovers (a crash leaves them) from the files of
+// another program writing into the same folder at that moment.
+void SetTemporaryNameTag(std::string tag);
+// Removes the plain files of the folder whose names are temporary names of this process's tag
+// (nothing while no tag is set); returns how many. Only for a start under the program folder's
+// lock: no other process of this tag can be writing then.
+int RemoveOwnTemporaries(const std::filesystem::path& folder);
+
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed
 // and published, and only then is the source removed. nullopt leaves the source where it was
-// and no copy under a new name (a source that cannot be removed takes its copy back).
+// and no copy under a new name (a source that cannot be removed takes its copy back). onDisk,
+// if given, is called once a copy's name is on disk and before the source goes.
 std::optional<std::filesystem::path> MoveNumbered(
     const std::filesystem::path& source,
-    const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts = 100000);
+    const std::function<std::filesystem::path(int attempt)>& nameFor,
+    const std::function<void(const std::filesystem::path&)>& onDisk = {}, int maxAttempts = 100000);
 
 }  // namespace zep

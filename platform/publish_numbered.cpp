@@ -44,7 +44,9 @@ std::optional<fs::path> PublishNumbered(PendingFile& file,
 }
 
 std::optional<fs::path> MoveNumbered(const fs::path& source,
-                                     const std::function<fs::path(int)>& nameFor, int maxAttempts) {
+                                     const std::function<fs::path(int)>& nameFor,
+                                     const std::function<void(const fs::path&)>& onDisk,
+                                     int maxAttempts) {
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (!FileCallAllowed(FileCall::Link, name)) {
@@ -68,7 +70,11 @@ std::optional<fs::path> MoveNumbered(const fs::path& source,
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
         // The copy's name must be on disk before the source goes; a source that stays would be
         // moved, and so handed on, a second time.
-        if (published && (!FlushFolder(published->parent_path()) || !RemoveFile(source))) {
+        const bool onDiskNow = published && FlushFolder(published->parent_path());
+        if (onDiskNow && onDisk) {
+            onDisk(*published);
+        }
+        if (published && (!onDiskNow || !RemoveFile(source))) {
             std::error_code error;
             fs::remove(*published, error);
             return std::nullopt;

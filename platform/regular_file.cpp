@@ -34,7 +34,8 @@ OpenedRegularFile::~OpenedRegularFile() {
     }
 }
 
-CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output) {
+CopyResult ForEachPiece(const OpenedRegularFile& in,
+                        const std::function<bool(std::span<const std::uint8_t>)>& take) {
     std::vector<std::uint8_t> piece(1 << 16);
     for (std::uint64_t offset = 0;;) {
         const auto count = in.ReadAt(offset, piece);
@@ -44,11 +45,17 @@ CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output) {
         if (*count == 0) {
             return CopyResult::Copied;
         }
-        if (output.Write(std::span(piece.data(), *count)) != *count) {
+        if (!take(std::span(piece.data(), *count))) {
             return CopyResult::WriteFailed;
         }
         offset += *count;
     }
+}
+
+CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output) {
+    return ForEachPiece(in, [&output](std::span<const std::uint8_t> piece) {
+        return output.Write(piece) == piece.size();
+    });
 }
 
 }  // namespace zep

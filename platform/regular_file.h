@@ -62,8 +62,13 @@ private:
 
 class PendingFile;
 
-// Where copying an opened file into a pending output ended.
+// Where copying an opened file into a pending output (or handing it on piece by piece) ended.
 enum class CopyResult { Copied, ReadFailed, WriteFailed };
+
+// Hands the whole opened file to take piece by piece, in order, so a large file costs one piece
+// of memory, not its size. take returns false to stop: WriteFailed.
+CopyResult ForEachPiece(const OpenedRegularFile& in,
+                        const std::function<bool(std::span<const std::uint8_t>)>& take);
 
 // Copies the whole opened file to the end of output piece by piece, so a large file costs one
 // piece of memory, not its size.
@@ -73,9 +78,12 @@ CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output);
 // (a hard link within a file system; across file systems a copy that is flushed and published
 // before the source goes). Only the file found under the name at the start is moved: a link
 // or special file is refused, and nothing is published or removed when the name meanwhile
-// leads to another file. nullopt leaves the source where it was.
+// leads to another file. nullopt leaves the source where it was. onDisk, if given, is called
+// once the new name is on disk and before the old one goes, so that a crash in between can be
+// told from a move never made.
 std::optional<std::filesystem::path> MoveRegularFileNumbered(
     const std::filesystem::path& source,
-    const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts = 100000);
+    const std::function<std::filesystem::path(int attempt)>& nameFor,
+    const std::function<void(const std::filesystem::path&)>& onDisk = {}, int maxAttempts = 100000);
 
 }  // namespace zep

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/file_calls.h"
@@ -17,6 +18,7 @@
 #include "platform/publish_batch.h"
 #include "platform/publish_file.h"
 #include "platform/publish_move.h"
+#include "platform/temporary_names.h"
 
 namespace zep {
 
@@ -86,10 +88,14 @@ bool FlushContent(int fd, const fs::path& tempPath, bool& flushed) {
 }  // namespace
 
 std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
-    std::string pattern = (folder / ".zepimport-XXXXXX.tmp").string();
+    std::string pattern =
+        (folder / (TemporaryNamePrefix() + "XXXXXX" + kTemporaryNameEnd)).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    const int fd = Gate(FileCall::Create, folder) ? mkostemps(name.data(), 4, O_CLOEXEC) : -1;
+    const int fd =
+        Gate(FileCall::Create, folder)
+            ? mkostemps(name.data(), static_cast<int>(std::strlen(kTemporaryNameEnd)), O_CLOEXEC)
+            : -1;
     if (fd < 0) {
         return std::nullopt;
     }

@@ -147,6 +147,7 @@ FileProbe ProbeFile(const fs::path& path) {
 
 std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
                                                 const std::function<fs::path(int)>& nameFor,
+                                                const std::function<void(const fs::path&)>& onDisk,
                                                 int maxAttempts) {
     const Descriptor fd(OpenWithoutFollowing(source));
     struct stat file {};
@@ -166,6 +167,9 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
                 unlink(name.c_str());
                 return std::nullopt;
             }
+            if (onDisk) {
+                onDisk(name);
+            }
             RemoveIfStillFile(source, file);
             return name;
         }
@@ -183,8 +187,14 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
         // The copy's name must be on disk before the source goes; a source that stays would be
         // moved, and so handed on, a second time.
-        if (published &&
-            (!FlushFolder(published->parent_path()) || !RemoveIfStillFile(source, file))) {
+        if (published && !FlushFolder(published->parent_path())) {
+            RemoveFile(*published);
+            return std::nullopt;
+        }
+        if (published && onDisk) {
+            onDisk(*published);
+        }
+        if (published && !RemoveIfStillFile(source, file)) {
             RemoveFile(*published);
             return std::nullopt;
         }

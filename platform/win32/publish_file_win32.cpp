@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/utf8_text.h"
 #include "platform/file_calls.h"
 #include "platform/publish_batch.h"
 #include "platform/publish_file.h"
 #include "platform/publish_move.h"
+#include "platform/temporary_names.h"
 #include "platform/win32/windows_api.h"
 
 namespace zep {
@@ -83,14 +85,14 @@ struct PendingFile::State {
 
 namespace {
 
-constexpr const wchar_t* kTempPrefix = L".zepimport-";
+constexpr const wchar_t* kTempPrefix = L".zepimport-";  // with or without a tag after it
 constexpr const wchar_t* kTempSuffix = L".tmp";
 constexpr int kTempNameAttempts = 1000;
 
 std::atomic<unsigned> g_tempCounter{0};
 
 fs::path TempName(const fs::path& folder) {
-    return folder / (kTempPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    return folder / (Widen(TemporaryNamePrefix()) + std::to_wstring(GetCurrentProcessId()) + L"-" +
                      std::to_wstring(g_tempCounter.fetch_add(1)) + L"-" +
                      std::to_wstring(GetTickCount()) + kTempSuffix);
 }

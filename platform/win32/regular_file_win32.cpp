@@ -98,12 +98,13 @@ std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
 
 std::optional<std::filesystem::path> MoveRegularFileNumbered(
     const std::filesystem::path& source,
-    const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts) {
+    const std::function<std::filesystem::path(int attempt)>& nameFor,
+    const std::function<void(const std::filesystem::path&)>& onDisk, int maxAttempts) {
     // A rename moves the entry itself, a link included; so only a plain file is handed on.
     if (ProbeFile(source).kind != FileKind::Regular) {
         return std::nullopt;
     }
-    return MoveNumbered(source, nameFor, maxAttempts);
+    return MoveNumbered(source, nameFor, onDisk, maxAttempts);
 }
 
 }  // namespace zep

@@ -59,10 +59,11 @@ private:
 class ConversionWorkerTest : public ConversionTestBase {
 protected:
     std::unique_ptr<ConversionWorker> MakeWorker(const std::string& importValue,
-                                                 const std::string& installTo = {}) {
+                                                 const std::string& installTo = {},
+                                                 ImportHistory* history = nullptr) {
         return std::make_unique<ConversionWorker>(
             ConversionWorker::Config{raw.path(), setup.Values("", importValue, installTo), watched,
-                                     *s_drivers, busy, saveBin, clock});
+                                     *s_drivers, busy, saveBin, clock, history});
     }
     std::unique_ptr<ConversionWorker> MakeWorker() { return MakeWorker(import.path().string()); }
     // A raw file is taken once it has stayed unchanged for a whole pass: one pass finds the
@@ -447,6 +448,48 @@ TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
     fs::remove_all(target);
     EXPECT_TRUE(left.empty());
     EXPECT_EQ(ReadFileBytes(source / "y.bil"), protocol);
+}
+
+// A conversion cut short by a crash goes on where it stopped: what the history says is on disk
+// is not written again. Each output is recorded before the next one is written, and the record
+// goes once the raw file has left its name.
+TEST_F(ConversionWorkerTest, AConversionCutShortGoesOnWhereItStopped) {
+    const Bytes archive = AssembledArchive(Titles("NULL", "1,2", "N", "S"), {{1, {7}}});
+    const auto keyOf = [](const std::string& name, const Bytes& content) {
+        ArchiveKeyBuilder key(name);
+        key.Add(content);
+        return key.Finish();
+    };
+    const ArchiveKey cut = keyOf("20240101120000.bin", archive);
+    MemoryImportHistory history;
+    history.RecordOutput(cut, 0, report);  // the first device's file, before the crash
+    WriteRaw("20240101120000.bin", archive);
+    const Bytes protocol = {'z', 'v'};
+    const ArchiveKey moved = keyOf("20240101120001.bil", protocol);
+    history.RecordOutput(moved, 0, report);  // moved, but the crash came before the old name went
+    WriteRaw("20240101120001.bil", protocol);
+    auto worker = MakeWorker(import.path().string(), {}, &history);
+    EXPECT_TRUE(FindThenRun(*worker));
+    const auto written = ImportFiles();
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_NE(ReadFileText(import / written[0]).find("Virtual=2"), std::string::npos);
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
+    EXPECT_TRUE(history.PublishedOutputs(cut).empty());
+    EXPECT_TRUE(history.PublishedOutputs(moved).empty());
+
+    // Uncut: output 0 is on record by the time output 1 is begun.
+    const ArchiveKey whole = keyOf("20240101120002.bin", archive);
+    WriteRaw("20240101120002.bin", archive);
+    std::vector<std::vector<std::uint16_t>> atCreate;
+    FailingFiles files;
+    files.before = [&](FileCall call, const fs::path& folder) {
+        if (call == FileCall::Create && folder == import.path()) {
+            atCreate.push_back(history.PublishedOutputs(whole));
+        }
+    };
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(atCreate, (std::vector<std::vector<std::uint16_t>>{{}, {0}}));
+    EXPECT_EQ(ImportFiles().size(), 3u);
 }
 
 }  // namespace

@@ -276,5 +276,33 @@ TEST(PendingFile, ContentIsFlushedBeforeItIsNamedAndAFailedFlushNamesNothing) {
     }
 }
 
+// A start removes the temporaries its own program folder's program left behind (a crash leaves
+// them), and nothing of another program writing into the same folder, nor what only looks like
+// a temporary.
+TEST(Temporaries, AStartRemovesOnlyItsOwnLeftovers) {
+    test::TempDir dir;
+    SetTemporaryNameTag("other");
+    auto foreign = PendingFile::Create(dir.path());  // another program folder's, still written
+    SetTemporaryNameTag("");
+    EXPECT_EQ(RemoveOwnTemporaries(dir.path()), 0);  // without a tag nothing is ours
+    SetTemporaryNameTag("ab12cd34");
+    auto left = PendingFile::Create(dir.path());
+    ASSERT_TRUE(foreign && left);
+    const fs::path leftover = left->TemporaryPath();
+    left->Finish();
+    // A crash: the temporary stays, never published and never removed.
+    const fs::path kept = dir / "kept.tmp";
+    fs::copy_file(leftover, kept);
+    fs::create_directory(dir / ".zepimport-ab12cd34-folder.tmp");
+    test::WriteFileText(dir / "20240101120000.bia", "raw");
+    EXPECT_EQ(RemoveOwnTemporaries(dir.path()), 1);
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_TRUE(fs::exists(foreign->TemporaryPath()));
+    EXPECT_TRUE(fs::is_directory(dir / ".zepimport-ab12cd34-folder.tmp"));
+    EXPECT_TRUE(fs::exists(dir / "20240101120000.bia"));
+    EXPECT_EQ(leftover.filename().string().rfind(".zepimport-ab12cd34-", 0), 0u);
+    SetTemporaryNameTag("");
+}
+
 }  // namespace
 }  // namespace zep
