@@ -46,7 +46,7 @@ void PreviewSession::ReadCard() {
     std::string summary = PreviewSummary(contents);
     if (m_history) {
         summary += "\nНовых: " + std::to_string(rows.size() - imported) +
-                   ", импортированных ранее: " + std::to_string(imported);
+                   ", импортированных ранее (серым): " + std::to_string(imported);
     }
     m_view.ShowCard(rows, summary);
 }

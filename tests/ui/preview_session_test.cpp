@@ -112,7 +112,8 @@ TEST_F(PreviewSessionTest, RowsTheHistoryHoldsAreMarkedAndCountedApart) {
         EXPECT_EQ(row.cells[4], isKnown ? std::string(kImportedMark) : "");
     }
     EXPECT_EQ(marked.summary,
-              "Найдены данные 0 приборов в 2 файлах (0.00 Мб)\nНовых: 1, импортированных ранее: 1");
+              "Найдены данные 0 приборов в 2 файлах (0.00 Мб)\nНовых: 1, импортированных ранее "
+              "(серым): 1");
 
     session.OnTick();
     ASSERT_EQ(view.rows.size(), 2u);

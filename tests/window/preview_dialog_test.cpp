@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "media/card_file_name.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/temp_dir.h"
 #include "tools/cardgen/card_builders.h"
 #include "window/qt/sort_list_widget.h"
@@ -37,7 +38,8 @@ protected:
 
     // Runs the dialog and hands it to `act` once it is shown; a dialog still open after twenty
     // seconds is cancelled so that a fault cannot hang the suite.
-    std::optional<std::vector<SelectionKey>> Run(std::function<void(QDialog&)> act) {
+    std::optional<std::vector<SelectionKey>> Run(std::function<void(QDialog&)> act,
+                                                 const ImportHistory* history = nullptr) {
         QTimer::singleShot(0, [act] {
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
                 act(*dialog);
@@ -51,7 +53,7 @@ protected:
             }
         });
         guard.start(20000);
-        return RunPreviewDialog(nullptr, card.string(), program);
+        return RunPreviewDialog(nullptr, card.string(), program, history);
     }
 
     static SortListWidget* List(QDialog& dialog) {
@@ -90,6 +92,37 @@ TEST_F(PreviewDialogTest, ReturnsTheKeysOfTheCheckedRows) {
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, std::vector<SelectionKey>{CardFileKey("m.zep")});
     EXPECT_EQ(summary.rfind("Найдены данные 1 приборов в 2 файлах", 0), 0u) << summary;
+}
+
+// A row whose archive the history holds is greyed and says so after its date; checking it
+// imports it all the same.
+TEST_F(PreviewDialogTest, ARowImportedBeforeIsGreyedAndCheckingItTakesItAgain) {
+    MemoryImportHistory history;
+    test::RecordingReport quiet;
+    history.Record(std::vector{ArchiveKeyOf(test::ReadFileBytes(card / "m.zep"))}, quiet);
+    std::vector<bool> greyed;
+    std::vector<bool> expected;
+    std::string date;
+    const auto result = Run(
+        [&](QDialog& dialog) {
+            ASSERT_TRUE(WaitForRead(dialog));
+            SortListWidget* list = List(dialog);
+            const int row = RowWithSerial(list, "777");
+            ASSERT_GE(row, 0);
+            for (int r = 0; r < list->Model().RowCount(); ++r) {
+                const QModelIndex cell = list->model()->index(r, 1);
+                greyed.push_back(list->model()->data(cell, Qt::ForegroundRole).isValid());
+                expected.push_back(r == row);
+            }
+            date = list->Model().Text(row, 4);
+            list->SetChecked(row, true);
+            QTest::mouseClick(dialog.findChild<QPushButton*>("ctl1"), Qt::LeftButton);
+        },
+        &history);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, std::vector<SelectionKey>{CardFileKey("m.zep")});
+    EXPECT_NE(date.find("(импортировано)"), std::string::npos) << date;
+    EXPECT_EQ(greyed, expected);
 }
 
 TEST_F(PreviewDialogTest, OkWithNothingCheckedSelectsNothingAndCancelGivesNoResult) {

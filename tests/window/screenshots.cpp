@@ -16,9 +16,11 @@
 #include <filesystem>
 #include <iostream>
 
+#include "media/preview_model.h"
 #include "tests/app/controller_fakes.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_serial_port.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/temp_dir.h"
 #include "window/qt/preview_dialog.h"
 #include "window/qt/tray_icon.h"
@@ -85,9 +87,18 @@ bool SaveTray(WindowSession& session, const std::filesystem::path& file) {
     return saved;
 }
 
-// The preview of a card as the poll shows it, grabbed once it has read the card.
+// The preview of a card as the poll shows it, grabbed once it has read the card. Two of its
+// archives were imported before: the history holds them, and their rows are marked.
 bool SavePreview(QWidget& parent, const std::string& card,
                  const std::filesystem::path& programFolder, const std::filesystem::path& file) {
+    MemoryImportHistory history;
+    test::RecordingReport quiet;
+    const auto contents = ReadCardFolder(card, ArchiveKeys::Compute);
+    for (std::size_t row = 1; row < contents.rows.size() && row <= 3; row += 2) {
+        if (contents.rows[row].archive) {
+            history.Record(std::span(&*contents.rows[row].archive, 1), quiet);
+        }
+    }
     bool saved = false;
     QTimer::singleShot(1500, [&] {
         if (auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
@@ -95,7 +106,7 @@ bool SavePreview(QWidget& parent, const std::string& card,
             preview->reject();
         }
     });
-    RunPreviewDialog(&parent, card, programFolder);
+    RunPreviewDialog(&parent, card, programFolder, &history);
     return saved;
 }
 

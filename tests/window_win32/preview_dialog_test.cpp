@@ -6,7 +6,9 @@
 #include <commctrl.h>
 
 #include "core/crc16.h"
+#include "core/import_history.h"
 #include "core/utf8_text.h"
+#include "tests/support/recording_report.h"
 #include "tests/window_win32/window_fixture.h"
 #include "ui/list_layout.h"
 #include "ui/preview_template.h"
@@ -28,8 +30,22 @@ protected:
     }
 
     std::filesystem::path LayoutFile() const { return dir / std::string(kListLayoutFileName); }
-    std::optional<std::vector<SelectionKey>> Run() {
-        return win32::PreviewDialog(GetModuleHandleW(nullptr), folder.string(), LayoutFile()).Run();
+    std::optional<std::vector<SelectionKey>> Run(const ImportHistory* history = nullptr) {
+        return win32::PreviewDialog(GetModuleHandleW(nullptr), folder.string(), LayoutFile(),
+                                    history)
+            .Run();
+    }
+    // The list's custom draw of one item, as the list view asks for it; the colour it is drawn
+    // in, or nothing when it is drawn as usual.
+    std::optional<COLORREF> ItemColour(int row) const {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = {List(), static_cast<UINT_PTR>(kPreviewListId), NM_CUSTOMDRAW};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        SendMessageW(Dialog(), WM_NOTIFY, kPreviewListId, reinterpret_cast<LPARAM>(&draw));
+        return GetWindowLongPtrW(Dialog(), DWLP_MSGRESULT) == CDRF_NEWFONT
+                   ? std::optional(draw.clrText)
+                   : std::nullopt;
     }
     HWND Dialog() const { return FindDialog(folder.wstring()); }
     HWND List() const { return GetDlgItem(Dialog(), kPreviewListId); }
@@ -73,6 +89,38 @@ TEST_F(PreviewDialogTest, ListsTheFolderAndReturnsTheKeysOfTheCheckedRows) {
     EXPECT_EQ(Narrow(summary), "Найдены данные 0 приборов в 2 файлах (0.00 Мб)");
     ASSERT_EQ(selection->size(), 1u);
     EXPECT_TRUE((*selection)[0] == KeyOf("a.zvo") || (*selection)[0] == KeyOf("b.zvo"));
+}
+
+// A row whose archive the history holds is drawn grey and says so after its date; checking it
+// imports it all the same.
+TEST_F(PreviewDialogTest, ARowImportedBeforeIsGreyAndCheckingItTakesItAgain) {
+    MemoryImportHistory history;
+    RecordingReport quiet;
+    const std::string known = "protocol a";
+    history.Record(std::vector{ArchiveKeyOf(std::span(
+                       reinterpret_cast<const std::uint8_t*>(known.data()), known.size()))},
+                   quiet);
+    std::vector<std::wstring> dates;
+    std::vector<std::optional<COLORREF>> colours;
+    int marked = -1;
+    ModalAction act([&] { return Read(); },
+                    [&] {
+                        for (int row = 0; row < ListView_GetItemCount(List()); ++row) {
+                            dates.push_back(Cell(row, 4));
+                            colours.push_back(ItemColour(row));
+                            marked = dates.back().empty() ? marked : row;
+                        }
+                        ListView_SetCheckState(List(), marked, TRUE);
+                        Click(IDOK);
+                    });
+    const auto selection = Run(&history);
+    ASSERT_EQ(dates.size(), 2u);
+    ASSERT_GE(marked, 0);
+    EXPECT_EQ(Narrow(dates[marked]), "(импортировано)");
+    EXPECT_EQ(colours[marked], std::optional(GetSysColor(COLOR_GRAYTEXT)));
+    EXPECT_EQ(colours[1 - marked], std::nullopt);
+    ASSERT_TRUE(selection);
+    EXPECT_EQ(*selection, std::vector<SelectionKey>{KeyOf("a.zvo")});
 }
 
 TEST_F(PreviewDialogTest, OkWithNothingCheckedGivesNoSelection) {
