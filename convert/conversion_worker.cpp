@@ -24,16 +24,6 @@ namespace {
 
 constexpr auto kPassInterval = std::chrono::milliseconds(1000);
 
-// "*.bi?" as the original platform matches it: letter case does not matter.
-bool IsRawFileName(const std::string& name) {
-    if (name.size() < 4) {
-        return false;
-    }
-    const std::string tail = name.substr(name.size() - 4, 3);
-    return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'b' &&
-           std::tolower(static_cast<unsigned char>(tail[2])) == 'i';
-}
-
 bool Exists(const fs::path& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
@@ -148,6 +138,20 @@ void ConversionWorker::Run() {
     }
 }
 
+bool IsRawFileName(const std::string& name) {
+    // "*.bi?" as the original platform matches it (letter case does not matter), and one of the
+    // three kinds by its last letter.
+    if (name.size() < 4) {
+        return false;
+    }
+    const std::string tail = name.substr(name.size() - 4);
+    const auto lower = [&tail](std::size_t i) {
+        return std::tolower(static_cast<unsigned char>(tail[i]));
+    };
+    return tail[0] == '.' && lower(1) == 'b' && lower(2) == 'i' &&
+           (lower(3) == 'a' || lower(3) == 'n' || lower(3) == 'l');
+}
+
 std::optional<ConversionFolders> ConversionFoldersOf(const DispatchValues& values) {
     const auto import = values.GetValue(kVelmoraSection, "Import");
     if (!import || import->empty()) {
@@ -193,8 +197,7 @@ void ConversionWorker::Pass() {
          it.increment(error)) {
         const fs::path& path = it->path();
         const std::string name = PathToUtf8(path.filename());
-        if (IsRawFileName(name) && RawKindOf(name) != RawKind::None &&
-            !m_passedOver.contains(path)) {
+        if (IsRawFileName(name) && !m_passedOver.contains(path)) {
             found.push_back(path);
         }
     }

@@ -31,6 +31,9 @@ struct ConversionFolders {
 // nullopt when the import folder is not configured.
 std::optional<ConversionFolders> ConversionFoldersOf(const DispatchValues& values);
 
+// A name the conversion takes: "*.bia", "*.bin" or "*.bil", in any letter case.
+bool IsRawFileName(const std::string& name);
+
 class ConversionWorker {
 public:
     struct Config {

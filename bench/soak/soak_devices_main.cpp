@@ -2,8 +2,9 @@
 // Tessal collector and a Kolvar device are plugged in turn behind it, each holding archives
 // under serial numbers of their own; some commit a fault. A device that still holds archives
 // after its session (an interrupted transfer) is plugged in again, as a user would, until it is
-// empty or five plugs have been tried.
+// empty or five plugs (or P) have been tried.
 //   zep-soak-devices --com N --sessions S --seconds T --first-serial F [--fault-every E]
+//                    [--plugs P]
 // Prints "offered <serial>" for every archive when its device is first plugged, "left <serial>"
 // for those still on a device at the end, then a summary line. ZEP_SOAK_TRACE=1 in the
 // environment prints the devices' events too.
@@ -32,7 +33,6 @@ using zep::tools::ExitSignalReceived;
 using zep::tools::InstallExitSignals;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int kPlugsPerSession = 5;
 constexpr int kSessionTimeoutSeconds = 60;
 constexpr std::size_t kVolumeSize = 8192;
 
@@ -42,6 +42,7 @@ struct Options {
     int seconds = 600;
     int firstSerial = 300000;
     int faultEvery = 4;
+    int plugs = 5;  // per session, at most
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -58,11 +59,14 @@ bool Parse(int argc, char** argv, Options& options) {
             options.firstSerial = value;
         } else if (flag == "--fault-every") {
             options.faultEvery = value;
+        } else if (flag == "--plugs") {
+            options.plugs = value;
         } else {
             return false;
         }
     }
-    return argc % 2 == 1 && options.com > 0 && options.sessions >= 0 && options.faultEvery > 0;
+    return argc % 2 == 1 && options.com > 0 && options.sessions >= 0 && options.faultEvery > 0 &&
+           options.plugs > 0;
 }
 
 // The faults are aimed at the transfer of data and at the prompt, never at a deletion: a device
@@ -131,8 +135,8 @@ struct Tally {
 // One session's device, plugged until it holds nothing more. Returns the archives it kept.
 std::vector<soak::Item> RunSession(demo::LineRelay& relay, soak::Kind kind,
                                    std::vector<soak::Item> items, const std::string& fault,
-                                   Tally& tally) {
-    for (int plug = 0; plug < kPlugsPerSession && !items.empty() && !ExitSignalReceived(); ++plug) {
+                                   int plugs, Tally& tally) {
+    for (int plug = 0; plug < plugs && !items.empty() && !ExitSignalReceived(); ++plug) {
         std::mutex mutex;
         std::set<std::string> deleted;
         sim::SimOptions options;
@@ -170,7 +174,7 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: zep-soak-devices --com N --sessions S --seconds T "
-                     "--first-serial F [--fault-every E]\n");
+                     "--first-serial F [--fault-every E] [--plugs P]\n");
         return 2;
     }
     demo::LineRelay relay;
@@ -196,7 +200,8 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         const bool faulty = session % options.faultEvery == options.faultEvery - 1;
         const std::string fault = faulty ? FaultFor(kind, session / options.faultEvery) : "";
-        for (const auto& item : RunSession(relay, kind, std::move(items), fault, tally)) {
+        for (const auto& item :
+             RunSession(relay, kind, std::move(items), fault, options.plugs, tally)) {
             std::printf("left %s\n", item.name.c_str());
             ++tally.left;
         }
