@@ -30,20 +30,6 @@ private:
     std::vector<std::string>& m_lines;
 };
 
-// The archive key of a plain file read whole; none when it cannot be read.
-std::optional<ArchiveKey> KeyOfFile(const std::filesystem::path& path) {
-    const auto in = OpenedRegularFile::Open(path);
-    if (!in) {
-        return std::nullopt;
-    }
-    ArchiveKeyBuilder key;
-    const CopyResult read = ForEachPiece(*in, [&key](std::span<const std::uint8_t> piece) {
-        key.Add(piece);
-        return true;
-    });
-    return read == CopyResult::Copied ? std::optional(key.Finish()) : std::nullopt;
-}
-
 }  // namespace
 
 std::string TemporaryTagOf(const std::filesystem::path& programFolder) {
@@ -86,7 +72,7 @@ void RecordUnrecordedRawFiles(const std::filesystem::path& programFolder, Import
         if (!IsRawFileName(PathToUtf8(it->path().filename()))) {
             continue;
         }
-        const auto key = KeyOfFile(it->path());
+        const auto key = ArchiveKeyOfFile(it->path());
         if (key && !history.Contains(*key)) {
             unrecorded.push_back(*key);
         }

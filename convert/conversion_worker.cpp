@@ -66,18 +66,13 @@ public:
     // None without a history, or when the raw file cannot be read (its conversion fails then).
     static std::optional<HistoryLedger> For(const fs::path& path, ImportHistory* history,
                                             WorkerReport& report) {
-        const auto in = history ? OpenedRegularFile::Open(path) : std::nullopt;
-        if (!in) {
+        const auto key =
+            history ? ArchiveKeyOfFile(path, ArchiveKeyBuilder(PathToUtf8(path.filename())))
+                    : std::nullopt;
+        if (!key) {
             return std::nullopt;
         }
-        ArchiveKeyBuilder key(PathToUtf8(path.filename()));
-        if (ForEachPiece(*in, [&key](std::span<const std::uint8_t> piece) {
-                key.Add(piece);
-                return true;
-            }) != CopyResult::Copied) {
-            return std::nullopt;
-        }
-        return HistoryLedger(*history, key.Finish(), report);
+        return HistoryLedger(*history, *key, report);
     }
 
     bool Published(int output) const override {

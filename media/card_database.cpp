@@ -16,6 +16,7 @@ namespace zep {
 namespace {
 
 constexpr std::size_t kBlockHeaderSize = 6;
+constexpr std::size_t kWindowSize = std::size_t{1} << 20;
 constexpr std::size_t kIndexEntrySize = 8;
 constexpr std::size_t kRecordHeadSize = 14;  // 8 uninterpreted bytes, L, check word, H
 constexpr int kTitleStrings = 6;
@@ -202,15 +203,31 @@ std::optional<CardRecord> CCardDatabase::Record(std::uint32_t i) {
     if (i >= m_entries.size() || !m_file || m_readFailed) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> extent(
-        static_cast<std::size_t>(std::min<std::uint64_t>(m_entries[i].size, kCardLargestRecord)));
+    const auto size =
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_entries[i].size, kCardLargestRecord));
+    const auto extent = Window(m_entries[i].recordOffset, size);
     // The extent was measured against the size at loading; a file that has shrunk since, or a
     // card that stops answering, gives a short or failed read.
-    if (m_file->ReadAt(m_entries[i].recordOffset, extent) != extent.size()) {
+    if (extent.size() != size) {
         m_readFailed = true;
         return std::nullopt;
     }
-    return CardRecord::Parse(std::move(extent));
+    return CardRecord::Parse(extent);
+}
+
+std::span<const std::uint8_t> CCardDatabase::Window(std::uint64_t offset, std::size_t size) {
+    const bool inside = offset >= m_windowStart && offset - m_windowStart <= m_window.size() &&
+                        m_window.size() - (offset - m_windowStart) >= size;
+    if (!inside) {
+        m_window.resize(std::max(kWindowSize, size));
+        m_windowStart = offset;
+        const auto read = m_file->ReadAt(offset, m_window);
+        m_window.resize(read.value_or(0));
+        if (m_window.size() < size) {
+            return {};
+        }
+    }
+    return std::span(m_window).subspan(static_cast<std::size_t>(offset - m_windowStart), size);
 }
 
 std::uint8_t CCardDatabase::Flags(std::uint32_t i) const {
@@ -261,6 +278,8 @@ bool CCardDatabase::SaveFlags() {
 void CCardDatabase::Release() {
     m_entries.clear();
     m_file.reset();
+    m_window = {};
+    m_windowStart = 0;
     m_readFailed = false;
     m_header.clear();
     m_fileLength = 0;

@@ -1,8 +1,9 @@
 #pragma once
 // The database file a handheld device keeps on a flash card: a 72-byte header with the
 // signature "Tess" at offset 64, an index of 8-byte entries (record offset, flags) in blocks,
-// and records of title strings and payload, each with a check word. The whole file is read
-// into memory; only the flags bytes of the index are ever written back.
+// and records of title strings and payload, each with a check word. The index is read at
+// loading and the records as they are asked for, through a window of 1 MiB, so that a card of
+// 200 MB costs one read per megabyte; only the flags bytes of the index are ever written back.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -82,7 +83,10 @@ public:
     // The length of entry i's extent in the file, up to the next record or the end of the file.
     std::uint64_t ExtentSize(std::uint32_t i) const;
     // Closes the file; the index and the flags stay, for SaveFlags.
-    void EndReading() { m_file.reset(); }
+    void EndReading() {
+        m_file.reset();
+        m_window = {};
+    }
     std::uint8_t Flags(std::uint32_t i) const;
     bool Mark(std::uint32_t i, std::uint8_t bits);
     std::uint32_t CountFlagged(std::uint8_t mask) const;
@@ -107,12 +111,18 @@ private:
     };
     int ReadIndex();
     int MeasureExtents();
+    // The bytes [offset, offset + size) of the file, from the read window, which is moved on
+    // (one read) when they lie outside it. Empty when the file cannot give them all.
+    std::span<const std::uint8_t> Window(std::uint64_t offset, std::size_t size);
 
     std::vector<std::uint8_t> m_header;
     std::filesystem::path m_path;
     std::uint64_t m_fileLength = 0;
     std::vector<Entry> m_entries;
     std::optional<OpenedRegularFile> m_file;
+    // Records are read in windows of many records each, not one read per record.
+    std::vector<std::uint8_t> m_window;
+    std::uint64_t m_windowStart = 0;
     bool m_readFailed = false;
     bool m_modified = false;
 };

@@ -27,21 +27,6 @@ std::string HeatSystem(const std::string& number, const std::string& name) {
     return name.empty() ? number : number + " (" + name + ")";
 }
 
-// The key of a whole card file, read through the same opened-file reader as the import; none
-// when it cannot be read.
-std::optional<ArchiveKey> WholeFileKey(const std::filesystem::path& path) {
-    const auto in = OpenedRegularFile::Open(path);
-    if (!in) {
-        return std::nullopt;
-    }
-    ArchiveKeyBuilder key;
-    const CopyResult read = ForEachPiece(*in, [&key](std::span<const std::uint8_t> piece) {
-        key.Add(piece);
-        return true;
-    });
-    return read == CopyResult::Copied ? std::optional(key.Finish()) : std::nullopt;
-}
-
 // The archives of a database keyed as the import assembles them: the checked part of a first
 // volume, then the payloads of the volumes that follow it. A chain the import would drop (a
 // volume missing) gets no key, nor does any archive after it, since the import stops there.
@@ -112,7 +97,7 @@ void AddMeterArchive(const std::filesystem::directory_entry& entry, const std::s
     row.date = Cp1251ToUtf8(reader.GetValue("Time"));
     row.key = CardFileKey(name);
     if (keys == ArchiveKeys::Compute) {
-        row.archive = WholeFileKey(entry.path());
+        row.archive = ArchiveKeyOfFile(entry.path());
     }
     contents.rows.push_back(std::move(row));
     contents.devices += 1;
@@ -124,7 +109,7 @@ void AddPrinterProtocol(const std::filesystem::directory_entry& entry, const std
     row.deviceType = "Печатный протокол";
     row.key = CardFileKey(name);
     if (keys == ArchiveKeys::Compute) {
-        row.archive = WholeFileKey(entry.path());
+        row.archive = ArchiveKeyOfFile(entry.path());
     }
     contents.rows.push_back(std::move(row));
     contents.files += 1;

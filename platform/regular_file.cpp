@@ -52,6 +52,18 @@ CopyResult ForEachPiece(const OpenedRegularFile& in,
     }
 }
 
+std::optional<ArchiveKey> ArchiveKeyOfFile(const std::filesystem::path& path,
+                                           ArchiveKeyBuilder key) {
+    const auto in = OpenedRegularFile::Open(path);
+    if (!in || ForEachPiece(*in, [&key](std::span<const std::uint8_t> piece) {
+                   key.Add(piece);
+                   return true;
+               }) != CopyResult::Copied) {
+        return std::nullopt;
+    }
+    return key.Finish();
+}
+
 CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output) {
     return ForEachPiece(in, [&output](std::span<const std::uint8_t> piece) {
         return output.Write(piece) == piece.size();

@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 
+#include "core/archive_key.h"
+
 namespace zep {
 
 enum class FileKind { Regular, Folder, Other, Missing };
@@ -69,6 +71,11 @@ enum class CopyResult { Copied, ReadFailed, WriteFailed };
 // of memory, not its size. take returns false to stop: WriteFailed.
 CopyResult ForEachPiece(const OpenedRegularFile& in,
                         const std::function<bool(std::span<const std::uint8_t>)>& take);
+
+// The archive key of the plain file at path, read whole into the builder (which may hold a raw
+// file's name already); nullopt when it is no plain file or cannot be read.
+std::optional<ArchiveKey> ArchiveKeyOfFile(const std::filesystem::path& path,
+                                           ArchiveKeyBuilder key = {});
 
 // Copies the whole opened file to the end of output piece by piece, so a large file costs one
 // piece of memory, not its size.

@@ -14,25 +14,13 @@
 #include <vector>
 
 #include "app/import_history_file.h"
+#include "bench/common/process_memory.h"
 #include "core/history_record.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Seconds = std::chrono::duration<double>;
-
-// A memory figure of this process in MB from the kernel's own count (Linux): "VmRSS:" now,
-// "VmHWM:" the peak since the last reset; -1 where the system does not tell.
-double StatusMegabytes(std::string_view key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0) {
-            return std::atof(line.c_str() + key.size()) / 1024.0;
-        }
-    }
-    return -1;
-}
 
 zep::ArchiveKey RandomKey(std::mt19937_64& random) {
     zep::ArchiveKey key;
@@ -82,14 +70,14 @@ int main(int argc, char** argv) {
         WriteHistory(work / zep::kHistoryFileName, count, now);
         const double fileMb =
             static_cast<double>(fs::file_size(work / zep::kHistoryFileName)) / 1048576.0;
-        std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts from here
-        const double before = StatusMegabytes("VmRSS:");
+        zep::bench::ResetPeakMemory();
+        const double before = zep::bench::StatusMegabytes("VmRSS:");
         std::vector<std::string> lines;
         const auto start = std::chrono::steady_clock::now();
         auto history = zep::ImportHistoryFile::Open(work, clock, lines);
         const double load = Seconds(std::chrono::steady_clock::now() - start).count();
-        const double peak = StatusMegabytes("VmHWM:") - before;
-        const double held = StatusMegabytes("VmRSS:") - before;
+        const double peak = zep::bench::StatusMegabytes("VmHWM:") - before;
+        const double held = zep::bench::StatusMegabytes("VmRSS:") - before;
 
         // The newest 1,000,000 keys, generated again before the lookups are timed.
         std::mt19937_64 again(1);

@@ -47,8 +47,14 @@ wait_for() {
     return 1
 }
 
-mkdir -p program import zuvo/Base config/Kestrom media/card staging
-printf '[General]\nDrivers=%s\nImport=%s\n' "$build/drivers" "$work/import" > config/Kestrom/Velmora.conf
+# The programs and drivers of the build, copied: a rebuild during a long run leaves it alone.
+mkdir -p program import zuvo/Base config/Kestrom media/card staging bin drivers
+for program in zepimport zep-soak-devices zep-kill-card zep-kill-window; do
+    cp "$build/bin/$program" bin/
+done
+cp "$build"/drivers/*.so drivers/
+build="$work"
+printf '[General]\nDrivers=%s\nImport=%s\n' "$work/drivers" "$work/import" > config/Kestrom/Velmora.conf
 printf '[General]\nInstallTo=%s\n' "$work/zuvo" > config/Kestrom/Zuvo.conf
 export XDG_CONFIG_HOME="$work/config"
 export ZEPIMPORT_MEDIA_ROOTS="$work/media/card"

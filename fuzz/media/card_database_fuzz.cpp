@@ -66,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::ostringstream description;
     zep::DescribeCardDatabase(path, description);
-    zep::ReadCardFolder(path.parent_path());
+    zep::ReadCardFolder(path.parent_path(), zep::ArchiveKeys::Compute);
     return 0;
 }

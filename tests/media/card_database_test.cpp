@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/crc16.h"
+#include "tests/support/failing_files.h"
 #include "tests/support/temp_dir.h"
 #include "tools/cardgen/card_builders.h"
 
@@ -153,6 +156,33 @@ TEST_F(CardDatabaseFile, RecordsExposeTheirPartsAndCheckWord) {
     EXPECT_EQ(database.Record(1)->Volume(), 2);
     EXPECT_FALSE(database.Record(2).has_value());
     EXPECT_EQ(database.Flags(2), 0);
+}
+
+// A card is read in windows of many records: fewer reads than records, each record whole, also
+// a record larger than a window, and a failing read still counts as failed.
+TEST_F(CardDatabaseFile, RecordsAreReadInWindowsNotOneReadEach) {
+    CardDatabaseBuilder builder;
+    for (int i = 0; i < 300; ++i) {
+        builder.Add(Spec("1", 3000 + static_cast<std::size_t>(i)));
+    }
+    builder.Add(Spec("1", 60000));
+    ASSERT_EQ(LoadBytes(builder.Build()), kCardLoaded);
+    test::FailingFiles files;
+    for (std::uint32_t i = 0; i < database.Count(); ++i) {
+        const auto record = database.Record(i);
+        ASSERT_TRUE(record.has_value()) << i;
+        EXPECT_EQ(record->Payload().size(), i < 300 ? 3000 + i : 60000u) << i;
+    }
+    const auto calls = files.Calls();
+    const auto reads = std::count_if(calls.begin(), calls.end(),
+                                     [](const auto& call) { return call.call == FileCall::Read; });
+    EXPECT_LT(reads, static_cast<long>(database.Count()) / 10);
+    EXPECT_FALSE(database.ReadFailed());
+
+    ASSERT_EQ(database.Load(file), kCardLoaded);
+    files.Fail(FileCall::Read, 0);
+    EXPECT_FALSE(database.Record(0).has_value());
+    EXPECT_TRUE(database.ReadFailed());
 }
 
 TEST(CardRecordParse, RejectsLengthsOutsideTheExtentAndShortTitleAreas) {
