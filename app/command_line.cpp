@@ -9,6 +9,7 @@
 #include "app/headless.h"
 #include "app/inspect.h"
 #include "app/program_version.h"
+#include "core/path_text.h"
 #include "platform/exit_signals.h"
 #include "platform/program_path.h"
 
@@ -114,12 +115,13 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         return 2;
     }
     if (line.programDir) {
+        const auto folder = PathFromUtf8(*line.programDir);
         std::error_code error;
-        if (!std::filesystem::is_directory(*line.programDir, error)) {
+        if (!std::filesystem::is_directory(folder, error)) {
             err << "zepimport: --program-dir: no such folder: " << *line.programDir << "\n";
             return 2;
         }
-        SetProgramDirOverride(*line.programDir);
+        SetProgramDirOverride(folder);
     }
     if (line.command == Command::Inspect) {
         return RunInspect(line.files, out);
