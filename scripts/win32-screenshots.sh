@@ -58,7 +58,6 @@ printf '[COM Port]\r\nm_port=%d\r\n' "$port" >"$folder/zepimport.ini"
 for font in /usr/share/wine/fonts/marlett.ttf; do
     [ -f "$font" ] && cp "$font" "$prefix/drive_c/windows/Fonts/"
 done
-winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
 {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
