@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/program_version.h"
 #include "core/path_text.h"
+#include "tests/app/controller_fakes.h"
 #include "tests/support/temp_dir.h"
 
 namespace zep::test {
@@ -117,6 +118,19 @@ TEST(CommandLineTest, InspectsAFileNamedInCyrillic) {
     std::ostringstream err;
     EXPECT_EQ(RunCommandLine(ParseCommandLine({"--inspect", file}), out, err), 1);
     EXPECT_EQ(out.str(), file + "\n  not a meter archive, assembled archive or card database\n");
+}
+
+// The Windows package runs it when it removes the program: another copy's entry stays.
+TEST(CommandLineTest, RemovesTheAutostartEntryOnlyWhenItNamesThisProgram) {
+    EXPECT_EQ(ParseCommandLine({"--remove-autostart-if-mine"}).command,
+              Command::RemoveOwnAutostart);
+    FakeAutostart autostart;
+    autostart.entry = "/opt/other/zepimport";
+    EXPECT_EQ(RemoveOwnAutostart(autostart, "/opt/zep/zepimport"), 0);
+    EXPECT_EQ(autostart.entry, "/opt/other/zepimport");
+    autostart.entry = "/opt/zep/zepimport";
+    EXPECT_EQ(RemoveOwnAutostart(autostart, "/opt/zep/zepimport"), 0);
+    EXPECT_FALSE(autostart.entry);
 }
 
 TEST(ProgramVersionTest, AboutLineShowsMinorTwoDigitPatchAndTweak) {
