@@ -176,7 +176,7 @@ cp "$(ls "$folder"/*.bia.* | head -1)" "$archive"
 LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" \
     --program-dir "$(winarg "$folder")" --inspect "$(winarg "$archive")" \
     >"$work/windows-inspect.log" 2>&1 </dev/null || fail "--inspect ended with status $?"
-tr -d '\r' <"$work/windows-inspect.log" | grep -qxF "$(winarg "$archive")" ||
+grep -qxF "$(winarg "$archive")" <(tr -d '\r' <"$work/windows-inspect.log") ||
     fail "--inspect does not name the file"
 grep -q "^  meter archive" "$work/windows-inspect.log" || fail "--inspect did not read the file"
 
