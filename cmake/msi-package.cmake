@@ -18,6 +18,10 @@ file(REMOVE "${built}")
 set(files "${OUTPUT}.files")
 file(REMOVE_RECURSE "${files}")
 file(COPY "${PROGRAM}" "${ICON}" DESTINATION "${files}")
+# The marker of platform/program_folder.h (kInstalledMarker); what it says is for a curious user.
+file(WRITE "${files}/zepimport.installed"
+     "Installed by the ZEP Import package: the program keeps its settings and files in\r\n"
+     "%LOCALAPPDATA%\\zepimport, where no upgrade or removal of the package reaches them.\r\n")
 get_filename_component(program_name "${PROGRAM}" NAME)
 get_filename_component(icon_name "${ICON}" NAME)
 execute_process(

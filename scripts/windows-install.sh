@@ -61,13 +61,15 @@ linux_path() { wine_run winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 local_data="$(wine_run cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')"
 program_win="$local_data\\Programs\\ZEP Import\\zepimport.exe"
 program="$(linux_path "$program_win")"
-folder="$(dirname "$program")"
+# An installed program keeps its data in the user's data folder, never in the package's folder.
+folder="$(linux_path "$local_data\\zepimport")"
 shortcut="$(linux_path "$(wine_run cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")"
 shortcut="$shortcut/Microsoft/Windows/Start Menu/Programs/ZEP Импорт.lnk"
 
 echo "== $older_version for the current user: $program_win"
 msi /i "$(winarg "$older")"
 [ -f "$program" ] || fail "no $program"
+[ -f "$(dirname "$program")/zepimport.installed" ] || fail "no installation marker beside $program"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
 registry 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' >"$work/arp.txt"
 for line in '"DisplayName"="ZEP Импорт"' "\"DisplayVersion\"=\"$older_version\"" '"Publisher"="Kestrom"'; do
@@ -76,7 +78,7 @@ done
 icon="$(registry 'HKCU\Software\Microsoft\Installer\Products' | sed -n 's/^"ProductIcon"="\(.*\)"$/\1/p' | sed 's/\\\\/\\/g')"
 [ -f "$(linux_path "$icon")" ] || fail "no product icon ($icon)"
 
-scripts/windows-session.sh --installed "$prefix" "$program" "$native" "$windows"
+scripts/windows-session.sh --installed "$prefix" "$program" "$folder" "$native" "$windows"
 "$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
 settings="$(sha256sum <"$folder/zepimport.ini")"
 raw_files="$(ls "$folder" | grep -c '\.bia\.' || true)"

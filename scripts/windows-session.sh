@@ -7,8 +7,11 @@
 # the same folder is refused in Russian with the folder's name, and --program-dir and --inspect
 # take names in Cyrillic; last, bad registry values and a missing port are reported.
 # With --installed, the session runs an installed zepimport.exe (a Linux path into the Wine
-# prefix that holds it) from its place instead, and the checks after the session are left out.
-# Usage: scripts/windows-session.sh [--keep] [--installed PREFIX EXE] [NATIVE_BUILD] [WINDOWS_BUILD]
+# prefix that holds it) from its place instead, with its program folder FOLDER (an installed
+# program keeps its data in the user's data folder), and the checks after the session are left
+# out.
+# Usage: scripts/windows-session.sh [--keep] [--installed PREFIX EXE FOLDER] [NATIVE_BUILD]
+#        [WINDOWS_BUILD]
 #        (default: build build-win; --keep leaves the session's folder for a look)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +24,8 @@ while [ $# -gt 0 ]; do
     --installed)
         prefix="$2"
         installed="$3"
-        shift 2
+        installed_folder="$4"
+        shift 3
         ;;
     *) break ;;
     esac
@@ -100,12 +104,15 @@ wait "$program" || fail "the Linux program ended with status $?"
 win="$work/windows"
 if [ -n "$installed" ]; then
     echo "== Windows: the installed zepimport.exe --headless under Wine"
-    folder="$(dirname "$installed")"
+    folder="$installed_folder"
+    program_exe="$installed"
+    mkdir -p "$folder"
 else
     echo "== Windows: zepimport.exe --headless under Wine, program folder in Cyrillic"
     folder="$win/Программа учёта"
     mkdir -p "$folder"
     cp "$windows/bin/zepimport.exe" "$folder/"
+    program_exe="$folder/zepimport.exe"
 fi
 mkdir -p "$win/Импорт" "$win/drivers"
 cp "$windows/drivers/vl_m1.dll" "$win/drivers/"
@@ -126,7 +133,7 @@ settings "$folder/zepimport.ini"
     >"$work/windows-regedit.log" 2>&1 || fail "the registry values could not be set"
 start_adapter "$win/config" windows
 ln -sfn "$(readlink "$win/config/zepimport/ports/COM$port")" "$prefix/dosdevices/com$port"
-"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" --headless \
     >"$work/windows-program.log" 2>&1 </dev/null &
 pids+=($!)
 program=$!
@@ -136,7 +143,7 @@ if [ -z "$installed" ]; then
     # the encoding of Linux names from its character set.
     echo "== Windows: a second start on the same folder, ANSI code page 1252"
     status=0
-    LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+    LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" --headless \
         >"$work/windows-second.log" 2>&1 </dev/null || status=$?
     [ "$status" = 1 ] || fail "the second start ended with status $status"
     grep -qF "ZEP Импорт уже запущен с папкой $(winarg "$folder")." "$work/windows-second.log" ||
@@ -173,7 +180,7 @@ fi
 echo "== Windows: --program-dir and --inspect named in Cyrillic, ANSI code page 1252"
 archive="$win/Архив учёта.bia"
 cp "$(ls "$folder"/*.bia.* | head -1)" "$archive"
-LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" \
+LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" \
     --program-dir "$(winarg "$folder")" --inspect "$(winarg "$archive")" \
     >"$work/windows-inspect.log" 2>&1 </dev/null || fail "--inspect ended with status $?"
 grep -qxF "$(winarg "$archive")" <(tr -d '\r' <"$work/windows-inspect.log") ||
@@ -192,7 +199,7 @@ echo "== Windows: a COM port that is not there and registry values of the wrong 
 sed -i 's/m_port=5/m_port=9/' "$folder/zepimport.ini"
 # A raw file waiting for conversion makes the conversion read the import folder.
 cp "$(ls "$folder"/*.bia.* | head -1)" "$folder/20000101000000.bia"
-"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" --headless \
     >"$work/windows-bad.log" 2>&1 </dev/null &
 pids+=($!)
 program=$!
