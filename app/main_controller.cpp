@@ -5,6 +5,7 @@
 #include "app/help_request.h"
 #include "app/main_settings.h"
 #include "app/serial_port_list.h"
+#include "app/unread_config.h"
 #include "core/path_text.h"
 
 namespace zep {
@@ -62,7 +63,9 @@ void MainController::Initialise(bool startMinimized) {
 
 void MainController::LoadSettings() {
     ClosePort();
-    if (const auto setAside = SetAsideForeignSettings(m_iniPath)) {
+    if (const auto unread = UnreadSettingsLine(m_iniPath)) {
+        AddLine(*unread);
+    } else if (const auto setAside = SetAsideForeignSettings(m_iniPath)) {
         AddLine(*setAside);
     }
     StoredSettings stored;

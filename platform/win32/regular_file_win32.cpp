@@ -65,6 +65,40 @@ std::optional<OpenedRegularFile> OpenedRegularFile::Open(const std::filesystem::
     return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), size, path);
 }
 
+// A reparse point is followed here (CreateFileW without FILE_FLAG_OPEN_REPARSE_POINT); what it
+// leads to must still be a plain file on a disk, not a folder, pipe or device.
+std::optional<OpenedRegularFile> OpenedRegularFile::OpenFollowingLinks(
+    const std::filesystem::path& path, FileKind& found) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        found = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Missing
+                                                                               : FileKind::Other;
+        return std::nullopt;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        found = FileKind::Folder;
+        return std::nullopt;
+    }
+    found = FileKind::Regular;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file) != FILE_TYPE_DISK || GetFileInformationByHandle(file, &info) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CloseHandle(file);
+        found = FileKind::Other;
+        return std::nullopt;
+    }
+    const std::uint64_t size =
+        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), size, path);
+}
+
 void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {
     CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
