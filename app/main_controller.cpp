@@ -235,7 +235,16 @@ void MainController::OnDriveButton(int k) {
 // --- Exit -----------------------------------------------------------------------------------
 
 bool MainController::RequestExit() {
-    return !m_workerBusy && m_convertBusy.load() == 0;
+    if (!m_workerBusy && m_convertBusy.load() == 0) {
+        return true;
+    }
+    // A device that announces itself again right after each session would otherwise keep the
+    // program from ever being idle when the request is tried.
+    if (!m_exitPending) {
+        m_exitPending = true;
+        m_subsystems.RequestWorkerStop();
+    }
+    return false;
 }
 
 bool MainController::RequestExitBetweenFiles() {
