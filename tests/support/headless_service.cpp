@@ -52,7 +52,8 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
     if (script.guardMemory) {
         shell +=
             "( while alive; do kb=$(sed -n 's/^VmRSS:[[:space:]]*\\([0-9]*\\).*/\\1/p' "
-            "/proc/$pid/status); if [ \"${kb:-0}\" -gt 1048576 ]; then kill -KILL $pid; fi; "
+            "/proc/$pid/status 2>/dev/null); if [ \"${kb:-0}\" -gt 1048576 ]; then kill -KILL "
+            "$pid; fi; "
             "sleep 0.1; done ) & ";
     }
     shell += WaitFor("grep -q 'SIGTERM ends it' err.txt");
@@ -61,7 +62,7 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
         shell += WaitFor(script.waitUntil);
     }
     shell += "if kill -0 $pid; then echo 1 >alive.txt; fi; ";
-    shell += "sed -n 's/^VmHWM:[[:space:]]*//p' /proc/$pid/status >peak.txt; ";
+    shell += "sed -n 's/^VmHWM:[[:space:]]*//p' /proc/$pid/status >peak.txt 2>/dev/null; ";
     shell += "kill -" + script.signal + " $pid; ";
     shell +=
         "i=0; while [ $i -lt 300 ] && alive; do sleep 0.1; i=$((i+1)); done; echo $i >ended.txt; ";
