@@ -195,7 +195,7 @@ TEST_F(MainControllerTest, ARefusedExitStartsNothingNewAndAsksTheWorkerToStop) {
 // A settings file that is not a plain file is taken as missing with a line that says why, and
 // the save at exit leaves it as it is (and says it did not save).
 TEST_F(MainControllerTest, ASettingsFileThatIsNotAFileIsMissingAndLeftAlone) {
-    std::filesystem::create_symlink("/dev/zero", Ini());
+    std::filesystem::create_directory(Ini());  // on every system; FIFOs and devices: platform
     Start();
     const auto upper = view.Upper();
     EXPECT_NE(std::find(upper.begin(), upper.end(),
@@ -207,7 +207,7 @@ TEST_F(MainControllerTest, ASettingsFileThatIsNotAFileIsMissingAndLeftAlone) {
     EXPECT_FALSE(controller->Close());
     EXPECT_EQ(view.Upper().back(),
               "$04Не удалось сохранить настройки в файл '" + Ini().string() + "'.");
-    EXPECT_TRUE(std::filesystem::is_symlink(Ini()));
+    EXPECT_TRUE(std::filesystem::is_directory(Ini()));
 }
 
 TEST_F(MainControllerTest, ClosingRunsItsStepsInOrder) {
