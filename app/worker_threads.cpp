@@ -4,6 +4,7 @@
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
 #include "convert/driver_table.h"
+#include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
 #include "media/drive_watcher.h"
@@ -75,7 +76,7 @@ public:
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
-            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder};
+            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder, m_stop};
             switch (exchange) {
                 case Exchange::Tessal:
                     TessalExchange(params, serial, env);
@@ -96,6 +97,8 @@ public:
         });
     }
 
+    void RequestWorkerStop() override { m_stop.Request(); }
+
     void TessalClose(SerialPort& serial, WorkerReport& report) override {
         ::zep::TessalClose(serial, report, m_clock);
     }
@@ -115,6 +118,7 @@ private:
     DispatchValues m_values;
     DriverTable m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
+    StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;
 };
