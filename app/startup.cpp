@@ -3,11 +3,13 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/help_request.h"
 #include "app/import_history_file.h"
 #include "app/recovery.h"
+#include "app/unread_config.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
@@ -54,10 +56,15 @@ int StartProgram(const FrontEnd& frontEnd) {
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
         startLines.push_back("$04" + FolderNotLockedText(folder));
     }
+    // Said before the drivers load: a configuration file that was not read explains the lines
+    // about missing values that follow.
+    DispatchValues values = DispatchValues::Installed();
+    for (auto& line : UnreadCarrierLines(values)) {
+        startLines.push_back(std::move(line));
+    }
     // Under the folder lock: no other instance appends to the history meanwhile, and no other
     // writes temporaries of this folder's tag.
     SetTemporaryNameTag(TemporaryTagOf(folder));
-    const DispatchValues values = DispatchValues::Installed();
     RemoveLeftovers(folder, values, startLines);
     const auto history = ImportHistoryFile::Open(folder, DefaultClock(), startLines);
     RecordUnrecordedRawFiles(folder, *history, startLines);
@@ -67,7 +74,7 @@ int StartProgram(const FrontEnd& frontEnd) {
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, values, ShowHelpWithoutOwner, history.get(),
+                         *autostart, std::move(values), ShowHelpWithoutOwner, history.get(),
                          std::move(startLines)});
 }
 

@@ -4,6 +4,7 @@
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
 #include "convert/driver_table.h"
+#include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
 #include "media/drive_watcher.h"
@@ -56,9 +57,9 @@ public:
 
     void StartConversion(WorkerReport& report, std::atomic<int>& convertBusy,
                          const std::atomic<bool>& saveBin) override {
-        m_conversion = std::make_unique<ConversionWorker>(ConversionWorker::Config{
-            m_programFolder, m_values, report, m_drivers, convertBusy, saveBin, m_clock,
-            &m_history});
+        m_conversion = std::make_unique<ConversionWorker>(
+            ConversionWorker::Config{m_programFolder, m_values, report, m_drivers, convertBusy,
+                                     saveBin, m_clock, &m_history});
         m_conversion->Start();
     }
 
@@ -78,7 +79,7 @@ public:
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
-            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder, &m_history};
+            const WorkerEnvironment env = Environment(report);
             switch (exchange) {
                 case Exchange::Tessal:
                     TessalExchange(params, serial, env);
@@ -94,11 +95,10 @@ public:
     }
 
     void StartCardImport(const WorkerParams& params, WorkerReport& report) override {
-        m_worker.Start([this, params, &report] {
-            MediaImportWorker(
-                params, WorkerEnvironment{report, m_clock, m_lock, m_programFolder, &m_history});
-        });
+        m_worker.Start([this, params, &report] { MediaImportWorker(params, Environment(report)); });
     }
+
+    void RequestWorkerStop() override { m_stop.Request(); }
 
     void TessalClose(SerialPort& serial, WorkerReport& report) override {
         ::zep::TessalClose(serial, report, m_clock);
@@ -113,6 +113,10 @@ public:
     }
 
 private:
+    WorkerEnvironment Environment(WorkerReport& report) {
+        return {report, m_clock, m_lock, m_programFolder, m_stop, &m_history};
+    }
+
     WorkerLock& m_lock;
     Clock& m_clock;
     std::filesystem::path m_programFolder;
@@ -120,6 +124,7 @@ private:
     DispatchValues m_values;
     DriverTable m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
+    StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;
 };

@@ -1,10 +1,12 @@
 #pragma once
 // What every worker is given besides its parameter block: where to report, the clock, the
-// lock it must hold, the program folder where raw files are written and the import history.
+// lock it must hold, the program folder where raw files are written, the program's request to
+// end soon (the exchanges give way to it at their next wait) and the import history.
 #include <filesystem>
 
 #include "core/clock.h"
 #include "core/import_history.h"
+#include "core/stop_request.h"
 #include "core/worker_lock.h"
 #include "core/worker_report.h"
 
@@ -15,6 +17,7 @@ struct WorkerEnvironment {
     Clock& clock;
     WorkerLock& lock;
     std::filesystem::path programFolder;
+    const StopRequest& stop = StopRequest::Never();
     // Where archives taken are recorded and looked up; none: every offer is taken, nothing is
     // recorded.
     ImportHistory* history = nullptr;

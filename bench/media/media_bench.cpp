@@ -158,48 +158,49 @@ int main(int argc, char** argv) {
     params.importOnce = true;
     std::vector<std::string> historyLines;
     const auto history = zep::ImportHistoryFile::Open(program, clock, historyLines);
-    double import = 0;
+    double importSeconds = 0;
     const double importMemory = PeakGrowth([&] {
-        import = Time([&] {
+        importSeconds = Time([&] {
             zep::MediaImportWorker(
-                params, zep::WorkerEnvironment{report, clock, lock, program, history.get()});
+                params, zep::WorkerEnvironment{report, clock, lock, program,
+                                               zep::StopRequest::Never(), history.get()});
+        });
     });
-});
-std::vector<std::uintmax_t> sizes;
-for (const auto& entry : fs::directory_iterator(program)) {
-    if (entry.path().extension() == ".bin") {
-        sizes.push_back(entry.file_size());
+    std::vector<std::uintmax_t> sizes;
+    for (const auto& entry : fs::directory_iterator(program)) {
+        if (entry.path().extension() == ".bin") {
+            sizes.push_back(entry.file_size());
+        }
     }
-}
-const std::size_t outputs = sizes.size();
-fs::create_directories(work / "plain");
-const double plain = Time([&] { PlainWrites(sizes, work / "plain"); });
+    const std::size_t outputs = sizes.size();
+    fs::create_directories(work / "plain");
+    const double plain = Time([&] { PlainWrites(sizes, work / "plain"); });
 
-Print("plain copy", copy, megabytes, copy);
-Print("plain copy + flush", copyFlushed, megabytes, copy);
-Print("buffered copy", buffered, megabytes, copy);
-Print("buffered copy + flush", bufferedFlushed, megabytes, copy);
-Print("Load", load, megabytes, copy);
-Print("preview rows", preview, megabytes, copy);
-Print("import with deletion and history", import, megabytes, copy);
-Print("the same files, plain", plain, megabytes, copy);
-std::printf("import / (copy + flush): %.2f x; import / (buffered copy + flush): %.2f x\n",
-            import / copyFlushed, import / bufferedFlushed);
-std::printf("import / (same files, plain): %.2f\n", import / plain);
-std::printf(
-    "load result %d, preview rows %zu (%s), outputs %zu, card database %s, "
-    "log lines %zu\n",
-    loadResult, contents.rows.size(), zep::PreviewSummary(contents).c_str(), outputs,
-    fs::exists(database) ? "kept" : "deleted", report.lines.size());
-std::printf(
-    "memory: import peak +%.1f MB for a %.1f MB database; reading it whole +%.1f MB "
-    "(ratio %.3f)\n",
-    importMemory, megabytes, wholeMemory, importMemory / wholeMemory);
-std::printf("archives in the history %zu\n", history->ArchiveCount());
-std::printf(
-    "goals: import within 1.3x of the same files written plainly: %s; preview rows "
-    "within 1 s: %s\n",
-    import <= 1.3 * plain ? "met" : "missed", preview <= 1.0 ? "met" : "missed");
-fs::remove_all(work);
-return 0;
+    Print("plain copy", copy, megabytes, copy);
+    Print("plain copy + flush", copyFlushed, megabytes, copy);
+    Print("buffered copy", buffered, megabytes, copy);
+    Print("buffered copy + flush", bufferedFlushed, megabytes, copy);
+    Print("Load", load, megabytes, copy);
+    Print("preview rows", preview, megabytes, copy);
+    Print("import with deletion and history", importSeconds, megabytes, copy);
+    Print("the same files, plain", plain, megabytes, copy);
+    std::printf("import / (copy + flush): %.2f x; import / (buffered copy + flush): %.2f x\n",
+                importSeconds / copyFlushed, importSeconds / bufferedFlushed);
+    std::printf("import / (same files, plain): %.2f\n", importSeconds / plain);
+    std::printf(
+        "load result %d, preview rows %zu (%s), outputs %zu, card database %s, "
+        "log lines %zu\n",
+        loadResult, contents.rows.size(), zep::PreviewSummary(contents).c_str(), outputs,
+        fs::exists(database) ? "kept" : "deleted", report.lines.size());
+    std::printf(
+        "memory: import peak +%.1f MB for a %.1f MB database; reading it whole +%.1f MB "
+        "(ratio %.3f)\n",
+        importMemory, megabytes, wholeMemory, importMemory / wholeMemory);
+    std::printf("archives in the history %zu\n", history->ArchiveCount());
+    std::printf(
+        "goals: import within 1.3x of the same files written plainly: %s; preview rows "
+        "within 1 s: %s\n",
+        importSeconds <= 1.3 * plain ? "met" : "missed", preview <= 1.0 ? "met" : "missed");
+    fs::remove_all(work);
+    return 0;
 }

@@ -179,7 +179,8 @@ TEST_F(Preview, ArchiveKeysAreTheKeysTheImportRecords) {
     test::RecordingReport report;
     test::FakeClock clock;
     WorkerLock lock;
-    MediaImportWorker(params, WorkerEnvironment{report, clock, lock, program, &history});
+    MediaImportWorker(
+        params, WorkerEnvironment{report, clock, lock, program, StopRequest::Never(), &history});
     ASSERT_EQ(contents.rows.size(), 6u);
     EXPECT_EQ(history.ArchiveCount(), 4u);  // m.zep, p.zvo, and the archives before the gap
     for (const PreviewRow& row : contents.rows) {
