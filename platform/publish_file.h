@@ -46,7 +46,7 @@ public:
     // that name exists; a reader sees either the old or the new content, never a mixture.
     PublishResult Replace(const std::filesystem::path& finalPath);
 
-    const std::filesystem::path& TemporaryPath() const;
+    std::filesystem::path TemporaryPath() const;
 
 private:
     friend class PublishBatch;

@@ -1,5 +1,6 @@
-// Publishing on POSIX: mkostemps for the temporary, fsync or syncfs for the flushes, a rename
-// that never replaces (or link()) for a publication, rename() for a replacement.
+// Publishing on POSIX: an exclusive open under a random name for the temporary, fsync or syncfs
+// for the flushes, a rename that never replaces (or link()) for a publication, rename() for a
+// replacement.
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
@@ -11,10 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "platform/file_calls.h"
-#include "platform/posix/file_mode.h"
 #include "platform/publish_batch.h"
 #include "platform/publish_file.h"
 #include "platform/publish_move.h"
@@ -25,10 +27,11 @@ namespace zep {
 namespace fs = std::filesystem;
 
 // The descriptor while the file is written (-1 once finished), the temporary name while it is
-// not published.
+// not published: a plain string, a tenth of what a path object holds, as a card's batch keeps
+// thousands of them.
 struct PendingFile::State {
     int fd = -1;
-    fs::path tempPath;
+    std::string tempPath;
     bool flushed = false;
     bool published = false;
 
@@ -74,7 +77,7 @@ int FlushPath(const fs::path& path, int flags) {
 
 // Flushes the content once; a finished file has given up its descriptor, and a fresh one
 // flushes the same data.
-bool FlushContent(int fd, const fs::path& tempPath, bool& flushed) {
+bool FlushContent(int fd, const std::string& tempPath, bool& flushed) {
     if (!flushed) {
         const int error = fd < 0                             ? FlushPath(tempPath, O_RDONLY)
                           : !Gate(FileCall::Flush, tempPath) ? errno
@@ -85,25 +88,42 @@ bool FlushContent(int fd, const fs::path& tempPath, bool& flushed) {
     return flushed;
 }
 
+// A new temporary of the program's pattern with a random part, taken again while the name
+// exists. Created rw-rw-rw- less the umask, as any file the user's programs create, with no
+// second call to set the permissions (a card import creates thousands of files).
+int CreateTemporary(const fs::path& folder, std::string& path) {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    const std::string prefix = TemporaryNamePrefix();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string unique(6, 'X');
+        for (char& letter : unique) {
+            letter = kLetters[random() % (sizeof kLetters - 1)];
+        }
+        path = (folder / (prefix + unique + kTemporaryNameEnd)).string();
+        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
-    std::string pattern =
-        (folder / (TemporaryNamePrefix() + "XXXXXX" + kTemporaryNameEnd)).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd =
-        Gate(FileCall::Create, folder)
-            ? mkostemps(name.data(), static_cast<int>(std::strlen(kTemporaryNameEnd)), O_CLOEXEC)
-            : -1;
+    if (!Gate(FileCall::Create, folder)) {
+        return std::nullopt;
+    }
+    std::string path;
+    const int fd = CreateTemporary(folder, path);
     if (fd < 0) {
         return std::nullopt;
     }
-    // mkostemps gives rw-------; the published file gets what the user's umask allows.
-    fchmod(fd, posix::DefaultFileMode());
     auto state = std::make_unique<State>();
     state->fd = fd;
-    state->tempPath = fs::path(name.data());
+    state->tempPath = std::move(path);
     return PendingFile(std::move(state));
 }
 
@@ -112,9 +132,8 @@ PendingFile::PendingFile(PendingFile&& other) noexcept = default;
 PendingFile& PendingFile::operator=(PendingFile&& other) noexcept = default;
 PendingFile::~PendingFile() = default;
 
-const fs::path& PendingFile::TemporaryPath() const {
-    static const fs::path kNone;
-    return m_state ? m_state->tempPath : kNone;
+fs::path PendingFile::TemporaryPath() const {
+    return m_state ? fs::path(m_state->tempPath) : fs::path();
 }
 
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {

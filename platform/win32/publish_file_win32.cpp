@@ -128,9 +128,8 @@ PendingFile::PendingFile(PendingFile&& other) noexcept = default;
 PendingFile& PendingFile::operator=(PendingFile&& other) noexcept = default;
 PendingFile::~PendingFile() = default;
 
-const fs::path& PendingFile::TemporaryPath() const {
-    static const fs::path kNone;
-    return m_state ? m_state->tempPath : kNone;
+fs::path PendingFile::TemporaryPath() const {
+    return m_state ? m_state->tempPath : fs::path();
 }
 
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
