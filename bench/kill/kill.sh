@@ -2,14 +2,14 @@
 # The kill proof: the service runs against simulated devices on COM1 (a ZEP adapter, a Tessal
 # collector and a Kolvar device plugged in turn, deleting what was imported), against cards
 # that appear under a media root (kept on the card in one start, deleted in the next) and with
-# its conversions running, and is killed with SIGKILL N times at random moments, restarted
-# after each kill. At the end every archive offered by a device or a card is counted against
-# the import files that reached the import folder (told apart by serial number). After each kill
-# the program folder is searched for a raw file whose archive the import history does not know
-# (the kill fell between its publication and its entry) and for one whose import file is out
-# while its conversion's record is not: the two windows in which an archive may come twice
-# (docs/history.md). The last line says "N kills: L lost, D twice"; L must be 0, and no
-# temporary file may be left.
+# its conversions running, and is killed with SIGKILL N times at random moments (half of them
+# soon after an import or a conversion began), restarted after each kill. At the end every
+# archive offered by a device or a card is counted against the import files that reached the
+# import folder (told apart by serial number). After each kill the program folder is searched
+# for a raw file whose archive the import history does not know (the kill fell between its
+# publication and its entry) and for one whose import file is out while its conversion's record
+# is not: the two windows in which an archive may come twice (docs/history.md). The last line
+# says "N kills: L lost, D twice"; L must be 0, and no temporary file may be left.
 # Usage: bench/kill/kill.sh [--build DIR] [--keep] [N]      (default: build, 300 kills)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -60,11 +60,13 @@ export XDG_CONFIG_HOME="$work/config"
 export ZEPIMPORT_MEDIA_ROOTS="$work/media/card"
 
 # Devices: enough sessions to last through the kills; a device is plugged again until it is
-# empty, however often its session is cut.
-sessions=$(( kills / 10 > 3 ? kills / 10 : 3 ))
-cards=$(( kills / 15 > 2 ? kills / 15 : 2 ))
+# empty, however often its session is cut; a session the kill left hanging is given up soon,
+# so that the next start finds a device again.
+sessions=$(( kills / 4 > 3 ? kills / 4 : 3 ))
+cards=$(( kills / 8 > 2 ? kills / 8 : 2 ))
 "$build/bin/zep-soak-devices" --com 1 --sessions "$sessions" --seconds 100000 \
-    --first-serial 300000 --fault-every 1000000 --plugs 100000 > devices.txt 2>&1 &
+    --first-serial 300000 --fault-every 1000000 --plugs 100000 --session-seconds 5 \
+    > devices.txt 2>&1 &
 devices=$!
 pids+=("$devices")
 wait_for '[ -L config/zepimport/ports/COM1 ]' 10 || { echo "the devices did not start"; exit 1; }
@@ -100,14 +102,42 @@ start_service() {
     kill -0 "$service" 2>/dev/null || { echo "the service did not start:"; cat err.txt; exit 1; }
 }
 
+# Whether the output of a run since byte $1 ends inside an import (of a card or a device
+# session) or a conversion: a kill that fell there, not while the service waited.
+busy_at_kill() {
+    tail -c +"$(( $1 + 1 ))" out.txt | awk '
+        /^Получение данных со сменного накопителя|^Сеанс связи начат/ { importing = 1 }
+        /^Импорт данных завершен\./ { importing = 0 }
+        /^CNV: Обработка / { converting = 1 }
+        /^CNV:Обработка завершена/ { converting = 0 }
+        END { print ((importing || converting) ? 1 : 0) }'
+}
+
+# Whether the output of a run since byte $1 shows an import or a conversion begun.
+begun_since() {
+    tail -c +"$(( $1 + 1 ))" out.txt |
+        grep -qE '^(Получение данных со сменного накопителя|Сеанс связи начат|CNV: Обработка )'
+}
+
 in_window=0
 in_conversion=0
+in_work=0
+touch out.txt
 for i in $(seq "$kills"); do
+    before="$(stat -c %s out.txt)"
     start_service $((i % 2))
-    # A random moment within two seconds of the start.
-    sleep "$(awk -v r="$RANDOM" 'BEGIN { printf "%.3f", r / 32768 * 2 }')"
+    # A random moment: within two seconds of the start, or, every other time on average, within
+    # a fifth of a second of the run's first import or conversion (most starts find one soon).
+    if [ $((RANDOM % 2)) -eq 0 ]; then
+        wait_for "begun_since $before" 5 || true
+        pause="0.2"
+    else
+        pause="2"
+    fi
+    sleep "$(awk -v r="$RANDOM" -v p="$pause" 'BEGIN { printf "%.3f", r / 32768 * p }')"
     kill -KILL "$service"
     wait "$service" 2>/dev/null || true
+    in_work=$((in_work + $(busy_at_kill "$before")))
     read -r unrecorded unconverted < <("$build/bin/zep-kill-window" program import)
     [ "$unrecorded" -gt 0 ] && in_window=$((in_window + 1))
     [ "$unconverted" -gt 0 ] && in_conversion=$((in_conversion + 1))
@@ -141,6 +171,7 @@ kept="$(find program -maxdepth 1 -type f ! -name zepimport.ini ! -name zepimport
 echo "devices: $(tail -n 1 devices.txt); cards: $cards"
 echo "archives offered $(wc -l < offered.txt), import files $(wc -l < arrived.txt)," \
      "left on a device $(wc -l < left.txt), files kept back in the program folder $kept"
+echo "kills inside an import or a conversion: $in_work of $kills"
 echo "kills between a raw file's publication and its history entry: $in_window of $kills;" \
      "between an import file's publication and its record: $in_conversion"
 echo "the last run: descriptors $start_fd at its start, $end_fd at the end; resident memory" \

@@ -2,9 +2,10 @@
 // Tessal collector and a Kolvar device are plugged in turn behind it, each holding archives
 // under serial numbers of their own; some commit a fault. A device that still holds archives
 // after its session (an interrupted transfer) is plugged in again, as a user would, until it is
-// empty or five plugs (or P) have been tried.
+// empty or five plugs (or P) have been tried. A plug whose session never ends (the program
+// killed in the middle) is pulled after a minute (or L seconds).
 //   zep-soak-devices --com N --sessions S --seconds T --first-serial F [--fault-every E]
-//                    [--plugs P]
+//                    [--plugs P] [--session-seconds L]
 // Prints "offered <serial>" for every archive when its device is first plugged, "left <serial>"
 // for those still on a device at the end, then a summary line. ZEP_SOAK_TRACE=1 in the
 // environment prints the devices' events too.
@@ -33,7 +34,6 @@ using zep::tools::ExitSignalReceived;
 using zep::tools::InstallExitSignals;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int kSessionTimeoutSeconds = 60;
 constexpr std::size_t kVolumeSize = 8192;
 
 struct Options {
@@ -43,6 +43,7 @@ struct Options {
     int firstSerial = 300000;
     int faultEvery = 4;
     int plugs = 5;  // per session, at most
+    int sessionSeconds = 60;
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -61,12 +62,14 @@ bool Parse(int argc, char** argv, Options& options) {
             options.faultEvery = value;
         } else if (flag == "--plugs") {
             options.plugs = value;
+        } else if (flag == "--session-seconds") {
+            options.sessionSeconds = value;
         } else {
             return false;
         }
     }
     return argc % 2 == 1 && options.com > 0 && options.sessions >= 0 && options.faultEvery > 0 &&
-           options.plugs > 0;
+           options.plugs > 0 && options.sessionSeconds > 0;
 }
 
 // The faults are aimed at the transfer of data and at the prompt, never at a deletion: a device
@@ -112,8 +115,8 @@ std::unique_ptr<sim::DeviceSim> MakeDevice(soak::Kind kind, const std::vector<so
 }
 
 // Keeps the device plugged in until its session has ended, the line broke or the time is up.
-void Serve(demo::LineRelay& relay, sim::DeviceSim& device) {
-    const auto deadline = SteadyClock::now() + std::chrono::seconds(kSessionTimeoutSeconds);
+void Serve(demo::LineRelay& relay, sim::DeviceSim& device, int seconds) {
+    const auto deadline = SteadyClock::now() + std::chrono::seconds(seconds);
     while (device.SessionsEnded() == 0 && !ExitSignalReceived() && SteadyClock::now() < deadline) {
         if (!relay.Pump(10)) {
             break;
@@ -135,8 +138,8 @@ struct Tally {
 // One session's device, plugged until it holds nothing more. Returns the archives it kept.
 std::vector<soak::Item> RunSession(demo::LineRelay& relay, soak::Kind kind,
                                    std::vector<soak::Item> items, const std::string& fault,
-                                   int plugs, Tally& tally) {
-    for (int plug = 0; plug < plugs && !items.empty() && !ExitSignalReceived(); ++plug) {
+                                   const Options& limits, Tally& tally) {
+    for (int plug = 0; plug < limits.plugs && !items.empty() && !ExitSignalReceived(); ++plug) {
         std::mutex mutex;
         std::set<std::string> deleted;
         sim::SimOptions options;
@@ -156,7 +159,7 @@ std::vector<soak::Item> RunSession(demo::LineRelay& relay, soak::Kind kind,
             break;
         }
         ++tally.plugs;
-        Serve(relay, *device);
+        Serve(relay, *device, limits.sessionSeconds);
         relay.Unplug();
         device->Stop();
         std::lock_guard guard(mutex);
@@ -174,7 +177,7 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: zep-soak-devices --com N --sessions S --seconds T "
-                     "--first-serial F [--fault-every E] [--plugs P]\n");
+                     "--first-serial F [--fault-every E] [--plugs P] [--session-seconds L]\n");
         return 2;
     }
     demo::LineRelay relay;
@@ -201,7 +204,7 @@ int main(int argc, char** argv) {
         const bool faulty = session % options.faultEvery == options.faultEvery - 1;
         const std::string fault = faulty ? FaultFor(kind, session / options.faultEvery) : "";
         for (const auto& item :
-             RunSession(relay, kind, std::move(items), fault, options.plugs, tally)) {
+             RunSession(relay, kind, std::move(items), fault, options, tally)) {
             std::printf("left %s\n", item.name.c_str());
             ++tally.left;
         }
