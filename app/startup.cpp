@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/help_request.h"
+#include "app/main_settings.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
@@ -51,14 +52,15 @@ int StartProgram(const FrontEnd& frontEnd) {
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
         startLines.push_back("$04" + FolderNotLockedText(folder));
     }
-    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
+    const auto settingsFile = SettingsFileFor(ProgramFile());
+    RealParts parts =
+        CreateRealParts(g_workerLock, DefaultClock(), folder, ReadDriverTimeout(settingsFile));
     const auto autostart = CreateSessionAutostart();
     // The autostart entry names the executable itself: the program file in a program folder
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
-                         DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner,
-                         std::move(startLines)});
+                         DefaultClock(), folder, settingsFile, ExecutablePath(), *autostart,
+                         DispatchValues::Installed(), ShowHelpWithoutOwner, std::move(startLines)});
 }
 
 }  // namespace zep

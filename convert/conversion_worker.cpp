@@ -1,4 +1,5 @@
-// The conversion worker: once a second the settled raw files of the program folder, converted or moved.
+// The conversion worker: once a second the settled raw files of the program folder, converted or
+// moved.
 #include "convert/conversion_worker.h"
 
 #include <cctype>
@@ -217,12 +218,15 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
 
 bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     m_config.report.SetBar2(0, PathToUtf8(path.filename()));
-    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock, &m_stopping};
     std::string label;
     const bool converted =
         kind == RawKind::MeterArchive
             ? ConvertMeterArchive(path, m_importFolder, context, label)
             : ConvertAssembledArchive(path, m_importFolder, m_printerFolder, context, label);
+    if (context.stopped) {
+        return true;  // not the file's fault: it is converted at the next start
+    }
 
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;

@@ -7,7 +7,6 @@
 #include "convert/device_label.h"
 #include "convert/import_text_save.h"
 #include "convert/raw_archive_reader.h"
-#include "convert/record_converter.h"
 #include "core/number_text.h"
 
 namespace zep {
@@ -27,21 +26,19 @@ bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path&
                     << "[DEVICE_END]\n";
     context.report.LogUpper(ProcessingLine(type, serial, reader.GetValue("Vname")));
 
-    RecordConverter converter(context, type, output, ParseDecimalAs<std::int32_t>(virtualText));
-    std::uint64_t recordStart = reader.Position();
-    while (const auto record = reader.ReadRecord()) {
-        if (!converter.Convert(record->Kind(), record->Data())) {
-            return false;
-        }
-        converter.Progress(reader.GetProgress());
-        recordStart = reader.Position();
+    const MeterRecordsRun records = context.drivers.ConvertMeterRecords(
+        {path, type, ParseDecimalAs<std::int32_t>(virtualText), context.stop}, reader, output,
+        context.report);
+    if (records.run != DriverRun::Done) {
+        context.stopped = records.run == DriverRun::Stopped;
+        return false;
     }
 
     // The records before damage are imported; the raw file stays for the readings behind it,
     // as it does for a text cut at the buffer's limit.
     const bool saved = SaveImportText(output, importFolder, context, type, serial, virtualText);
-    if (!reader.EndedCleanly()) {
-        context.report.LogUpper(DamagedArchiveLine(path.filename().string(), recordStart));
+    if (!records.endedCleanly) {
+        context.report.LogUpper(DamagedArchiveLine(path.filename().string(), records.stopOffset));
         return false;
     }
     return saved && !output.ReachedLimit();

@@ -18,6 +18,7 @@
 
 #include "convert/conversion_context.h"
 #include "convert/driver_table.h"
+#include "convert/local_driver_calls.h"
 #include "convert/meter_conversion.h"
 #include "convert/output_file.h"
 #include "core/clock.h"
@@ -180,7 +181,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "drivers not found below %s\n", built.string().c_str());
         return 1;
     }
-    zep::ConversionContext context{report, drivers, zep::DefaultClock()};
+    zep::LocalDriverCalls calls{drivers};
+    zep::ConversionContext context{report, calls, zep::DefaultClock()};
 
     // The two sets differ only in the "Type" value of the header.
     const auto m1Files = Generate(root / "m1", "M1", megabytes);

@@ -62,7 +62,7 @@ protected:
                                                  const std::string& installTo = {}) {
         return std::make_unique<ConversionWorker>(
             ConversionWorker::Config{raw.path(), setup.Values("", importValue, installTo), watched,
-                                     *s_drivers, busy, saveBin, clock});
+                                     calls, busy, saveBin, clock});
     }
     std::unique_ptr<ConversionWorker> MakeWorker() { return MakeWorker(import.path().string()); }
     // A raw file is taken once it has stayed unchanged for a whole pass: one pass finds the
@@ -423,7 +423,8 @@ TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
     RecordingReport report;
     FakeClock clock;
     DriverTable none;
-    ConversionContext context{report, none, clock};
+    LocalDriverCalls calls{none};
+    ConversionContext context{report, calls, clock};
     EXPECT_TRUE(MovePrinterProtocol(source / "x.bil", target, context));
     const auto moved = ListFiles(target);
     const Bytes content = moved.size() == 1 ? ReadFileBytes(target / moved[0]) : Bytes{};

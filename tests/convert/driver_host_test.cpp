@@ -1,0 +1,223 @@
+// The drivers in their own process, through the conversion worker: a driver that crashes, ends
+// its process, scribbles on the channel or hangs costs its raw file (kept under its label, with
+// a line naming device type and file) and nothing else, and loading leaves out the libraries
+// whose calls break the host.
+#include "convert/driver_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "convert/conversion_worker.h"
+#include "convert/driver_host_main.h"
+#include "convert/output_file.h"
+#include "tests/convert/conversion_fixture.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_report.h"
+#include "tests/support/scoped_env.h"
+
+namespace zep::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHeader = "Type=TEST\nSerial=5\nVirtual=7\nVname=V\n";
+
+fs::path HostProgram() {
+#if GTEST_OS_WINDOWS
+    return fs::path(ZEP_BINARY_DIR) / "bin" / "zepimport.exe";
+#else
+    return fs::path(ZEP_BINARY_DIR) / "bin" / "zepimport";
+#endif
+}
+
+std::string Kept(const std::string& name) {
+    return name + ".TEST_5_7";
+}
+
+// The line that sets a file aside, as the lower pane shows it.
+std::string SetAsideLine(const std::string& file, const std::string& what) {
+    return "$04CNV: Сбой драйвера прибора 'TEST' на файле '" + file + "': " + what +
+           "; файл сохранён в каталоге программы и больше не обрабатывается.";
+}
+
+class DriverHostTest : public ::testing::Test {
+protected:
+    void StartHost(std::chrono::seconds timeout, const fs::path& program = HostProgram()) {
+        host = std::make_unique<DriverHost>(
+            DriverHost::Settings{program, {kDriverHostOption}, timeout, {}});
+        host->LoadDriversFrom(report, drivers.path());
+        worker = std::make_unique<ConversionWorker>(
+            ConversionWorker::Config{raw.path(), setup.Values("", import.path().string()), report,
+                                     *host, busy, saveBin, clock});
+    }
+    void WriteScript(const std::string& name, const std::string& script) {
+        WriteFileBytes(raw / name, MeterArchive(kHeader, {{9, ToBytes(script)}}));
+    }
+    // A raw file is taken at the second pass that sees it.
+    void Convert() {
+        ASSERT_TRUE(worker->RunPass());
+        ASSERT_TRUE(worker->RunPass());
+    }
+
+    TempDir drivers;
+    TempDir raw;
+    TempDir import;
+    RecordingReport report;
+    FakeClock clock{1700000000};
+    std::atomic<int> busy{0};
+    std::atomic<bool> saveBin{false};
+    DispatchSetup setup;
+    std::unique_ptr<DriverHost> host;
+    std::unique_ptr<ConversionWorker> worker;
+};
+
+TEST_F(DriverHostTest, AFileThatBreaksTheHostIsKeptUnderItsLabelAndTheNextConvertsInANewHost) {
+    CopyDriver(Lib("vl_test_script"), drivers.path());
+    StartHost(std::chrono::seconds(1));
+    struct Case {
+        std::string script;
+        std::string what;
+    };
+    std::vector<Case> cases = {
+        {"C", "процесс драйверов аварийно завершился"},
+        {"Q", "процесс драйверов аварийно завершился"},
+        {"A", "процесс драйверов аварийно завершился"},
+        {"H", "обработка длилась дольше 1 с, процесс драйверов остановлен"},
+    };
+#if !GTEST_OS_WINDOWS
+    cases.push_back({"W", "процесс драйверов передал неверные данные"});
+#endif
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].script);
+        const std::string bad = std::to_string(i) + "-bad.bia";
+        const std::string good = std::to_string(i) + "-good.bia";
+        WriteScript(bad, cases[i].script);
+        Convert();
+        EXPECT_EQ(ListFiles(import.path()).size(), i);
+        EXPECT_EQ(report.Lower().back(), SetAsideLine(bad, cases[i].what));
+        WriteScript(good, "Egood");
+        Convert();
+        EXPECT_EQ(ListFiles(import.path()).size(), i + 1);
+        EXPECT_TRUE(fs::exists(raw / Kept(bad)));
+        EXPECT_FALSE(fs::exists(raw / good));
+    }
+    // Set aside means out of the pattern: a later pass hands none of them to a driver again.
+    report.Clear();
+    Convert();
+    EXPECT_TRUE(report.Lower().empty());
+}
+
+TEST_F(DriverHostTest, LoadingLeavesOutEachLibraryThatBreaksTheHostAndTheOthersLoad) {
+    for (const char* name : {"vl_test_init_crash", "vl_test_init_hang", "vl_test_init_exit",
+                             "vl_test_data_entry6", "vl_test_script"}) {
+        CopyDriver(Lib(name), drivers.path());
+    }
+    StartHost(std::chrono::seconds(1));
+    EXPECT_EQ(host->Names(), std::vector<std::string>{"TEST"});
+    const auto notLoaded = [&](const char* name, const std::string& why) {
+        return "$04Драйвер '" + (drivers / Lib(name)).string() + "' не загружен: " + why + ".";
+    };
+    const std::string ended = "процесс драйверов аварийно завершился при его вызове";
+    EXPECT_TRUE(report.HasUpper(notLoaded("vl_test_init_crash", ended)));
+    EXPECT_TRUE(report.HasUpper(notLoaded("vl_test_init_exit", ended)));
+    EXPECT_TRUE(report.HasUpper(notLoaded("vl_test_init_hang", "он не ответил за 1 с")));
+    const auto upper = report.Upper();
+    EXPECT_EQ(std::count(upper.begin(), upper.end(), "Загружен драйвер 'TEST'."), 1);
+    // An entry 6 that is no function is refused like a missing one, without a line.
+    EXPECT_EQ(upper.size(), 4u);
+
+    // A new host after a fault loads only what made up the table, without a word.
+    WriteScript("crash.bia", "C");
+    Convert();
+    report.Clear();
+    WriteScript("good.bia", "Egood");
+    Convert();
+    EXPECT_EQ(ListFiles(import.path()).size(), 1u);
+    EXPECT_EQ(report.Upper(), (std::vector<std::string>{"$02CNV: Обработка TEST, 5, V ...",
+                                                        "$02CNV:Обработка завершена"}));
+}
+
+TEST_F(DriverHostTest, TextsComeBackWhole) {
+    CopyDriver(Lib("vl_test_script"), drivers.path());
+    StartHost(std::chrono::seconds(60));
+    // Beyond the 10 MiB limit: the first 10 MiB are imported and the raw file kept.
+    const std::uint32_t bulk = 11u << 20;
+    WriteFileBytes(
+        raw / "big.bia",
+        MeterArchive(
+            kHeader,
+            {{9,
+              {'B', static_cast<std::uint8_t>(bulk), static_cast<std::uint8_t>(bulk >> 8),
+               static_cast<std::uint8_t>(bulk >> 16), static_cast<std::uint8_t>(bulk >> 24)}}}));
+    // One import file per virtual device of an assembled archive.
+    WriteFileBytes(raw / "two.bin",
+                   AssembledArchive(Titles("TEST", "1,2", "V", "4"), {{3, ToBytes("Ex")}}));
+    Convert();
+    EXPECT_TRUE(
+        report.HasUpper("$04CNV: Превышен размер буфера вывода (10485760 байт), "
+                        "данные усечены."));
+    EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{Kept("big.bia")});
+    std::vector<std::string> texts;
+    for (const auto& name : ListFiles(import.path())) {
+        texts.push_back(ReadFileText(import / name));
+    }
+    ASSERT_EQ(texts.size(), 3u);
+    std::sort(texts.begin(), texts.end(),
+              [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    EXPECT_NE(texts[0].find("kind=3 virtual=1 length=2 text=x\r\n"), std::string::npos);
+    EXPECT_NE(texts[1].find("kind=3 virtual=2 length=2 text=x\r\n"), std::string::npos);
+    std::string expected = "[DEVICE]\n" + kHeader + "\n[DEVICE_END]\n";
+    const std::string line = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_\n";
+    while (expected.size() < kVLOutputLimit) {
+        expected += line;
+    }
+    expected.resize(kVLOutputLimit);
+    EXPECT_TRUE(texts[2] == WithCrLf(expected));
+}
+
+TEST_F(DriverHostTest, AStopRequestEndsAHungConversionAndLeavesTheFileForTheNextStart) {
+    CopyDriver(Lib("vl_test_script"), drivers.path());
+    const fs::path marker = raw / "hanging.txt";
+    ScopedEnv hangMarker("ZEP_TEST_HANG_MARKER", marker.string());
+    StartHost(std::chrono::seconds(300));
+    WriteScript("20240101120000.bia", "H");
+    worker->Start();
+    for (int i = 0; i < 3000 && !fs::exists(marker); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(fs::exists(marker)) << "the driver never started within 30 s";
+    worker->RequestStop();
+    worker->Stop();
+    EXPECT_TRUE(fs::exists(raw / "20240101120000.bia"));
+    EXPECT_TRUE(
+        report.HasUpper("$02CNV: Обработка файла '20240101120000.bia' прервана: "
+                        "программа завершает работу, файл будет обработан при следующем "
+                        "запуске."));
+    EXPECT_TRUE(report.Lower().empty());
+    EXPECT_EQ(busy.load(), 0);
+}
+
+TEST_F(DriverHostTest, AHostThatCannotBeStartedCostsTheFileWithALine) {
+    CopyDriver(Lib("vl_test_script"), drivers.path());
+    const fs::path missing = raw / "no-such-program";
+    StartHost(std::chrono::seconds(1), missing);
+    ASSERT_EQ(report.Upper().size(), 1u);
+    EXPECT_EQ(report.Upper()[0].rfind(
+                  "$04Не удалось запустить процесс драйверов '" + missing.string() + "': ", 0),
+              0u);
+    WriteScript("20240101120000.bia", "Egood");
+    Convert();
+    EXPECT_TRUE(ListFiles(import.path()).empty());
+    EXPECT_TRUE(fs::exists(raw / Kept("20240101120000.bia")));
+    ASSERT_EQ(report.Lower().size(), 1u);
+    EXPECT_EQ(report.Lower()[0].rfind("$04CNV: Файл '20240101120000.bia' (прибор 'TEST') не "
+                                      "обработан: не удалось запустить процесс драйверов (",
+                                      0),
+              0u);
+}
+
+}  // namespace
+}  // namespace zep::test
