@@ -40,8 +40,7 @@ bool Plausible(const std::vector<LoadedDriver>& drivers, std::size_t libraries) 
 
 }  // namespace
 
-DriverHost::DriverHost(Settings settings)
-    : m_settings(std::move(settings)), m_chunk(kSmallestRead) {}
+DriverHost::DriverHost(Settings settings) : m_settings(std::move(settings)) {}
 
 DriverHost::~DriverHost() {
     UnloadDrivers();
@@ -306,16 +305,12 @@ DriverHost::Wait DriverHost::NextFrame(HostFrame& frame, Deadline deadline, cons
             }
             slice = std::min(slice, std::chrono::ceil<std::chrono::milliseconds>(*deadline - now));
         }
-        const std::size_t want = std::clamp(m_frames.Missing(), kSmallestRead, kLargestRead);
-        if (m_chunk.size() < want) {
-            m_chunk.resize(want);
-        }
-        const ChannelRead read = m_child->Read(std::span(m_chunk.data(), want), slice);
+        const auto space =
+            m_frames.Space(std::clamp(m_frames.Missing(), kSmallestRead, kLargestRead));
+        const ChannelRead read = m_child->Read(space, slice);
+        m_frames.Commit(read.state == ChannelState::Ready ? read.count : 0);
         if (read.state == ChannelState::Closed) {
             return Wait::Ended;
-        }
-        if (read.state == ChannelState::Ready) {
-            m_frames.Append(std::span<const std::uint8_t>(m_chunk.data(), read.count));
         }
     }
 }

@@ -84,7 +84,6 @@ private:
     mutable std::mutex m_mutex;
     std::optional<ChildProcess> m_child;
     HostFrameSplitter m_frames;
-    std::vector<std::uint8_t> m_chunk;
     std::vector<std::filesystem::path> m_libraries;  // what every new host loads
     std::vector<std::string> m_names;
     bool m_unloaded = false;

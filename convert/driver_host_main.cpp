@@ -20,10 +20,13 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // Progress is for a bar: ten steps a second are plenty, and many small files stay cheap.
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-// The conversion's lines go to the program at once; its progress at most every interval.
+// The conversion's lines go to the program at once; its progress at most every interval, the
+// first one only when the conversion has taken that long (a small file sends none).
 class ChannelReport final : public WorkerReport {
 public:
     explicit ChannelReport(ParentChannel& channel) : m_channel(channel) {}
+
+    void BeginConversion() { m_lastProgress = std::chrono::steady_clock::now(); }
 
     void SetBar1(int, std::optional<std::string>) override {}
     void SetBar2(int position, std::optional<std::string>) override {
@@ -87,6 +90,7 @@ private:
         }
         const auto path = PathFromUtf8(request->path);
         const DriverJob job{path, request->type, request->virtualDevice, nullptr};
+        m_report.BeginConversion();
         BoundedOutput output;
         output.Stream().write(request->prefix.data(),
                               static_cast<std::streamsize>(request->prefix.size()));

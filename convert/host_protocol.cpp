@@ -3,6 +3,7 @@
 #include "convert/host_protocol.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zep {
 
@@ -24,7 +25,9 @@ public:
     FrameWriter& U64(std::uint64_t value) { return Little(value, 8); }
     FrameWriter& Text(std::string_view text) {
         U32(static_cast<std::uint32_t>(text.size()));
-        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+        const std::size_t at = m_bytes.size();
+        m_bytes.resize(at + text.size());
+        std::memcpy(m_bytes.data() + at, text.data(), text.size());
         return *this;
     }
     std::vector<std::uint8_t> Take() {
@@ -71,13 +74,21 @@ public:
         return ok;
     }
     bool U64(std::uint64_t& value) { return Little(value, 8); }
-    bool Text(std::string& text) {
+    bool Text(std::string_view& text) {
         std::uint32_t length = 0;
         if (!U32(length) || length > m_fields.size() - m_at) {
             return Fail();
         }
-        text.assign(reinterpret_cast<const char*>(m_fields.data() + m_at), length);
+        text = std::string_view(reinterpret_cast<const char*>(m_fields.data() + m_at), length);
         m_at += length;
+        return true;
+    }
+    bool Text(std::string& text) {
+        std::string_view view;
+        if (!Text(view)) {
+            return false;
+        }
+        text.assign(view);
         return true;
     }
     // Every field read and nothing left over.
@@ -123,33 +134,52 @@ std::optional<T> IfComplete(const FieldReader& reader, T value) {
 }  // namespace
 
 void HostFrameSplitter::Append(std::span<const std::uint8_t> bytes) {
+    const auto room = Space(bytes.size());
+    std::copy_n(bytes.begin(), room.size(), room.begin());
+    Commit(room.size());
+}
+
+std::span<std::uint8_t> HostFrameSplitter::Space(std::size_t size) {
+    Commit(0);
     if (m_broken) {
-        return;
+        return {};
     }
-    if (m_start == m_bytes.size()) {
-        m_bytes.clear();
-        m_start = 0;
+    if (m_start == m_end) {
+        m_start = m_end = 0;
         // A whole output text passed through: the program keeps no such buffer while idle.
-        if (m_bytes.capacity() > kKeptCapacity) {
-            m_bytes.shrink_to_fit();
+        if (m_capacity > kKeptCapacity && size <= kKeptCapacity) {
+            m_buffer.reset();
+            m_capacity = 0;
         }
-    } else if (m_start > m_bytes.size() / 2) {
-        m_bytes.erase(m_bytes.begin(), m_bytes.begin() + static_cast<std::ptrdiff_t>(m_start));
+    }
+    if (m_end + size > m_capacity && m_start > 0) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_start, m_end - m_start);
+        m_end -= m_start;
         m_start = 0;
     }
-    m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+    if (m_end + size > m_capacity) {
+        const std::size_t capacity = std::max(m_end + size, 2 * m_capacity);
+        auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+        std::copy_n(m_buffer.get(), m_end, grown.get());
+        m_buffer = std::move(grown);
+        m_capacity = capacity;
+    }
+    m_reserved = size;
+    return std::span(m_buffer.get() + m_end, size);
+}
+
+void HostFrameSplitter::Commit(std::size_t count) {
+    m_end += std::min(count, m_reserved);
+    m_reserved = 0;
 }
 
 std::optional<HostFrame> HostFrameSplitter::Next() {
-    const std::size_t available = m_bytes.size() - m_start;
+    Commit(0);
+    const std::size_t available = m_end - m_start;
     if (m_broken || available < kHostFrameHeader) {
         return std::nullopt;
     }
-    const std::uint8_t* header = m_bytes.data() + m_start;
-    std::uint32_t length = 0;
-    for (int i = 0; i < 4; ++i) {
-        length |= std::uint32_t{header[1 + i]} << (8 * i);
-    }
+    const std::uint32_t length = FrameLength();
     if (length > kMaxHostFrame) {
         m_broken = true;
         return std::nullopt;
@@ -157,6 +187,7 @@ std::optional<HostFrame> HostFrameSplitter::Next() {
     if (available - kHostFrameHeader < length) {
         return std::nullopt;
     }
+    const std::uint8_t* header = m_buffer.get() + m_start;
     HostFrame frame{static_cast<HostMessage>(header[0]),
                     std::span<const std::uint8_t>(header + kHostFrameHeader, length)};
     m_start += kHostFrameHeader + length;
@@ -164,16 +195,20 @@ std::optional<HostFrame> HostFrameSplitter::Next() {
 }
 
 std::size_t HostFrameSplitter::Missing() const {
-    const std::size_t available = m_bytes.size() - m_start;
+    const std::size_t available = m_end - m_start;
     if (m_broken || available < kHostFrameHeader) {
         return kHostFrameHeader - std::min(available, kHostFrameHeader);
     }
-    std::uint32_t length = 0;
-    for (int i = 0; i < 4; ++i) {
-        length |= std::uint32_t{m_bytes[m_start + 1 + static_cast<std::size_t>(i)]} << (8 * i);
-    }
-    const std::size_t whole = kHostFrameHeader + std::min(length, kMaxHostFrame);
+    const std::size_t whole = kHostFrameHeader + std::min(FrameLength(), kMaxHostFrame);
     return whole > available ? whole - available : 0;
+}
+
+std::uint32_t HostFrameSplitter::FrameLength() const {
+    std::uint32_t length = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        length |= std::uint32_t{m_buffer[m_start + 1 + i]} << (8 * i);
+    }
+    return length;
 }
 
 std::vector<std::uint8_t> EncodeLoad(const LoadRequest& request) {

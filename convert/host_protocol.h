@@ -7,6 +7,7 @@
 // broken exchange, never a crash or an allocation beyond the limit.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -47,6 +48,10 @@ struct HostFrame {
 class HostFrameSplitter {
 public:
     void Append(std::span<const std::uint8_t> bytes);
+    // Room for up to size bytes read straight into the splitter; Commit says how many came.
+    // Frames handed out before are no longer valid.
+    std::span<std::uint8_t> Space(std::size_t size);
+    void Commit(std::size_t count);
     // The next complete frame, valid until the next Append; nullopt when more bytes are needed
     // or the stream is broken.
     std::optional<HostFrame> Next();
@@ -55,8 +60,14 @@ public:
     std::size_t Missing() const;
 
 private:
-    std::vector<std::uint8_t> m_bytes;
-    std::size_t m_start = 0;  // first byte not yet handed out
+    // The length field of the frame begun; at least the header must be there.
+    std::uint32_t FrameLength() const;
+
+    std::unique_ptr<std::uint8_t[]> m_buffer;  // not zero-filled: only bytes received are read
+    std::size_t m_capacity = 0;
+    std::size_t m_start = 0;     // first byte not yet handed out
+    std::size_t m_end = 0;       // behind the last byte received
+    std::size_t m_reserved = 0;  // bytes behind the end given out by Space, not yet committed
     bool m_broken = false;
 };
 
@@ -84,7 +95,9 @@ struct RenderedRecords {
     bool endedCleanly = false;
     std::uint64_t stopOffset = 0;
     bool limitReached = false;
-    std::string text;  // what followed the prefix
+    // What followed the prefix: a view of the output it was taken from, or of the frame it
+    // was read from, valid as long as that is.
+    std::string_view text;
 };
 
 std::vector<std::uint8_t> EncodeLoad(const LoadRequest& request);
