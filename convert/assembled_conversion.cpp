@@ -46,6 +46,7 @@ bool ConvertMeterBranch(const fs::path& path, std::span<const std::uint8_t> imag
                         ConversionContext& context, std::string& deviceLabel) {
     BoundedOutput output;
     bool result = true;
+    bool written = false;  // an import file of a device may exist
     for (int n = 0;; ++n) {
         const long v = NthNumber(title.virtualDevices, n);
         if (v < 0) {
@@ -63,7 +64,9 @@ bool ConvertMeterBranch(const fs::path& path, std::span<const std::uint8_t> imag
         const DriverRun run = context.drivers.ConvertAssembledRecords(
             {path, title.type, ClampToInt32(v), context.stop}, image, output, context.report);
         if (run == DriverRun::Stopped) {
-            context.stopped = true;
+            // The archive waits for the next start, unless a device of it is imported already:
+            // then it ends as a failure does, so that no device is imported twice.
+            context.stopped = !written;
             return false;
         }
         if (run != DriverRun::Done) {
@@ -75,6 +78,7 @@ bool ConvertMeterBranch(const fs::path& path, std::span<const std::uint8_t> imag
             }
             continue;
         }
+        written = true;
         if (!WriteDeviceFile(output, title, importFolder, context)) {
             result = false;
         }

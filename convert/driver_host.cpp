@@ -132,6 +132,12 @@ bool DriverHost::StartHost(std::string& reason) {
     return false;
 }
 
+bool DriverHost::HostIdle() {
+    std::uint8_t unasked = 0;
+    return m_child->Read(std::span(&unasked, 1), std::chrono::milliseconds(0)).state ==
+           ChannelState::TimedOut;
+}
+
 void DriverHost::EndHost() {
     m_child.reset();
     m_frames = HostFrameSplitter{};
@@ -203,6 +209,10 @@ DriverRun DriverHost::Run(HostMessage type, const DriverJob& job, BoundedOutput&
         return DriverRun::Failed;
     }
     const StopCheck stop = [&job] { return job.stop != nullptr && job.stop->load(); };
+    // A host that ended, or spoke out of turn, since the last file is not this file's fault.
+    if (m_child && !HostIdle()) {
+        EndHost();
+    }
     if (!m_child) {
         std::string reason;
         switch (Load(report, m_libraries, false, stop, reason)) {

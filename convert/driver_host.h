@@ -66,6 +66,8 @@ private:
     static HostFault FaultOf(Wait wait);
     // All with m_mutex held.
     bool StartHost(std::string& reason);
+    // True when the host still runs and has sent nothing since its last answer.
+    bool HostIdle();
     void EndHost();
     // Loads the libraries in a host (started when there is none), leaving out and reporting
     // each one whose calls break the host; the rest make up m_libraries and m_names.
