@@ -19,7 +19,8 @@
 //   'S'      scribble over the block (out, data, virtual device) and return 1
 //   'K' / 'L'  set the stream's bad bit / fail bit and return 1
 //   'C'      crash (a write to address 0);  'Q' exit(3);  'A' abort()
-//   'H'      never return (after creating the file named by ZEP_TEST_HANG_MARKER, if set)
+//   'H'      never return (after writing its process id into the file named by
+//            ZEP_TEST_HANG_MARKER, if set)
 //   'O'      print terminal escape sequences and a megabyte to the standard output and error
 //   'Z'      close the standard streams, then write "closed\n" and return 1
 //   'W'      write bytes that are no frame to every descriptor above the standard streams
@@ -33,7 +34,9 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -70,9 +73,14 @@ void WriteBulk(std::ostream& out, std::uint32_t count) {
     std::abort();
 }
 
+// Says which process hangs, for the tests that end the process that started it.
 [[noreturn]] void Hang() {
     if (const char* marker = std::getenv("ZEP_TEST_HANG_MARKER")) {
-        std::ofstream(marker) << "hanging\n";
+#if defined(_WIN32)
+        std::ofstream(marker) << _getpid() << "\n";
+#else
+        std::ofstream(marker) << getpid() << "\n";
+#endif
     }
     for (;;) {
         std::this_thread::sleep_for(std::chrono::hours(1));

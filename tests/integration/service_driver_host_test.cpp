@@ -12,6 +12,7 @@
 #include "platform/shared_library.h"
 #include "tests/convert/conversion_fixture.h"
 #include "tests/support/headless_service.h"
+#include "tests/support/process_probe.h"
 
 namespace zep::test {
 namespace {
@@ -37,13 +38,6 @@ void WriteScript(const TempDir& dir, const std::string& name, const std::string&
 std::string SetAsideLine(const std::string& file, const std::string& what) {
     return "  > CNV: Сбой драйвера прибора 'TEST' на файле '" + file + "': " + what +
            "; файл сохранён в каталоге программы и больше не обрабатывается.";
-}
-
-// Gone, or a zombie nobody reaps in this container: either way it runs no code any more.
-bool ProcessGone(int pid) {
-    const std::string stat = ReadFileText("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
-    return stat.empty() || (close != std::string::npos && stat.compare(close, 3, ") Z") == 0);
 }
 
 TEST(ServiceDriverHost, ACrashingOrHangingDriverCostsItsFileAndTheServiceGoesOn) {
@@ -88,22 +82,19 @@ TEST(ServiceDriverHost, KillingTheServiceMidConversionLeavesNoDriverHost) {
     ConfigureScriptDriver(dir);
     WriteScript(dir, "20240101120000.bia", "H");
     const std::string marker = (dir / "hanging.txt").string();
-    const auto run =
-        RunHeadless(dir, ServiceScript()
-                             .Environment("ZEP_TEST_HANG_MARKER='" + marker + "'")
-                             .WaitUntil("[ -e hanging.txt ] && pgrep -P $pid >host.txt")
-                             .Signal("KILL"));
+    const auto run = RunHeadless(dir, ServiceScript()
+                                          .Environment("ZEP_TEST_HANG_MARKER='" + marker + "'")
+                                          .WaitUntil("grep -q . hanging.txt")
+                                          .Signal("KILL"));
     EXPECT_EQ(run.status, 128 + SIGKILL);
-    const std::string host = ReadFileText(dir / "host.txt");
+    const std::string host = ReadFileText(dir / "hanging.txt");
     ASSERT_FALSE(host.empty()) << "no driver host was seen running the file";
     const int pid = std::stoi(host);
-    for (int i = 0; i < 300 && !ProcessGone(pid); ++i) {
+    for (int i = 0; i < 300 && ProcessRunning(pid); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    EXPECT_TRUE(ProcessGone(pid)) << "driver host " << pid << " outlived the killed service";
-    if (!ProcessGone(pid)) {
-        kill(pid, SIGKILL);
-    }
+    EXPECT_FALSE(ProcessRunning(pid)) << "driver host " << pid << " outlived the killed service";
+    EndProcess(pid);
     // The file in hand was neither converted nor set aside: the next start takes it up.
     EXPECT_EQ(RawFiles(dir), std::vector<std::string>{"20240101120000.bia"});
 }
