@@ -25,7 +25,7 @@ enum class DriverRun {
     Stopped,   // a stop request ended the run: the raw file stays for the next start
 };
 
-// What the driver calls are about.
+// What the driver calls over the records of an assembled archive are about.
 struct DriverJob {
     const std::filesystem::path& file;  // the raw file
     const std::string& type;            // device type: the name of the driver to call
@@ -33,7 +33,12 @@ struct DriverJob {
     const std::atomic<bool>* stop;      // a stop request that ends the run early; may be null
 };
 
-struct MeterRecordsRun {
+// A meter archive as its conversion left it, short of the import file.
+struct MeterArchiveRun {
+    bool opened = false;  // the file and its header block were valid: the values below are read
+    std::string type;     // the header values "Type", "Serial", "Virtual" as written
+    std::string serial;
+    std::string virtualNumber;
     DriverRun run = DriverRun::Failed;
     bool endedCleanly = false;     // reading ended at the end of the file behind a whole record
     std::uint64_t stopOffset = 0;  // where the record begins at which reading stopped
@@ -43,11 +48,16 @@ class DriverCalls {
 public:
     virtual ~DriverCalls() = default;
 
-    // The records of a meter archive, whose reader stands at its first record (the driver host
-    // reads the file again in its own process), appended to the output after what it holds.
-    virtual MeterRecordsRun ConvertMeterRecords(const DriverJob& job, RawArchiveReader& reader,
-                                                BoundedOutput& output, WorkerReport& report) = 0;
-    // The records of an assembled archive's image (the file read whole), for one virtual device.
+    // A meter archive read and rendered into the output: the device section (its header), then
+    // each record's text by the driver of its type, with "$02CNV: Обработка ..." posted before
+    // the records. Nothing is posted when the header is not valid (opened stays false). The
+    // driver host reads the file in its own process; the program reads the header only when the
+    // host failed, for the label and the line.
+    virtual MeterArchiveRun RenderMeterArchive(const std::filesystem::path& file,
+                                               const std::atomic<bool>* stop, BoundedOutput& output,
+                                               WorkerReport& report) = 0;
+    // The records of an assembled archive's image (the file read whole), for one virtual device,
+    // appended to the output after what it holds.
     virtual DriverRun ConvertAssembledRecords(const DriverJob& job,
                                               std::span<const std::uint8_t> image,
                                               BoundedOutput& output, WorkerReport& report) = 0;

@@ -8,6 +8,7 @@
 #include "convert/conversion_lines.h"
 #include "convert/driver_host_lines.h"
 #include "convert/driver_table.h"
+#include "convert/raw_archive_reader.h"
 #include "core/path_text.h"
 
 namespace zep {
@@ -86,17 +87,32 @@ std::vector<std::string> DriverHost::Names() const {
     return m_names;
 }
 
-MeterRecordsRun DriverHost::ConvertMeterRecords(const DriverJob& job, RawArchiveReader&,
-                                                BoundedOutput& output, WorkerReport& report) {
-    MeterRecordsRun meter;
-    meter.run = Run(HostMessage::MeterRecords, job, output, report, meter);
-    return meter;
+MeterArchiveRun DriverHost::RenderMeterArchive(const fs::path& file, const std::atomic<bool>* stop,
+                                               BoundedOutput& output, WorkerReport& report) {
+    MeterArchiveRun archive;
+    // Only when the host failed: the label and the line need the header, read here then.
+    const auto readHeader = [&file, &archive] {
+        RawArchiveReader reader;
+        archive.opened = reader.Open(file);
+        archive.type = reader.GetValue("Type");
+        archive.serial = reader.GetValue("Serial");
+        archive.virtualNumber = reader.GetValue("Virtual");
+        return archive.type;
+    };
+    archive.run =
+        Run({HostMessage::MeterArchive, {PathToUtf8(file), {}, 0, {}}, file, stop, readHeader},
+            output, report, archive);
+    return archive;
 }
 
 DriverRun DriverHost::ConvertAssembledRecords(const DriverJob& job, std::span<const std::uint8_t>,
                                               BoundedOutput& output, WorkerReport& report) {
-    MeterRecordsRun unused;
-    return Run(HostMessage::AssembledRecords, job, output, report, unused);
+    MeterArchiveRun unused;
+    const RecordsRequest fields{PathToUtf8(job.file), job.type, job.virtualDevice,
+                                std::string(output.Text())};
+    return Run(
+        {HostMessage::AssembledRecords, fields, job.file, job.stop, [&job] { return job.type; }},
+        output, report, unused);
 }
 
 HostFault DriverHost::FaultOf(Wait wait) {
@@ -200,15 +216,15 @@ DriverHost::Loading DriverHost::Load(WorkerReport& report, std::vector<fs::path>
     }
 }
 
-DriverRun DriverHost::Run(HostMessage type, const DriverJob& job, BoundedOutput& output,
-                          WorkerReport& report, MeterRecordsRun& meter) {
+DriverRun DriverHost::Run(const Request& request, BoundedOutput& output, WorkerReport& report,
+                          MeterArchiveRun& archive) {
     std::lock_guard lock(m_mutex);
-    const std::string file = PathToUtf8(job.file.filename());
+    const std::string file = PathToUtf8(request.file.filename());
     if (m_unloaded) {
         report.LogUpper(kDriverCallFailedLine);
         return DriverRun::Failed;
     }
-    const StopCheck stop = [&job] { return job.stop != nullptr && job.stop->load(); };
+    const StopCheck stop = [&request] { return request.stop != nullptr && request.stop->load(); };
     // A host that ended, or spoke out of turn, since the last file is not this file's fault.
     if (m_child && !HostIdle()) {
         EndHost();
@@ -219,25 +235,22 @@ DriverRun DriverHost::Run(HostMessage type, const DriverJob& job, BoundedOutput&
             case Loading::Loaded:
                 break;
             case Loading::NotStarted:
-                report.LogLower(HostNotStartedForFileLine(job.type, file, reason));
+                report.LogLower(HostNotStartedForFileLine(request.deviceType(), file, reason));
                 return DriverRun::SetAside;
             case Loading::Stopped:
                 report.LogUpper(ConversionStoppedLine(file));
                 return DriverRun::Stopped;
         }
     }
-    const std::string_view prefix = output.Text();
-    const RecordsRequest request{PathToUtf8(job.file), job.type, job.virtualDevice,
-                                 std::string(prefix)};
     const Deadline deadline = CallDeadline();
     HostFrame frame{};
     bool rendered = false;
-    Wait wait = Send(EncodeRecords(type, request));
+    Wait wait = Send(EncodeRecords(request.type, request.fields));
     while (wait == Wait::Ok && (wait = NextFrame(frame, deadline, stop)) == Wait::Ok) {
-        if (!Deliver(frame, request.prefix.size(), output, report, meter, rendered)) {
+        if (!Deliver(frame, request.fields.prefix.size(), output, report, archive, rendered)) {
             wait = Wait::Garbled;
         } else if (rendered) {
-            return meter.run;
+            return archive.run;
         }
     }
     EndHost();
@@ -245,12 +258,13 @@ DriverRun DriverHost::Run(HostMessage type, const DriverJob& job, BoundedOutput&
         report.LogUpper(ConversionStoppedLine(file));
         return DriverRun::Stopped;
     }
-    report.LogLower(HostFaultLine(job.type, file, FaultOf(wait), m_settings.timeout.count()));
+    report.LogLower(
+        HostFaultLine(request.deviceType(), file, FaultOf(wait), m_settings.timeout.count()));
     return DriverRun::SetAside;
 }
 
 bool DriverHost::Deliver(const HostFrame& frame, std::size_t prefixSize, BoundedOutput& output,
-                         WorkerReport& report, MeterRecordsRun& meter, bool& rendered) {
+                         WorkerReport& report, MeterArchiveRun& archive, bool& rendered) {
     switch (frame.type) {
         case HostMessage::Log: {
             auto lines = DecodeLog(frame.fields);
@@ -272,9 +286,13 @@ bool DriverHost::Deliver(const HostFrame& frame, std::size_t prefixSize, Bounded
                 return false;
             }
             output.Append(records->text, records->limitReached);
-            meter.run = records->done ? DriverRun::Done : DriverRun::Failed;
-            meter.endedCleanly = records->endedCleanly;
-            meter.stopOffset = records->stopOffset;
+            archive.run = records->done ? DriverRun::Done : DriverRun::Failed;
+            archive.endedCleanly = records->endedCleanly;
+            archive.stopOffset = records->stopOffset;
+            archive.opened = records->opened;
+            archive.type = records->type;
+            archive.serial = records->serial;
+            archive.virtualNumber = records->virtualNumber;
             rendered = true;
             return true;
         }

@@ -51,8 +51,9 @@ public:
     // The names (Windows-1251) of the drivers the last host loaded, in table order.
     std::vector<std::string> Names() const;
 
-    MeterRecordsRun ConvertMeterRecords(const DriverJob& job, RawArchiveReader& reader,
-                                        BoundedOutput& output, WorkerReport& report) override;
+    MeterArchiveRun RenderMeterArchive(const std::filesystem::path& file,
+                                       const std::atomic<bool>* stop, BoundedOutput& output,
+                                       WorkerReport& report) override;
     DriverRun ConvertAssembledRecords(const DriverJob& job, std::span<const std::uint8_t> image,
                                       BoundedOutput& output, WorkerReport& report) override;
 
@@ -73,11 +74,22 @@ private:
     // each one whose calls break the host; the rest make up m_libraries and m_names.
     Loading Load(WorkerReport& report, std::vector<std::filesystem::path> libraries, bool announce,
                  const StopCheck& stop, std::string& reason);
-    DriverRun Run(HostMessage type, const DriverJob& job, BoundedOutput& output,
-                  WorkerReport& report, MeterRecordsRun& meter);
+    // What one request is about: the file, and its device type for the lines of a failure
+    // (asked only then).
+    struct Request {
+        HostMessage type;
+        RecordsRequest fields;
+        const std::filesystem::path& file;
+        const std::atomic<bool>* stop;
+        std::function<std::string()> deviceType;
+    };
+    // Sends the request and hands on what comes back until the run is over; archive receives
+    // what the host read of a meter archive.
+    DriverRun Run(const Request& request, BoundedOutput& output, WorkerReport& report,
+                  MeterArchiveRun& archive);
     // Hands a frame of the running conversion on; false when it does not belong to it.
     bool Deliver(const HostFrame& frame, std::size_t prefixSize, BoundedOutput& output,
-                 WorkerReport& report, MeterRecordsRun& meter, bool& rendered);
+                 WorkerReport& report, MeterArchiveRun& archive, bool& rendered);
     Wait Send(const std::vector<std::uint8_t>& frame);
     Wait NextFrame(HostFrame& frame, Deadline deadline, const StopCheck& stop);
     Deadline CallDeadline() const;

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "convert/assembled_conversion.h"
-#include "convert/conversion_lines.h"
 #include "convert/host_protocol.h"
 #include "convert/local_driver_calls.h"
 #include "core/path_text.h"
@@ -54,7 +53,7 @@ public:
         switch (frame.type) {
             case HostMessage::Load:
                 return Load(DecodeLoad(frame.fields));
-            case HostMessage::MeterRecords:
+            case HostMessage::MeterArchive:
             case HostMessage::AssembledRecords:
                 return Convert(frame.type, DecodeRecords(frame.fields));
             default:
@@ -88,27 +87,27 @@ private:
         if (!request) {
             return false;
         }
-        const auto path = PathFromUtf8(request->path);
-        const DriverJob job{path, request->type, request->virtualDevice, nullptr};
         m_report.BeginConversion();
+        const auto path = PathFromUtf8(request->path);
         BoundedOutput output;
-        output.Stream().write(request->prefix.data(),
-                              static_cast<std::streamsize>(request->prefix.size()));
         RenderedRecords rendered;
-        if (type == HostMessage::MeterRecords) {
-            RawArchiveReader reader;
-            if (reader.Open(path)) {
-                const MeterRecordsRun run =
-                    m_calls.ConvertMeterRecords(job, reader, output, m_report);
-                rendered.done = run.run == DriverRun::Done;
-                rendered.endedCleanly = run.endedCleanly;
-                rendered.stopOffset = run.stopOffset;
-            } else {
-                m_report.LogUpper(kBiaFormatErrorLine);
-            }
-        } else if (const auto image = ReadAssembledArchive(path)) {
-            rendered.done =
-                m_calls.ConvertAssembledRecords(job, *image, output, m_report) == DriverRun::Done;
+        MeterArchiveRun archive;
+        if (type == HostMessage::MeterArchive) {
+            archive = m_calls.RenderMeterArchive(path, nullptr, output, m_report);
+            rendered.done = archive.run == DriverRun::Done;
+            rendered.endedCleanly = archive.endedCleanly;
+            rendered.stopOffset = archive.stopOffset;
+            rendered.opened = archive.opened;
+            rendered.type = archive.type;
+            rendered.serial = archive.serial;
+            rendered.virtualNumber = archive.virtualNumber;
+        } else {
+            output.Stream().write(request->prefix.data(),
+                                  static_cast<std::streamsize>(request->prefix.size()));
+            const auto image = ReadAssembledArchive(path);
+            const DriverJob job{path, request->type, request->virtualDevice, nullptr};
+            rendered.done = image && m_calls.ConvertAssembledRecords(job, *image, output,
+                                                                     m_report) == DriverRun::Done;
         }
         rendered.limitReached = output.ReachedLimit();
         const std::string_view text = output.Text();

@@ -273,6 +273,10 @@ std::vector<std::uint8_t> EncodeRendered(const RenderedRecords& rendered) {
         .U8(rendered.endedCleanly ? 1 : 0)
         .U64(rendered.stopOffset)
         .U8(rendered.limitReached ? 1 : 0)
+        .U8(rendered.opened ? 1 : 0)
+        .Text(rendered.type)
+        .Text(rendered.serial)
+        .Text(rendered.virtualNumber)
         .Text(rendered.text)
         .Take();
 }
@@ -360,6 +364,10 @@ std::optional<RenderedRecords> DecodeRendered(std::span<const std::uint8_t> fiel
     reader.Flag(rendered.endedCleanly);
     reader.U64(rendered.stopOffset);
     reader.Flag(rendered.limitReached);
+    reader.Flag(rendered.opened);
+    reader.Text(rendered.type);
+    reader.Text(rendered.serial);
+    reader.Text(rendered.virtualNumber);
     reader.Text(rendered.text);
     return IfComplete(reader, std::move(rendered));
 }

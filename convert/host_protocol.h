@@ -22,7 +22,7 @@ namespace zep {
 enum class HostMessage : std::uint8_t {
     // The program to the host.
     Load = 1,              // the driver libraries to load, in order
-    MeterRecords = 2,      // convert the records of a meter archive
+    MeterArchive = 2,      // read a meter archive and convert its records
     AssembledRecords = 3,  // convert the records of an assembled archive for one device
     Exit = 4,              // unload the drivers (VLExit) and end
     // The host to the program.
@@ -78,9 +78,11 @@ struct LoadRequest {
 };
 struct RecordsRequest {
     std::string path;  // the raw file, UTF-8
+    // Of an assembled archive only: the device type, the virtual device, and what the output
+    // holds before the records (the device section).
     std::string type;
     std::int32_t virtualDevice = 0;
-    std::string prefix;  // what the output holds before the records (the device section)
+    std::string prefix;
 };
 struct LoadedDriver {
     std::uint32_t library = 0;
@@ -90,14 +92,18 @@ struct LogLines {
     std::optional<std::string> lower;
     std::optional<std::string> upper;
 };
+// Views of the output they were taken from, or of the frame they were read from, valid as long
+// as that is.
 struct RenderedRecords {
     bool done = false;  // every record was converted; else the run failed (line sent)
     bool endedCleanly = false;
     std::uint64_t stopOffset = 0;
     bool limitReached = false;
-    // What followed the prefix: a view of the output it was taken from, or of the frame it
-    // was read from, valid as long as that is.
-    std::string_view text;
+    bool opened = false;  // a meter archive's header was valid: its values follow
+    std::string_view type;
+    std::string_view serial;
+    std::string_view virtualNumber;
+    std::string_view text;  // what followed the prefix
 };
 
 std::vector<std::uint8_t> EncodeLoad(const LoadRequest& request);

@@ -1,28 +1,44 @@
-// The records of a raw file handed to the drivers loaded in this process, with the progress and
-// the walk's failures posted as they come.
+// Meter archives and the records of assembled archives handed to the drivers loaded in this
+// process, with the progress and the failures posted as they come.
 #include "convert/local_driver_calls.h"
 
 #include "convert/assembled_archive.h"
+#include "convert/conversion_lines.h"
 #include "convert/record_converter.h"
+#include "core/number_text.h"
 
 namespace zep {
 
-MeterRecordsRun LocalDriverCalls::ConvertMeterRecords(const DriverJob& job,
-                                                      RawArchiveReader& reader,
-                                                      BoundedOutput& output, WorkerReport& report) {
-    RecordConverter converter(m_drivers, report, job.type, output, job.virtualDevice);
-    MeterRecordsRun result;
-    result.stopOffset = reader.Position();
+MeterArchiveRun LocalDriverCalls::RenderMeterArchive(const std::filesystem::path& file,
+                                                     const std::atomic<bool>*,
+                                                     BoundedOutput& output, WorkerReport& report) {
+    MeterArchiveRun archive;
+    RawArchiveReader reader;
+    if (!reader.Open(file)) {
+        return archive;
+    }
+    archive.opened = true;
+    archive.type = reader.GetValue("Type");
+    archive.serial = reader.GetValue("Serial");
+    archive.virtualNumber = reader.GetValue("Virtual");
+    output.Stream() << "[DEVICE]\n"
+                    << reader.GetHeaderText() << "\n"
+                    << "[DEVICE_END]\n";
+    report.LogUpper(ProcessingLine(archive.type, archive.serial, reader.GetValue("Vname")));
+
+    RecordConverter converter(m_drivers, report, archive.type, output,
+                              ParseDecimalAs<std::int32_t>(archive.virtualNumber));
+    archive.stopOffset = reader.Position();
     while (const auto record = reader.ReadRecord()) {
         if (!converter.Convert(record->Kind(), record->Data())) {
-            return result;
+            return archive;
         }
         converter.Progress(reader.GetProgress());
-        result.stopOffset = reader.Position();
+        archive.stopOffset = reader.Position();
     }
-    result.run = DriverRun::Done;
-    result.endedCleanly = reader.EndedCleanly();
-    return result;
+    archive.run = DriverRun::Done;
+    archive.endedCleanly = reader.EndedCleanly();
+    return archive;
 }
 
 DriverRun LocalDriverCalls::ConvertAssembledRecords(const DriverJob& job,

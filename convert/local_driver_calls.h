@@ -10,8 +10,9 @@ class LocalDriverCalls final : public DriverCalls {
 public:
     explicit LocalDriverCalls(const DriverTable& drivers) : m_drivers(drivers) {}
 
-    MeterRecordsRun ConvertMeterRecords(const DriverJob& job, RawArchiveReader& reader,
-                                        BoundedOutput& output, WorkerReport& report) override;
+    MeterArchiveRun RenderMeterArchive(const std::filesystem::path& file,
+                                       const std::atomic<bool>* stop, BoundedOutput& output,
+                                       WorkerReport& report) override;
     DriverRun ConvertAssembledRecords(const DriverJob& job, std::span<const std::uint8_t> image,
                                       BoundedOutput& output, WorkerReport& report) override;
 
