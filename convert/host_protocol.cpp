@@ -27,7 +27,9 @@ public:
         U32(static_cast<std::uint32_t>(text.size()));
         const std::size_t at = m_bytes.size();
         m_bytes.resize(at + text.size());
-        std::memcpy(m_bytes.data() + at, text.data(), text.size());
+        if (!text.empty()) {
+            std::memcpy(m_bytes.data() + at, text.data(), text.size());
+        }
         return *this;
     }
     std::vector<std::uint8_t> Take() {

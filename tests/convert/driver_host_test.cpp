@@ -94,7 +94,7 @@ protected:
 };
 
 TEST_F(DriverHostTest, AFileThatBreaksTheHostIsKeptUnderItsLabelAndTheNextConvertsInANewHost) {
-    CopyDriver(Lib("vl_test_script"), drivers.path());
+    CopyHostDriver(Lib("vl_test_script"), drivers.path());
     struct Case {
         std::string script;
         int timeout;
@@ -135,15 +135,15 @@ TEST_F(DriverHostTest, LoadingLeavesOutEachLibraryThatBreaksTheHostAndTheOthersL
     const auto notLoaded = [&](const char* name, const std::string& why) {
         return "$04Драйвер '" + (drivers / Lib(name)).string() + "' не загружен: " + why + ".";
     };
-    CopyDriver(Lib("vl_test_init_hang"), drivers.path());
-    CopyDriver(Lib("vl_test_script"), drivers.path());
+    CopyHostDriver(Lib("vl_test_init_hang"), drivers.path());
+    CopyHostDriver(Lib("vl_test_script"), drivers.path());
     StartHost(std::chrono::seconds(1));
     EXPECT_EQ(host->Names(), std::vector<std::string>{"TEST"});
     EXPECT_TRUE(report.HasUpper(notLoaded("vl_test_init_hang", "он не ответил за 1 с")));
 
     fs::remove(drivers / Lib("vl_test_init_hang"));
     for (const char* name : {"vl_test_init_crash", "vl_test_init_exit", "vl_test_data_entry6"}) {
-        CopyDriver(Lib(name), drivers.path());
+        CopyHostDriver(Lib(name), drivers.path());
     }
     report.Clear();
     StartHost(std::chrono::seconds(60));
@@ -168,7 +168,7 @@ TEST_F(DriverHostTest, LoadingLeavesOutEachLibraryThatBreaksTheHostAndTheOthersL
 }
 
 TEST_F(DriverHostTest, TextsComeBackWhole) {
-    CopyDriver(Lib("vl_test_script"), drivers.path());
+    CopyHostDriver(Lib("vl_test_script"), drivers.path());
     StartHost(std::chrono::seconds(60));
     // Beyond the 10 MiB limit: the first 10 MiB are imported and the raw file kept.
     const std::uint32_t bulk = 11u << 20;
@@ -206,7 +206,7 @@ TEST_F(DriverHostTest, TextsComeBackWhole) {
 }
 
 TEST_F(DriverHostTest, AStopRequestEndsAHungConversionAndLeavesTheFileForTheNextStart) {
-    CopyDriver(Lib("vl_test_script"), drivers.path());
+    CopyHostDriver(Lib("vl_test_script"), drivers.path());
     const fs::path marker = raw / "hanging.txt";
     ScopedEnv hangMarker("ZEP_TEST_HANG_MARKER", marker.string());
     StartHost(std::chrono::seconds(300));
@@ -240,7 +240,7 @@ TEST_F(DriverHostTest, DISABLED_ConvertAHangingFileUntilKilled) {
 
 // kill -9 (TerminateProcess on Windows) of the program in the middle of a conversion.
 TEST_F(DriverHostTest, AProgramKilledMidConversionLeavesNoHostBehind) {
-    CopyDriver(Lib("vl_test_script"), drivers / "drivers");
+    CopyHostDriver(Lib("vl_test_script"), drivers / "drivers");
     fs::create_directories(drivers / "raw");
     fs::create_directories(drivers / "import");
     WriteFileBytes(drivers / "raw" / "20240101120000.bia",
@@ -266,7 +266,7 @@ TEST_F(DriverHostTest, AProgramKilledMidConversionLeavesNoHostBehind) {
 }
 
 TEST_F(DriverHostTest, AHostThatCannotBeStartedCostsTheFileWithALine) {
-    CopyDriver(Lib("vl_test_script"), drivers.path());
+    CopyHostDriver(Lib("vl_test_script"), drivers.path());
     const fs::path missing = raw / "no-such-program";
     StartHost(std::chrono::seconds(1), missing);
     ASSERT_EQ(report.Upper().size(), 1u);
