@@ -1,6 +1,6 @@
 // What the program reads from its driver host, which runs other people's code: any bytes, cut
 // into frames in pieces of the sizes reads deliver (the first byte chooses the size), and every
-// frame's fields decoded as each message of the exchange.
+// frame's fields decoded as each message of the exchange; what decodes is encoded again.
 #include <algorithm>
 #include <cstdint>
 #include <span>
@@ -22,9 +22,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)zep::DecodeLoaded(fields);
             (void)zep::DecodeLog(fields);
             (void)zep::DecodeProgress(fields);
-            (void)zep::DecodeRendered(fields);
             (void)zep::DecodeLoad(fields);
-            (void)zep::DecodeRecords(fields);
+            // What decodes must encode to a frame that decodes the same.
+            if (const auto rendered = zep::DecodeRendered(fields)) {
+                const auto frame = zep::EncodeRendered(*rendered);
+                const auto again =
+                    zep::DecodeRendered(std::span(frame).subspan(zep::kHostFrameHeader));
+                if (!again || again->text != rendered->text || again->type != rendered->type) {
+                    __builtin_trap();
+                }
+            }
+            if (const auto records = zep::DecodeRecords(fields)) {
+                const auto frame = zep::EncodeRecords(zep::HostMessage::AssembledRecords, *records);
+                const auto again =
+                    zep::DecodeRecords(std::span(frame).subspan(zep::kHostFrameHeader));
+                if (!again || again->path != records->path || again->prefix != records->prefix) {
+                    __builtin_trap();
+                }
+            }
         }
         (void)splitter.Missing();
     }
