@@ -1,5 +1,4 @@
-// The conversion worker: once a second the settled raw files of the program folder, converted or
-// moved.
+// The conversion worker: once a second the settled raw files of the program folder, converted or moved.
 #include "convert/conversion_worker.h"
 
 #include <cctype>
