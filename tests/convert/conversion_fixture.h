@@ -93,7 +93,7 @@ inline std::filesystem::path CopyHostDriver(const std::string& fileName,
 #if defined(_WIN32)
     std::filesystem::copy_file(
         std::filesystem::path(ZEP_BINARY_DIR) / "tests" / "libzep_driver_probe.dll",
-        folder / "libzep_driver_probe.dll", std::filesystem::copy_options::overwrite_existing);
+        folder / "libzep_driver_probe.dll", std::filesystem::copy_options::skip_existing);
 #endif
     return copy;
 }
