@@ -10,6 +10,8 @@
 #include "app/inspect.h"
 #include "app/program_version.h"
 #include "convert/driver_host_main.h"
+#include "core/path_text.h"
+#include "platform/autostart.h"
 #include "platform/exit_signals.h"
 #include "platform/program_path.h"
 
@@ -38,6 +40,8 @@ std::string Usage() {
 }
 
 constexpr std::string_view kProgramDirJoined = "--program-dir=";
+// Not in the usage: the Windows package runs it when it removes the program.
+constexpr std::string_view kRemoveOwnAutostart = "--remove-autostart-if-mine";
 
 void Fail(CommandLine& line, std::string error) {
     if (!line.error) {
@@ -67,6 +71,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
             help = true;
         } else if (argument == "--version") {
             version = true;
+        } else if (argument == kRemoveOwnAutostart) {
+            Choose(line, Command::RemoveOwnAutostart);
         } else if (argument == "--program-dir") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
                 Fail(line, "--program-dir needs a folder");
@@ -98,6 +104,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
+int RemoveOwnAutostart(Autostart& autostart, const std::filesystem::path& programFile) {
+    if (!autostart.Query(programFile)) {
+        return 0;
+    }
+    return autostart.Set(programFile, false) ? 0 : 1;
+}
+
 int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err,
                    const WindowRunner& runWindow) {
     if (line.error) {
@@ -119,13 +132,17 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         err << "zepimport: built without the window\n" << Usage();
         return 2;
     }
+    if (line.command == Command::RemoveOwnAutostart) {
+        return RemoveOwnAutostart(*CreateSessionAutostart(), ExecutablePath());
+    }
     if (line.programDir) {
+        const auto folder = PathFromUtf8(*line.programDir);
         std::error_code error;
-        if (!std::filesystem::is_directory(*line.programDir, error)) {
+        if (!std::filesystem::is_directory(folder, error)) {
             err << "zepimport: --program-dir: no such folder: " << *line.programDir << "\n";
             return 2;
         }
-        SetProgramDirOverride(*line.programDir);
+        SetProgramDirOverride(folder);
     }
     if (line.command == Command::Inspect) {
         return RunInspect(line.files, out);

@@ -1,11 +1,14 @@
 #pragma once
 // The program's command line: the one place that reads the arguments, runs what they ask for,
 // and holds the usage text.
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "platform/autostart.h"
 
 namespace zep {
 
@@ -16,6 +19,9 @@ enum class Command {
     Headless,    // --headless
     Inspect,     // --inspect FILE...
     DriverHost,  // --driver-host, not in the usage text: the program's own driver host process
+    // --remove-autostart-if-mine: the session's autostart entry removed when it names this
+    // executable, one of another copy left alone; what the Windows package runs at removal.
+    RemoveOwnAutostart,
 };
 
 struct CommandLine {
@@ -28,6 +34,10 @@ struct CommandLine {
 // A mistake wins over everything; then --help, then --version, over --headless and --inspect.
 // Everything after --inspect is a file to inspect.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Removes the autostart entry when it names programFile; 0 when none of it is left then (it
+// named another program or none), 1 when it could not be removed.
+int RemoveOwnAutostart(Autostart& autostart, const std::filesystem::path& programFile);
 
 // The desktop front end; returns the process exit status.
 using WindowRunner = std::function<int()>;

@@ -130,7 +130,7 @@ std::string HexPreview(std::span<const std::uint8_t> bytes, std::size_t limit) {
 int RunInspect(const std::vector<std::string>& files, std::ostream& out) {
     bool allRead = !files.empty();
     for (const auto& file : files) {
-        allRead = InspectOne(file, out) && allRead;
+        allRead = InspectOne(PathFromUtf8(file), out) && allRead;
     }
     return allRead ? 0 : 1;
 }

@@ -10,8 +10,8 @@
 
 namespace zep {
 
-// Prints a report per file. 0 when every file is a known kind and reads to its end without
-// damage, 1 otherwise.
+// Prints a report per file (names in UTF-8, as the command line gives them). 0 when every file is a
+// known kind and reads to its end without damage, 1 otherwise.
 int RunInspect(const std::vector<std::string>& files, std::ostream& out);
 
 // One kind of file the inspection knows. Recognizes() sees the name and the whole content;

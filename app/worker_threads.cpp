@@ -5,6 +5,7 @@
 #include "convert/conversion_worker.h"
 #include "convert/driver_host.h"
 #include "convert/driver_host_main.h"
+#include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
 #include "media/drive_watcher.h"
@@ -85,7 +86,7 @@ public:
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
-            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder};
+            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder, m_stop};
             switch (exchange) {
                 case Exchange::Tessal:
                     TessalExchange(params, serial, env);
@@ -106,6 +107,8 @@ public:
         });
     }
 
+    void RequestWorkerStop() override { m_stop.Request(); }
+
     void TessalClose(SerialPort& serial, WorkerReport& report) override {
         ::zep::TessalClose(serial, report, m_clock);
     }
@@ -125,6 +128,7 @@ private:
     DispatchValues m_values;
     DriverHost m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
+    StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;
 };

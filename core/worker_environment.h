@@ -1,9 +1,11 @@
 #pragma once
 // What every worker is given besides its parameter block: where to report, the clock, the
-// lock it must hold, and the program folder where raw files are written.
+// lock it must hold, the program folder where raw files are written, and the program's
+// request to end soon (the exchanges give way to it at their next wait).
 #include <filesystem>
 
 #include "core/clock.h"
+#include "core/stop_request.h"
 #include "core/worker_lock.h"
 #include "core/worker_report.h"
 
@@ -14,6 +16,7 @@ struct WorkerEnvironment {
     Clock& clock;
     WorkerLock& lock;
     std::filesystem::path programFolder;
+    const StopRequest& stop = StopRequest::Never();
 };
 
 }  // namespace zep

@@ -19,7 +19,12 @@ int RescanDrives(RemovableDriveTable* table, std::optional<std::string_view> fol
     for (int i = 0; i < count; ++i) {
         DriveEntry& entry = table->entries[i];
         entry.root = roots[i];
-        entry.folder = roots[i] + std::string(folderName.value_or(""));
+        // Joined with the system's own separator: the folder is shown in the log and the
+        // preview's caption as the user knows it (E:\Pexilor\Tessal on Windows).
+        entry.folder =
+            folderName
+                ? PathToUtf8((PathFromUtf8(roots[i]) / PathFromUtf8(*folderName)).make_preferred())
+                : roots[i];
         entry.present = false;
         for (int k = 0; k < previous.count; ++k) {
             if (previous.entries[k].root == entry.root) {

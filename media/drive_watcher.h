@@ -13,12 +13,13 @@
 
 namespace zep {
 
-// Where a handheld device leaves its data on a card, below the card's root.
+// Where a handheld device leaves its data on a card, below the card's root; written with "/",
+// joined to the root with the system's separator.
 inline constexpr std::string_view kCardFolderName = "Pexilor/Tessal";
 
 struct DriveEntry {
-    std::string root;      // as the platform lists it, with a trailing "/"
-    std::string folder;    // root followed directly by the card folder name
+    std::string root;      // as the platform lists it, ending in the path separator
+    std::string folder;    // root and card folder name in the system's separators
     bool present = false;  // the card folder was found at the last presence test
 };
 

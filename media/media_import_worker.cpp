@@ -9,6 +9,7 @@
 #include "media/card_file_name.h"
 #include "media/media_import_context.h"
 #include "media/whole_file_copy.h"
+#include "platform/hidden_entry.h"
 #include "platform/regular_file.h"
 
 namespace zep {
@@ -20,7 +21,7 @@ bool EndsWith(const std::string& name, std::string_view tail) {
            name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// The plain files of the card folder, in listing order. Folders, hidden (dot) entries, links
+// The plain files of the card folder, in listing order. Folders, hidden entries, links
 // (a link may lead to another user's secrets, or to another card file, which would then be
 // imported twice) and anything else that is not a regular file (a pipe would block the read)
 // are passed over; what an entry is, is asked of the opened file, never followed. The listing
@@ -31,7 +32,7 @@ std::vector<CardFile> ListCardFiles(const std::filesystem::path& folder) {
     std::filesystem::directory_iterator it(folder, error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::string name = PathToUtf8(it->path().filename());
-        if (name.empty() || name.front() == '.') {
+        if (name.empty() || IsHiddenEntry(it->path())) {
             continue;
         }
         const FileProbe probe = ProbeFile(it->path());

@@ -10,6 +10,7 @@
 #include "media/card_database.h"
 #include "media/card_file_name.h"
 #include "platform/cp1251.h"
+#include "platform/hidden_entry.h"
 
 namespace zep {
 
@@ -88,7 +89,7 @@ CardFolderContents ReadCardFolder(const std::filesystem::path& folder) {
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         const std::string name = PathToUtf8(it->path().filename());
         std::error_code entryError;
-        if (name.empty() || name.front() == '.' || !it->is_regular_file(entryError)) {
+        if (name.empty() || IsHiddenEntry(it->path()) || !it->is_regular_file(entryError)) {
             continue;
         }
         if (EndsWith(name, ".zep")) {

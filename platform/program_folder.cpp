@@ -10,15 +10,20 @@ namespace zep {
 
 ProgramFolderChoice ChooseProgramFolder(const std::optional<std::filesystem::path>& given,
                                         const std::filesystem::path& executableFolder,
-                                        bool executableFolderWritable,
+                                        bool executableFolderUsable,
                                         const std::filesystem::path& dataHome) {
     if (given) {
         return {*given, ProgramFolderSource::Given};
     }
-    if (executableFolderWritable) {
+    if (executableFolderUsable) {
         return {executableFolder, ProgramFolderSource::Executable};
     }
     return {dataHome / kDataHomeFolder, ProgramFolderSource::DataHome};
+}
+
+bool ExecutableFolderUsable(const std::filesystem::path& folder) {
+    std::error_code error;
+    return !std::filesystem::exists(folder / kInstalledMarker, error) && CanCreateFilesIn(folder);
 }
 
 bool CanCreateFilesIn(const std::filesystem::path& folder) {

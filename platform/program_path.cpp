@@ -29,8 +29,8 @@ ProgramFolderChoice ProgramFolderInUse() {
     std::lock_guard guard(g_folderMutex);
     if (!g_choice) {
         const auto executableFolder = KnownExecutable().parent_path();
-        const bool writable = !g_override && CanCreateFilesIn(executableFolder);
-        g_choice = ChooseProgramFolder(g_override, executableFolder, writable, DataHome());
+        const bool usable = !g_override && ExecutableFolderUsable(executableFolder);
+        g_choice = ChooseProgramFolder(g_override, executableFolder, usable, DataHome());
         if (g_choice->source == ProgramFolderSource::DataHome) {
             std::error_code error;
             std::filesystem::create_directories(g_choice->folder, error);

@@ -10,9 +10,9 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-d
           # The Windows window's tests under Wine run on a virtual display (xvfb-run).
           xvfb xauth)
 # "windows" adds the cross-build for Windows (mingw-w64 with posix threads, GoogleTest's sources
-# to build for it) and Wine to run its tests.
+# to build for it), Wine to run its tests, and wixl and msitools for the installer package.
 if [ "${1:-}" = windows ]; then
-    packages+=(g++-mingw-w64-x86-64-posix googletest wine64)
+    packages+=(g++-mingw-w64-x86-64-posix googletest wine64 wixl msitools)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a plain build and an AddressSanitizer + UBSan build; then
 # the threaded tests under ThreadSanitizer, each fuzz target for a short while, the Debian
-# package installed and run, and the Windows cross-build with its tests under Wine and one device
-# session through it.
+# package installed and run, and the Windows cross-build with its tests under Wine, one device
+# session through it and its installer package installed, upgraded and removed.
 # Usage: scripts/test.sh [plain|sanitize|tsan|fuzz|package|windows|all]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -63,8 +63,8 @@ if [ "$mode" = package ] || [ "$mode" = all ]; then
     scripts/package-test.sh build-package
 fi
 
-# --- Windows: the cross-build, its tests under Wine, and one ZEP session through zepimport.exe
-# against the Linux simulators and the Linux build.
+# --- Windows: the cross-build, its tests under Wine, one ZEP session through zepimport.exe
+# against the Linux simulators and the Linux build, and the installer package under Wine.
 if [ "$mode" = windows ] || [ "$mode" = all ]; then
     echo "== Windows cross-build (mingw-w64), tests under Wine"
     started=$SECONDS
@@ -73,5 +73,7 @@ if [ "$mode" = windows ] || [ "$mode" = all ]; then
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j "$jobs" --target zep-sim zepimport zep_drivers
     scripts/windows-session.sh build build-win
+    # The installer package: install, session from the installed place, upgrade, removal.
+    scripts/windows-install.sh build build-win
     echo "Windows stage: $((SECONDS - started)) s"
 fi

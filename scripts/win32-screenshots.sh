@@ -4,7 +4,8 @@
 # in the prefix's registry, so the log shows an ordinary start (the driver loaded, the port
 # opened), then the session's first file coming in. A fresh Wine prefix of its own keeps the
 # values of other runs (scripts/windows-session.sh leaves broken ones behind) out of the
-# picture. Then docs/win32-preview.png: the preview of a card that cardgen writes in drive E:.
+# picture. Then docs/win32-preview.png: the preview of a card that cardgen writes in drive E:,
+# and docs/win32-card.png: the window after that card's import.
 # Usage: scripts/win32-screenshots.sh [NATIVE_BUILD] [WINDOWS_BUILD]   (default: build build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -58,7 +59,6 @@ printf '[COM Port]\r\nm_port=%d\r\n' "$port" >"$folder/zepimport.ini"
 for font in /usr/share/wine/fonts/marlett.ttf; do
     [ -f "$font" ] && cp "$font" "$prefix/drive_c/windows/Fonts/"
 done
-winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
 {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
@@ -113,3 +113,24 @@ printf '[General]\r\nm_runMinimized=1\r\n[COM Port]\r\nm_port=0\r\n' >"$folder/z
 pids+=($!)
 sleep 8
 shoot "$root/docs/win32-preview.png"
+
+# A card with its database only, imported without the preview and deleted from the card: the
+# upper log names the card folder as Windows writes it. The picture is taken once the card is
+# empty and its first import file is there, when the import's lines have long been drawn.
+"$root/cmake/wine-prefix.sh" stop "$wine" "$prefix"
+for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+pids=()
+"$native/bin/cardgen" "$work/database-card" --archives 3 --no-files >>"$work/cardgen.log" 2>&1 ||
+    fail "cardgen could not write the card"
+ln -sfn "$work/database-card" "$prefix/dosdevices/e:"
+printf '[General]\r\nm_preview=0\r\nm_deleteFlash=1\r\n[COM Port]\r\nm_port=0\r\n' \
+    >"$folder/zepimport.ini"
+imports() { find "$work/Импорт" -name '*.imp' | wc -l; }
+before="$(imports)"
+"$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
+"$root/cmake/wine-run.sh" "$wine" "$prefix" explorer /desktop=shots,1024x768 \
+    "$folder/zepimport.exe" >"$work/program3.log" 2>&1 </dev/null &
+pids+=($!)
+wait_for 120 "[ -z \"\$(ls -A '$work/database-card/Pexilor/Tessal')\" ] && [ \$(imports) -gt $before ]" ||
+    fail "the card was not imported"
+shoot "$root/docs/win32-card.png"

@@ -3,21 +3,39 @@
 # the same simulated adapter and content: the Linux simulator serves a pseudo-terminal that the
 # Wine prefix knows as COM5, zepimport.exe --headless runs from a program folder named in
 # Cyrillic with the dispatch system's values in the registry, and the raw files and import files
-# of both runs must be the same bytes.
-# Usage: scripts/windows-session.sh [--keep] [NATIVE_BUILD] [WINDOWS_BUILD]
+# of both runs must be the same bytes. Then, under a Western ANSI code page, a second start on
+# the same folder is refused in Russian with the folder's name, and --program-dir and --inspect
+# take names in Cyrillic; last, bad registry values and a missing port are reported.
+# With --installed, the session runs an installed zepimport.exe (a Linux path into the Wine
+# prefix that holds it) from its place instead, with its program folder FOLDER (an installed
+# program keeps its data in the user's data folder), and the checks after the session are left
+# out.
+# Usage: scripts/windows-session.sh [--keep] [--installed PREFIX EXE FOLDER] [NATIVE_BUILD]
+#        [WINDOWS_BUILD]
 #        (default: build build-win; --keep leaves the session's folder for a look)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 keep=0
-if [ "${1:-}" = --keep ]; then
-    keep=1
+installed=""
+prefix=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --keep) keep=1 ;;
+    --installed)
+        prefix="$2"
+        installed="$3"
+        installed_folder="$4"
+        shift 3
+        ;;
+    *) break ;;
+    esac
     shift
-fi
+done
 root="$PWD"
 native="$root/${1:-build}"
 windows="$root/${2:-build-win}"
 wine="$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)"
-prefix="$windows/wineprefix"
+prefix="${prefix:-$windows/wineprefix}"
 port=5
 work="$(mktemp -d)"
 pids=()
@@ -82,12 +100,21 @@ wait_for_session "$linux/program" "$linux/import" "$work/linux-program.log"
 kill -INT "$program"
 wait "$program" || fail "the Linux program ended with status $?"
 
-echo "== Windows: zepimport.exe --headless under Wine, program folder in Cyrillic"
 "$root/cmake/wine-prefix.sh" start "$wine" "$prefix"
 win="$work/windows"
-folder="$win/Программа учёта"
-mkdir -p "$folder" "$win/Импорт" "$win/drivers"
-cp "$windows/bin/zepimport.exe" "$folder/"
+if [ -n "$installed" ]; then
+    echo "== Windows: the installed zepimport.exe --headless under Wine"
+    folder="$installed_folder"
+    program_exe="$installed"
+    mkdir -p "$folder"
+else
+    echo "== Windows: zepimport.exe --headless under Wine, program folder in Cyrillic"
+    folder="$win/Программа учёта"
+    mkdir -p "$folder"
+    cp "$windows/bin/zepimport.exe" "$folder/"
+    program_exe="$folder/zepimport.exe"
+fi
+mkdir -p "$win/Импорт" "$win/drivers"
 cp "$windows/drivers/vl_m1.dll" "$win/drivers/"
 # Beside the driver: a file that is no DLL, and a DLL marked as built for 32-bit x86; both must
 # be passed over without a word.
@@ -96,7 +123,6 @@ cp "$windows/drivers/vl_m1.dll" "$win/drivers/x86.DLL"
 pe=$(od -An -tu4 -j60 -N4 "$win/drivers/x86.DLL" | tr -d ' ')
 printf '\x4c\x01' | dd of="$win/drivers/x86.DLL" bs=1 seek=$((pe + 4)) conv=notrunc status=none
 settings "$folder/zepimport.ini"
-winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
 {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Kestrom\\Velmora]\r\n'
@@ -107,14 +133,25 @@ winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
     >"$work/windows-regedit.log" 2>&1 || fail "the registry values could not be set"
 start_adapter "$win/config" windows
 ln -sfn "$(readlink "$win/config/zepimport/ports/COM$port")" "$prefix/dosdevices/com$port"
-"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" --headless \
     >"$work/windows-program.log" 2>&1 </dev/null &
 pids+=($!)
 program=$!
 wait_for_session "$folder" "$win/Импорт" "$work/windows-program.log"
+if [ -z "$installed" ]; then
+    # Wine takes the ANSI code page from the locale's language (C: 1252, without Cyrillic) and
+    # the encoding of Linux names from its character set.
+    echo "== Windows: a second start on the same folder, ANSI code page 1252"
+    status=0
+    LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" --headless \
+        >"$work/windows-second.log" 2>&1 </dev/null || status=$?
+    [ "$status" = 1 ] || fail "the second start ended with status $status"
+    grep -qF "ZEP Импорт уже запущен с папкой $(winarg "$folder")." "$work/windows-second.log" ||
+        fail "the second start does not name the folder in use"
+fi
 kill -INT "$program"
 wait "$program" || fail "zepimport.exe ended with status $?"
-[ -f "$folder/zepimport.ini" ] || fail "no settings file in the Cyrillic program folder"
+[ -f "$folder/zepimport.ini" ] || fail "no settings file in the program folder"
 
 echo "== The same bytes from both builds"
 # File names carry the time of the run; the contents must be equal as sets.
@@ -135,6 +172,20 @@ grep -q "Ctrl+C, Ctrl+Break or closing the console ends it" "$work/windows-progr
     fail "the Windows start note does not name the console's way to end the program"
 [ "$(grep -c "Загружен драйвер" "$work/windows-program.log")" = 1 ] ||
     fail "the broken DLLs were not passed over quietly"
+if [ -n "$installed" ]; then
+    echo "windows-session: passed"
+    exit 0
+fi
+
+echo "== Windows: --program-dir and --inspect named in Cyrillic, ANSI code page 1252"
+archive="$win/Архив учёта.bia"
+cp "$(ls "$folder"/*.bia.* | head -1)" "$archive"
+LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" \
+    --program-dir "$(winarg "$folder")" --inspect "$(winarg "$archive")" \
+    >"$work/windows-inspect.log" 2>&1 </dev/null || fail "--inspect ended with status $?"
+grep -qxF "$(winarg "$archive")" <(tr -d '\r' <"$work/windows-inspect.log") ||
+    fail "--inspect does not name the file"
+grep -q "^  meter archive" "$work/windows-inspect.log" || fail "--inspect did not read the file"
 
 echo "== Windows: a COM port that is not there and registry values of the wrong type or length"
 {
@@ -148,7 +199,7 @@ echo "== Windows: a COM port that is not there and registry values of the wrong 
 sed -i 's/m_port=5/m_port=9/' "$folder/zepimport.ini"
 # A raw file waiting for conversion makes the conversion read the import folder.
 cp "$(ls "$folder"/*.bia.* | head -1)" "$folder/20000101000000.bia"
-"$root/cmake/wine-run.sh" "$wine" "$prefix" "$folder/zepimport.exe" --headless \
+"$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" --headless \
     >"$work/windows-bad.log" 2>&1 </dev/null &
 pids+=($!)
 program=$!

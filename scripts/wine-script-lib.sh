@@ -18,3 +18,8 @@ wait_for() {
     done
     return 1
 }
+
+# A Linux path as Wine's drive Z: shows it: with the backslashes escaped for a .reg file
+# (winpath), and as a program takes it on its command line (winarg).
+winpath() { printf 'Z:%s' "${1//\//\\\\}"; }
+winarg() { printf 'Z:%s' "${1//\//\\}"; }

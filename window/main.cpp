@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "platform/command_arguments.h"
 #ifdef ZEP_WINDOW_LAUNCHER
 #include "window/window_program.h"
 #endif
@@ -14,7 +15,7 @@
 #endif
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> arguments = zep::ProgramArguments(argc, argv);
 #ifdef ZEP_WINDOW_LAUNCHER
     const std::string name = argc > 0 ? argv[0] : "zepimport";
     const zep::WindowRunner window = [&name, &arguments] {

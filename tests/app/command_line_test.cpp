@@ -5,6 +5,9 @@
 
 #include "app/command_line.h"
 #include "app/program_version.h"
+#include "core/path_text.h"
+#include "tests/app/controller_fakes.h"
+#include "tests/support/temp_dir.h"
 
 namespace zep::test {
 namespace {
@@ -107,6 +110,31 @@ TEST(CommandLineTest, WindowRunsWhereItIsBuiltAndOnlyThen) {
     EXPECT_EQ(RunCommandLine(ParseCommandLine({"--version"}), out, err, window), 0);
     EXPECT_EQ(RunCommandLine(ParseCommandLine({"--bogus"}), out, err, window), 2);
     EXPECT_EQ(runs, 1);
+}
+
+// Names arrive from the command line in UTF-8; taken as narrow paths (the ANSI code page on
+// Windows) a name outside that page would be lost.
+TEST(CommandLineTest, InspectsAFileNamedInCyrillic) {
+    TempDir dir;
+    const std::string file = PathToUtf8(dir.path() / PathFromUtf8("Архив учёта.txt"));
+    WriteFileText(PathFromUtf8(file), "no archive");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine(ParseCommandLine({"--inspect", file}), out, err), 1);
+    EXPECT_EQ(out.str(), file + "\n  not a meter archive, assembled archive or card database\n");
+}
+
+// The Windows package runs it when it removes the program: another copy's entry stays.
+TEST(CommandLineTest, RemovesTheAutostartEntryOnlyWhenItNamesThisProgram) {
+    EXPECT_EQ(ParseCommandLine({"--remove-autostart-if-mine"}).command,
+              Command::RemoveOwnAutostart);
+    FakeAutostart autostart;
+    autostart.entry = "/opt/other/zepimport";
+    EXPECT_EQ(RemoveOwnAutostart(autostart, "/opt/zep/zepimport"), 0);
+    EXPECT_EQ(autostart.entry, "/opt/other/zepimport");
+    autostart.entry = "/opt/zep/zepimport";
+    EXPECT_EQ(RemoveOwnAutostart(autostart, "/opt/zep/zepimport"), 0);
+    EXPECT_FALSE(autostart.entry);
 }
 
 TEST(ProgramVersionTest, AboutLineShowsMinorTwoDigitPatchAndTweak) {

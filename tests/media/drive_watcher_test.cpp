@@ -16,7 +16,7 @@ DriveRootLister Roots(std::vector<std::string> roots) {
     return [roots] { return roots; };
 }
 
-TEST(RescanDrives, TakesAtMostThirtyTwoDrivesAndBuildsFoldersWithoutSeparator) {
+TEST(RescanDrives, TakesAtMostThirtyTwoDrives) {
     std::vector<std::string> many;
     for (int i = 0; i < 40; ++i) {
         many.push_back("/media/r" + std::to_string(i) + "/");
@@ -25,12 +25,25 @@ TEST(RescanDrives, TakesAtMostThirtyTwoDrivesAndBuildsFoldersWithoutSeparator) {
     EXPECT_EQ(RescanDrives(&table, kCardFolderName, Roots(many)), 32);
     EXPECT_EQ(table.count, 32);
     EXPECT_EQ(table.entries[31].root, "/media/r31/");
-    EXPECT_EQ(table.entries[0].folder, "/media/r0/Pexilor/Tessal");
     // Without a table only the count comes back; without a name the folder is the root.
     EXPECT_EQ(RescanDrives(nullptr, kCardFolderName, Roots(many)), 32);
     RescanDrives(&table, std::nullopt, Roots({"/mnt/card/"}));
     EXPECT_EQ(table.count, 1);
     EXPECT_EQ(table.entries[0].folder, "/mnt/card/");
+}
+
+// The folder is shown in the log and the preview's caption: in the system's own separators.
+TEST(RescanDrives, JoinsTheCardFolderWithTheSystemsSeparator) {
+#if GTEST_OS_WINDOWS
+    const std::string root = "E:\\";
+    const std::string folder = "E:\\Pexilor\\Tessal";
+#else
+    const std::string root = "/media/card/";
+    const std::string folder = "/media/card/Pexilor/Tessal";
+#endif
+    RemovableDriveTable table;
+    RescanDrives(&table, kCardFolderName, Roots({root}));
+    EXPECT_EQ(table.entries[0].folder, folder);
 }
 
 TEST(RescanDrives, KeepsPresentFlagsOfListedDrivesAndStartsNewOnesAbsent) {

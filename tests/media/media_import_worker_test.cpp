@@ -17,6 +17,13 @@
 #include "tests/support/temp_dir.h"
 #include "tools/cardgen/card_builders.h"
 
+#if GTEST_OS_WINDOWS
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace zep {
 namespace {
 
@@ -274,6 +281,11 @@ TEST_F(MediaImport, PassesOverWhatIsNotItsToTake) {
     cardgen::WriteBytes(card / "empty.zep", {});
     cardgen::WriteBytes(card / "UPPER.ZEP", cardgen::BuildMeterArchive({}));  // not a database
     cardgen::WriteBytes(card / ".hidden.zep", cardgen::BuildMeterArchive({}));
+#if GTEST_OS_WINDOWS
+    // Windows hides a name by its attribute.
+    cardgen::WriteBytes(card / "attribute.zep", cardgen::BuildMeterArchive({}));
+    ASSERT_NE(SetFileAttributesW((card / "attribute.zep").c_str(), FILE_ATTRIBUTE_HIDDEN), 0);
+#endif
     fs::create_directories(card / "sub.zep");
     cardgen::WriteBytes(
         card / "new.dat",

@@ -72,7 +72,11 @@ TEST(ProgramFolder, GivenFolderThenWritableExecutableFolderThenDataHome) {
 TEST(ProgramFolder, ProbeCreatesAFileAndLeavesNothingBehind) {
     test::TempDir dir;
     EXPECT_TRUE(CanCreateFilesIn(dir.path()));
+    EXPECT_TRUE(ExecutableFolderUsable(dir.path()));
     EXPECT_TRUE(fs::is_empty(dir.path()));
+    // A package's folder stays the package's, writable or not.
+    test::WriteFileText(dir / kInstalledMarker, "");
+    EXPECT_FALSE(ExecutableFolderUsable(dir.path()));
     EXPECT_FALSE(CanCreateFilesIn(dir / "missing"));
 }
 
