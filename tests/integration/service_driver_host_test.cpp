@@ -1,6 +1,8 @@
-// The service with drivers that crash, hang and print: each such file costs itself only, the
-// service stays up and a restart does not meet the file again; what a driver prints never
-// reaches the service's output; and no driver host outlives a service killed mid-conversion.
+// The service with drivers that crash, hang, print, fail their stream and break their loading:
+// each such file costs itself only, the service stays up and a restart does not meet the file
+// again; what a driver prints never reaches the service's output; each library whose VLInit
+// breaks the host is left out; and no driver host outlives the service, whether it is killed
+// or asked to end while a driver hangs.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -43,60 +45,94 @@ std::string SetAsideLine(const std::string& file, const std::string& what) {
 TEST(ServiceDriverHost, ACrashingOrHangingDriverCostsItsFileAndTheServiceGoesOn) {
     TempDir dir;
     ConfigureScriptDriver(dir);
+    for (const char* broken :
+         {"vl_test_init_crash", "vl_test_init_exit", "vl_test_init_hang", "vl_test_data_entry6"}) {
+        CopyDriver(Lib(broken), dir / "drivers");
+    }
     WriteSettings(dir, "[General]\nDriverTimeout=1\n");
     WriteScript(dir, "20240101120000.bia", "C");
     WriteScript(dir, "20240101120001.bia", "H");
     WriteScript(dir, "20240101120002.bia", "O");
-    WriteScript(dir, "20240101120003.bia", "Egood");
+    WriteScript(dir, "20240101120003.bia", "K");
+    WriteScript(dir, "20240101120004.bia", "Z");
+    WriteScript(dir, "20240101120005.bia", "Egood");
     const auto run =
-        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 2) + " && " +
-                                                   FolderHolds("program", ".TEST_5_7", 2)));
+        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 3) + " && " +
+                                                   FolderHolds("program", ".TEST_5_7", 3)));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(
-        run.out.find(SetAsideLine("20240101120000.bia", "процесс драйверов аварийно завершился")),
-        std::string::npos)
-        << run.out;
-    EXPECT_NE(
-        run.out.find(SetAsideLine("20240101120001.bia",
-                                  "обработка длилась дольше 1 с, процесс драйверов остановлен")),
-        std::string::npos)
-        << run.out;
+    const auto notLoaded = [&dir](const char* name, const std::string& why) {
+        return "Драйвер '" + (dir / "drivers" / Lib(name)).string() + "' не загружен: " + why;
+    };
+    const std::string ended = "процесс драйверов аварийно завершился при его вызове.";
+    for (const std::string& line :
+         {notLoaded("vl_test_init_crash", ended), notLoaded("vl_test_init_exit", ended),
+          notLoaded("vl_test_init_hang", "он не ответил за 1 с."),
+          SetAsideLine("20240101120000.bia", "процесс драйверов аварийно завершился"),
+          SetAsideLine("20240101120001.bia",
+                       "обработка длилась дольше 1 с, процесс драйверов остановлен"),
+          std::string("CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не "
+                      "сохранены.")}) {
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    }
+    EXPECT_EQ(run.out.find("Загружен драйвер 'TEST'."), run.out.rfind("Загружен драйвер 'TEST'."));
     for (const std::string& output : {run.out, run.err}) {
         EXPECT_EQ(output.find("DRIVER-SAYS"), std::string::npos) << output;
     }
-    EXPECT_TRUE(RawFiles(dir).empty());
-    EXPECT_TRUE(fs::exists(dir / "program" / "20240101120000.bia.TEST_5_7"));
-    EXPECT_TRUE(fs::exists(dir / "program" / "20240101120001.bia.TEST_5_7"));
-
-    // The next start converts what is new and hands neither of the two to a driver again.
-    WriteScript(dir, "20240101120004.bia", "Eagain");
-    const auto again =
-        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 3)));
-    EXPECT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(again.out.find("Сбой драйвера"), std::string::npos) << again.out;
+    // The stream the driver failed published nothing; the driver that closed the standard
+    // streams converted as any other.
     EXPECT_EQ(ImportFiles(dir).size(), 3u);
+    EXPECT_TRUE(RawFiles(dir).empty());
+    for (const char* kept : {"20240101120000.bia", "20240101120001.bia", "20240101120003.bia"}) {
+        EXPECT_TRUE(fs::exists(dir / "program" / (std::string(kept) + ".TEST_5_7"))) << kept;
+    }
+
+    // The next start converts what is new and hands none of the three to a driver again.
+    WriteScript(dir, "20240101120006.bia", "Eagain");
+    const auto again =
+        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 4)));
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out.find("CNV: Сбой драйвера"), std::string::npos) << again.out;
+    EXPECT_EQ(ImportFiles(dir).size(), 4u);
 }
 
-TEST(ServiceDriverHost, KillingTheServiceMidConversionLeavesNoDriverHost) {
-    TempDir dir;
-    ConfigureScriptDriver(dir);
-    WriteScript(dir, "20240101120000.bia", "H");
-    const std::string marker = (dir / "hanging.txt").string();
-    const auto run = RunHeadless(dir, ServiceScript()
-                                          .Environment("ZEP_TEST_HANG_MARKER='" + marker + "'")
-                                          .WaitUntil("grep -q . hanging.txt")
-                                          .Signal("KILL"));
-    EXPECT_EQ(run.status, 128 + SIGKILL);
-    const std::string host = ReadFileText(dir / "hanging.txt");
-    ASSERT_FALSE(host.empty()) << "no driver host was seen running the file";
-    const int pid = std::stoi(host);
-    for (int i = 0; i < 300 && ProcessRunning(pid); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+// kill -9 of the service, or SIGTERM while a driver hangs in its conversion or in VLInit at
+// start-up: the service ends (by itself, for SIGTERM), its driver host with it, and the file in
+// hand waits, unconverted and not set aside, for the next start.
+TEST(ServiceDriverHost, NoDriverHostOutlivesTheServiceAndAHangDoesNotHoldItsExit) {
+    struct Case {
+        const char* signal;
+        const char* hangingLibrary;  // nullptr: the file's conversion hangs
+        int status;
+    };
+    for (const Case& c : {Case{"KILL", nullptr, 128 + SIGKILL}, Case{"TERM", nullptr, 0},
+                          Case{"TERM", "vl_test_init_hang", 0}}) {
+        SCOPED_TRACE(std::string(c.signal) + " " + (c.hangingLibrary ? c.hangingLibrary : ""));
+        TempDir dir;
+        ConfigureScriptDriver(dir);
+        ServiceScript script;
+        if (c.hangingLibrary != nullptr) {
+            CopyDriver(Lib(c.hangingLibrary), dir / "drivers");
+            script.StartedWhen("grep -q . hanging.txt");
+        } else {
+            WriteScript(dir, "20240101120000.bia", "H");
+            script.WaitUntil("grep -q . hanging.txt");
+        }
+        const std::string marker = (dir / "hanging.txt").string();
+        const auto run = RunHeadless(
+            dir, script.Environment("ZEP_TEST_HANG_MARKER='" + marker + "'").Signal(c.signal));
+        EXPECT_EQ(run.status, c.status) << run.err;
+        const std::string host = ReadFileText(dir / "hanging.txt");
+        ASSERT_FALSE(host.empty()) << "no driver host was seen hanging";
+        const int pid = std::stoi(host);
+        for (int i = 0; i < 300 && ProcessRunning(pid); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_FALSE(ProcessRunning(pid)) << "driver host " << pid << " outlived the service";
+        EndProcess(pid);
+        if (c.hangingLibrary == nullptr) {
+            EXPECT_EQ(RawFiles(dir), std::vector<std::string>{"20240101120000.bia"});
+        }
     }
-    EXPECT_FALSE(ProcessRunning(pid)) << "driver host " << pid << " outlived the killed service";
-    EndProcess(pid);
-    // The file in hand was neither converted nor set aside: the next start takes it up.
-    EXPECT_EQ(RawFiles(dir), std::vector<std::string>{"20240101120000.bia"});
 }
 
 }  // namespace
