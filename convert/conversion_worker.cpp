@@ -1,6 +1,7 @@
 // The conversion worker: once a second the settled raw files of the program folder, converted or moved.
 #include "convert/conversion_worker.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <vector>
@@ -142,10 +143,14 @@ void ConversionWorker::Pass() {
             found.push_back(path);
         }
     }
-    const std::vector<fs::path> settled = SettledFiles(found);
+    std::vector<fs::path> settled = SettledFiles(found);
     if (settled.empty()) {
         return;
     }
+    // Printer protocols need no driver: taken first, they never wait for one that takes long.
+    std::stable_partition(settled.begin(), settled.end(), [](const fs::path& path) {
+        return RawKindOf(PathToUtf8(path.filename())) == RawKind::PrinterProtocol;
+    });
     m_config.convertBusy = 1;
     for (const fs::path& path : settled) {
         if (m_stopping) {

@@ -152,6 +152,24 @@ TEST_F(ConversionWorkerTest, CaptionsShowTheFileWhileBusyAndDotsBetweenPasses) {
     }
 }
 
+// A driver may take up to the driver time-out; the printer protocols of a pass need none and
+// are not to wait for it.
+TEST_F(ConversionWorkerTest, PrinterProtocolsMoveBeforeAnyDriverIsCalled) {
+    WriteRaw("a.bia", MeterArchive(kHeader, {}));
+    for (const char* name : {"0.bil", "b.bil", "z.bil"}) {
+        WriteRaw(name, {'z', 'v'});
+    }
+    std::vector<std::string> leftAtConversion;
+    watched.onCaption = [&](const std::string& caption) {
+        if (caption == "a.bia") {
+            leftAtConversion = ListFiles(raw.path());
+        }
+    };
+    auto worker = MakeWorker();
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(leftAtConversion, std::vector<std::string>{"a.bia"});
+}
+
 TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFolder) {
     const Bytes protocol = {'z', 'v', 0, 1};
     WriteRaw("20240101120000.bil", protocol);
