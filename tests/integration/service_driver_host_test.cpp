@@ -42,34 +42,31 @@ std::string SetAsideLine(const std::string& file, const std::string& what) {
            "; файл сохранён в каталоге программы и больше не обрабатывается.";
 }
 
+// The first run ends the faults that end the host (a sanitizer's report alone may outlast a
+// short time-out); the second, with a short time-out, the hangs, and meets neither of the files
+// the first run set aside.
 TEST(ServiceDriverHost, ACrashingOrHangingDriverCostsItsFileAndTheServiceGoesOn) {
     TempDir dir;
     ConfigureScriptDriver(dir);
-    for (const char* broken :
-         {"vl_test_init_crash", "vl_test_init_exit", "vl_test_init_hang", "vl_test_data_entry6"}) {
+    for (const char* broken : {"vl_test_init_crash", "vl_test_init_exit", "vl_test_data_entry6"}) {
         CopyDriver(Lib(broken), dir / "drivers");
     }
-    WriteSettings(dir, "[General]\nDriverTimeout=1\n");
-    WriteScript(dir, "20240101120000.bia", "C");
-    WriteScript(dir, "20240101120001.bia", "H");
-    WriteScript(dir, "20240101120002.bia", "O");
-    WriteScript(dir, "20240101120003.bia", "K");
-    WriteScript(dir, "20240101120004.bia", "Z");
-    WriteScript(dir, "20240101120005.bia", "Egood");
-    const auto run =
-        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 3) + " && " +
-                                                   FolderHolds("program", ".TEST_5_7", 3)));
-    EXPECT_EQ(run.status, 0) << run.err;
     const auto notLoaded = [&dir](const char* name, const std::string& why) {
         return "Драйвер '" + (dir / "drivers" / Lib(name)).string() + "' не загружен: " + why;
     };
+    WriteScript(dir, "20240101120000.bia", "C");
+    WriteScript(dir, "20240101120001.bia", "O");
+    WriteScript(dir, "20240101120002.bia", "K");
+    WriteScript(dir, "20240101120003.bia", "Z");
+    WriteScript(dir, "20240101120004.bia", "Egood");
+    const auto run =
+        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 3) + " && " +
+                                                   FolderHolds("program", ".TEST_5_7", 2)));
+    EXPECT_EQ(run.status, 0) << run.err;
     const std::string ended = "процесс драйверов аварийно завершился при его вызове.";
     for (const std::string& line :
          {notLoaded("vl_test_init_crash", ended), notLoaded("vl_test_init_exit", ended),
-          notLoaded("vl_test_init_hang", "он не ответил за 1 с."),
           SetAsideLine("20240101120000.bia", "процесс драйверов аварийно завершился"),
-          SetAsideLine("20240101120001.bia",
-                       "обработка длилась дольше 1 с, процесс драйверов остановлен"),
           std::string("CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не "
                       "сохранены.")}) {
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
@@ -82,17 +79,29 @@ TEST(ServiceDriverHost, ACrashingOrHangingDriverCostsItsFileAndTheServiceGoesOn)
     // streams converted as any other.
     EXPECT_EQ(ImportFiles(dir).size(), 3u);
     EXPECT_TRUE(RawFiles(dir).empty());
-    for (const char* kept : {"20240101120000.bia", "20240101120001.bia", "20240101120003.bia"}) {
+    for (const char* kept : {"20240101120000.bia", "20240101120002.bia"}) {
         EXPECT_TRUE(fs::exists(dir / "program" / (std::string(kept) + ".TEST_5_7"))) << kept;
     }
 
-    // The next start converts what is new and hands none of the three to a driver again.
+    CopyDriver(Lib("vl_test_init_hang"), dir / "drivers");
+    WriteSettings(dir, "[General]\nDriverTimeout=1\n");
+    WriteScript(dir, "20240101120005.bia", "H");
     WriteScript(dir, "20240101120006.bia", "Eagain");
     const auto again =
-        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 4)));
+        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 4) + " && " +
+                                                   FolderHolds("program", ".TEST_5_7", 3)));
     EXPECT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(again.out.find("CNV: Сбой драйвера"), std::string::npos) << again.out;
+    for (const std::string& line :
+         {notLoaded("vl_test_init_hang", "он не ответил за 1 с."),
+          SetAsideLine("20240101120005.bia",
+                       "обработка длилась дольше 1 с, процесс драйверов остановлен")}) {
+        EXPECT_NE(again.out.find(line), std::string::npos) << line << "\n" << again.out;
+    }
+    for (const char* setAside : {"20240101120000.bia", "20240101120002.bia"}) {
+        EXPECT_EQ(again.out.find(setAside), std::string::npos) << again.out;
+    }
     EXPECT_EQ(ImportFiles(dir).size(), 4u);
+    EXPECT_TRUE(RawFiles(dir).empty());
 }
 
 // kill -9 of the service, or SIGTERM while a driver hangs in its conversion or in VLInit at
