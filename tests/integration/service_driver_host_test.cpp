@@ -121,10 +121,10 @@ TEST(ServiceDriverHost, NoDriverHostOutlivesTheServiceAndAHangDoesNotHoldItsExit
         ServiceScript script;
         if (c.hangingLibrary != nullptr) {
             CopyDriver(Lib(c.hangingLibrary), dir / "drivers");
-            script.StartedWhen("grep -q . hanging.txt");
+            script.StartedWhen("grep -qs . hanging.txt");
         } else {
             WriteScript(dir, "20240101120000.bia", "H");
-            script.WaitUntil("grep -q . hanging.txt");
+            script.WaitUntil("grep -qs . hanging.txt");
         }
         const std::string marker = (dir / "hanging.txt").string();
         const auto run = RunHeadless(
