@@ -167,6 +167,19 @@ TEST_F(DriverHostTest, LoadingLeavesOutEachLibraryThatBreaksTheHostAndTheOthersL
                                                         "$02CNV:Обработка завершена"}));
 }
 
+// The host's standard streams lead nowhere: neither into the channel (on Windows they were the
+// channel's pipe) nor anywhere a driver's closing them could harm.
+TEST_F(DriverHostTest, ADriverThatPrintsOrClosesTheStandardStreamsConvertsAsAnyOther) {
+    CopyHostDriver(Lib("vl_test_script"), drivers.path());
+    StartHost(std::chrono::seconds(60));
+    WriteScript("print.bia", "O");
+    WriteScript("close.bia", "Z");
+    Convert();
+    EXPECT_EQ(ListFiles(import.path()).size(), 2u);
+    EXPECT_TRUE(ListFiles(raw.path()).empty());
+    EXPECT_TRUE(report.Lower().empty());
+}
+
 TEST_F(DriverHostTest, TextsComeBackWhole) {
     CopyHostDriver(Lib("vl_test_script"), drivers.path());
     StartHost(std::chrono::seconds(60));
