@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/shared_library.h"
 #include "tests/convert/conversion_fixture.h"
@@ -42,6 +43,22 @@ std::string SetAsideLine(const std::string& file, const std::string& what) {
            "; файл сохранён в каталоге программы и больше не обрабатывается.";
 }
 
+// Runs the service until the import folder holds `imports` files and the program folder `kept`
+// files set aside, then ends it.
+HeadlessRun RunUntilConverted(const TempDir& dir, int imports, int kept) {
+    auto run =
+        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", imports) + " && " +
+                                                   FolderHolds("program", ".TEST_5_7", kept)));
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run;
+}
+
+void ExpectLines(const std::string& output, const std::vector<std::string>& lines) {
+    for (const auto& line : lines) {
+        EXPECT_NE(output.find(line), std::string::npos) << line << "\n" << output;
+    }
+}
+
 // The first run ends the faults that end the host (a sanitizer's report alone may outlast a
 // short time-out); the second, with a short time-out, the hangs, and meets neither of the files
 // the first run set aside.
@@ -59,18 +76,12 @@ TEST(ServiceDriverHost, ACrashingOrHangingDriverCostsItsFileAndTheServiceGoesOn)
     WriteScript(dir, "20240101120002.bia", "K");
     WriteScript(dir, "20240101120003.bia", "Z");
     WriteScript(dir, "20240101120004.bia", "Egood");
-    const auto run =
-        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 3) + " && " +
-                                                   FolderHolds("program", ".TEST_5_7", 2)));
-    EXPECT_EQ(run.status, 0) << run.err;
+    const auto run = RunUntilConverted(dir, 3, 2);
     const std::string ended = "процесс драйверов аварийно завершился при его вызове.";
-    for (const std::string& line :
-         {notLoaded("vl_test_init_crash", ended), notLoaded("vl_test_init_exit", ended),
-          SetAsideLine("20240101120000.bia", "процесс драйверов аварийно завершился"),
-          std::string("CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не "
-                      "сохранены.")}) {
-        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
-    }
+    ExpectLines(run.out,
+                {notLoaded("vl_test_init_crash", ended), notLoaded("vl_test_init_exit", ended),
+                 SetAsideLine("20240101120000.bia", "процесс драйверов аварийно завершился"),
+                 "CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены."});
     EXPECT_EQ(run.out.find("Загружен драйвер 'TEST'."), run.out.rfind("Загружен драйвер 'TEST'."));
     for (const std::string& output : {run.out, run.err}) {
         EXPECT_EQ(output.find("DRIVER-SAYS"), std::string::npos) << output;
@@ -87,16 +98,11 @@ TEST(ServiceDriverHost, ACrashingOrHangingDriverCostsItsFileAndTheServiceGoesOn)
     WriteSettings(dir, "[General]\nDriverTimeout=1\n");
     WriteScript(dir, "20240101120005.bia", "H");
     WriteScript(dir, "20240101120006.bia", "Eagain");
-    const auto again =
-        RunHeadless(dir, ServiceScript().WaitUntil(FolderHolds("import", ".imp", 4) + " && " +
-                                                   FolderHolds("program", ".TEST_5_7", 3)));
-    EXPECT_EQ(again.status, 0) << again.err;
-    for (const std::string& line :
-         {notLoaded("vl_test_init_hang", "он не ответил за 1 с."),
-          SetAsideLine("20240101120005.bia",
-                       "обработка длилась дольше 1 с, процесс драйверов остановлен")}) {
-        EXPECT_NE(again.out.find(line), std::string::npos) << line << "\n" << again.out;
-    }
+    const auto again = RunUntilConverted(dir, 4, 3);
+    ExpectLines(again.out, {notLoaded("vl_test_init_hang", "он не ответил за 1 с."),
+                            SetAsideLine("20240101120005.bia",
+                                         "обработка длилась дольше 1 с, "
+                                         "процесс драйверов остановлен")});
     for (const char* setAside : {"20240101120000.bia", "20240101120002.bia"}) {
         EXPECT_EQ(again.out.find(setAside), std::string::npos) << again.out;
     }
