@@ -9,6 +9,7 @@
 #include "app/headless.h"
 #include "app/inspect.h"
 #include "app/program_version.h"
+#include "convert/driver_host_main.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
 #include "platform/exit_signals.h"
@@ -81,6 +82,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument.starts_with(kProgramDirJoined) &&
                    argument.size() > kProgramDirJoined.size()) {
             line.programDir = argument.substr(kProgramDirJoined.size());
+        } else if (argument == kDriverHostOption) {
+            Choose(line, Command::DriverHost);
         } else if (argument == "--inspect") {
             Choose(line, Command::Inspect);
             line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
@@ -121,6 +124,9 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     if (line.command == Command::Version) {
         out << "zepimport " << VersionNumberText(ProgramFileVersion()) << "\n";
         return 0;
+    }
+    if (line.command == Command::DriverHost) {
+        return RunDriverHost();
     }
     if (line.command == Command::Window && !runWindow) {
         err << "zepimport: built without the window\n" << Usage();

@@ -13,11 +13,12 @@
 namespace zep {
 
 enum class Command {
-    Window,    // nothing asked for (a program folder at most): the desktop window
-    Help,      // --help, -h
-    Version,   // --version
-    Headless,  // --headless
-    Inspect,   // --inspect FILE...
+    Window,      // nothing asked for (a program folder at most): the desktop window
+    Help,        // --help, -h
+    Version,     // --version
+    Headless,    // --headless
+    Inspect,     // --inspect FILE...
+    DriverHost,  // --driver-host, not in the usage text: the program's own driver host process
     // --remove-autostart-if-mine: the session's autostart entry removed when it names this
     // executable, one of another copy left alone; what the Windows package runs at removal.
     RemoveOwnAutostart,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/help_request.h"
+#include "app/main_settings.h"
 #include "app/unread_config.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
@@ -59,14 +60,15 @@ int StartProgram(const FrontEnd& frontEnd) {
     for (auto& line : UnreadCarrierLines(values)) {
         startLines.push_back(std::move(line));
     }
-    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
+    const auto settingsFile = SettingsFileFor(ProgramFile());
+    RealParts parts =
+        CreateRealParts(g_workerLock, DefaultClock(), folder, ReadDriverTimeout(settingsFile));
     const auto autostart = CreateSessionAutostart();
     // The autostart entry names the executable itself: the program file in a program folder
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
-                         DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, std::move(values), ShowHelpWithoutOwner,
-                         std::move(startLines)});
+                         DefaultClock(), folder, settingsFile, ExecutablePath(), *autostart,
+                         std::move(values), ShowHelpWithoutOwner, std::move(startLines)});
 }
 
 }  // namespace zep

@@ -3,13 +3,16 @@
 
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
-#include "convert/driver_table.h"
+#include "convert/driver_host.h"
+#include "convert/driver_host_main.h"
 #include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
 #include "media/drive_watcher.h"
 #include "media/media_import_worker.h"
 #include "platform/dispatch_values.h"
+#include "platform/exit_signals.h"
+#include "platform/program_path.h"
 #include "platform/serial_device_map.h"
 #include "platform/serial_port_factory.h"
 
@@ -43,11 +46,18 @@ private:
 
 class ThreadedSubsystems final : public Subsystems {
 public:
-    ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder)
+    ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder,
+                       std::chrono::seconds driverTimeout)
         : m_lock(lock),
           m_clock(clock),
           m_programFolder(std::move(programFolder)),
           m_values(DispatchValues::Installed()),
+          // The executable the program is known by: under the Linux window that is the lean
+          // launcher, which runs the host without the toolkit.
+          m_drivers({ExecutablePath(),
+                     {kDriverHostOption},
+                     driverTimeout,
+                     [] { return ExitSignalReceived(); }}),
           m_worker(lock) {}
 
     void LoadDrivers(WorkerReport& report) override { m_drivers.LoadDrivers(report, m_values); }
@@ -116,7 +126,7 @@ private:
     Clock& m_clock;
     std::filesystem::path m_programFolder;
     DispatchValues m_values;
-    DriverTable m_drivers;
+    DriverHost m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
     StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
@@ -126,11 +136,13 @@ private:
 }  // namespace
 
 RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
-                          const std::filesystem::path& programFolder) {
+                          const std::filesystem::path& programFolder,
+                          std::chrono::seconds driverTimeout) {
     RealParts parts;
     parts.serial = CreateSerialPort();
     parts.drives = std::make_unique<DriveTableWatch>();
-    parts.subsystems = std::make_unique<ThreadedSubsystems>(lock, clock, programFolder);
+    parts.subsystems =
+        std::make_unique<ThreadedSubsystems>(lock, clock, programFolder, driverTimeout);
     return parts;
 }
 

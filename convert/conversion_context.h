@@ -1,7 +1,9 @@
 #pragma once
-// What every conversion of one raw file works with: where it reports, the loaded drivers, and
-// the clock that names the files it writes.
-#include "convert/driver_table.h"
+// What every conversion of one raw file works with: where it reports, the drivers, the clock
+// that names the files it writes, and the worker's stop request.
+#include <atomic>
+
+#include "convert/driver_calls.h"
 #include "core/clock.h"
 #include "core/worker_report.h"
 
@@ -9,8 +11,10 @@ namespace zep {
 
 struct ConversionContext {
     WorkerReport& report;
-    const DriverTable& drivers;
+    DriverCalls& drivers;
     Clock& clock;
+    const std::atomic<bool>* stop = nullptr;  // ends a driver run early; may be null
+    bool stopped = false;  // set when the stop request ended a driver run: the raw file stays
 };
 
 }  // namespace zep

@@ -10,6 +10,9 @@ constexpr const char* kBiaFormatErrorLine = "$04Ошибка формата ZEP-
 constexpr const char* kConversionDoneLine = "$02CNV:Обработка завершена";
 constexpr const char* kDriverCallFailedLine = "$04CNV: Ошибка вызова функции драйвера.";
 constexpr const char* kPrinterWriteErrorLine = "$04CNV: Ошибка обработки данных принтера (ZUVO).";
+// The driver left the output stream failed (bad or fail bit) other than by filling the buffer.
+constexpr const char* kDriverStreamFailedLine =
+    "$04CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены.";
 constexpr const char* kImportFolderMissingLine = "$04CNV: Не указан каталог импорта.";
 // The text stopped at the 10 MiB of the output buffer; the rest of the file's text is missing.
 constexpr const char* kOutputLimitLine =

@@ -1,6 +1,7 @@
 // The conversion worker: once a second the settled raw files of the program folder, converted or moved.
 #include "convert/conversion_worker.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <vector>
@@ -142,10 +143,14 @@ void ConversionWorker::Pass() {
             found.push_back(path);
         }
     }
-    const std::vector<fs::path> settled = SettledFiles(found);
+    std::vector<fs::path> settled = SettledFiles(found);
     if (settled.empty()) {
         return;
     }
+    // Printer protocols need no driver: taken first, they never wait for one that takes long.
+    std::stable_partition(settled.begin(), settled.end(), [](const fs::path& path) {
+        return RawKindOf(PathToUtf8(path.filename())) == RawKind::PrinterProtocol;
+    });
     m_config.convertBusy = 1;
     for (const fs::path& path : settled) {
         if (m_stopping) {
@@ -217,12 +222,15 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
 
 bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     m_config.report.SetBar2(0, PathToUtf8(path.filename()));
-    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock, &m_stopping};
     std::string label;
     const bool converted =
         kind == RawKind::MeterArchive
             ? ConvertMeterArchive(path, m_importFolder, context, label)
             : ConvertAssembledArchive(path, m_importFolder, m_printerFolder, context, label);
+    if (context.stopped) {
+        return true;  // not the file's fault: it is converted at the next start
+    }
 
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;

@@ -31,6 +31,8 @@ TEST(CommandLineTest, OwnOptionsAreRecognised) {
     EXPECT_EQ(ParseCommandLine({"-h"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).command, Command::Version);
     EXPECT_EQ(ParseCommandLine({}).command, Command::Window);
+    // The program's own driver host, started by the program and kept out of the usage text.
+    EXPECT_EQ(ParseCommandLine({"--driver-host"}).command, Command::DriverHost);
     const auto window = ParseCommandLine({"--program-dir", "/x"});
     EXPECT_EQ(window.command, Command::Window);
     EXPECT_FALSE(window.error);
@@ -44,6 +46,7 @@ TEST(CommandLineTest, MistakesAreReported) {
         {"--headless", "--inspect", "a.bia"},
         {"bogus"},
         {"--headless", "--bogus", "--help"},
+        {"--headless", "--driver-host"},
     };
     for (const auto& arguments : mistakes) {
         EXPECT_TRUE(ParseCommandLine(arguments).error) << arguments.size() << " arguments";
@@ -92,6 +95,7 @@ TEST(CommandLineTest, TheUsageNamesThisSystemsWayToEndTheService) {
     RunCommandLine(ParseCommandLine({"--help"}), out, err);
     EXPECT_NE(out.str().find(way), std::string::npos) << out.str();
     EXPECT_EQ(out.str().find(foreign), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("--driver-host"), std::string::npos) << out.str();
 }
 
 TEST(CommandLineTest, WindowRunsWhereItIsBuiltAndOnlyThen) {

@@ -84,6 +84,20 @@ inline std::filesystem::path CopyDriver(const std::string& fileName,
     return target;
 }
 
+// A copy of a test driver for the driver host to load. On Windows the probe library the test
+// drivers link goes beside it: Windows looks for it in the driver's folder and the loading
+// program's, and the host is not in the test programs' folder.
+inline std::filesystem::path CopyHostDriver(const std::string& fileName,
+                                            const std::filesystem::path& folder) {
+    const auto copy = CopyDriver(fileName, folder);
+#if defined(_WIN32)
+    std::filesystem::copy_file(
+        std::filesystem::path(ZEP_BINARY_DIR) / "tests" / "libzep_driver_probe.dll",
+        folder / "libzep_driver_probe.dll", std::filesystem::copy_options::skip_existing);
+#endif
+    return copy;
+}
+
 // The dispatch system's values; empty values are missing.
 class DispatchSetup {
 public:

@@ -62,7 +62,7 @@ protected:
                                                  const std::string& installTo = {}) {
         return std::make_unique<ConversionWorker>(
             ConversionWorker::Config{raw.path(), setup.Values("", importValue, installTo), watched,
-                                     *s_drivers, busy, saveBin, clock});
+                                     calls, busy, saveBin, clock});
     }
     std::unique_ptr<ConversionWorker> MakeWorker() { return MakeWorker(import.path().string()); }
     // A raw file is taken once it has stayed unchanged for a whole pass: one pass finds the
@@ -150,6 +150,24 @@ TEST_F(ConversionWorkerTest, CaptionsShowTheFileWhileBusyAndDotsBetweenPasses) {
     for (const auto& bar : watched.Bars()) {
         EXPECT_EQ(bar.position, 0);
     }
+}
+
+// A driver may take up to the driver time-out; the printer protocols of a pass need none and
+// are not to wait for it.
+TEST_F(ConversionWorkerTest, PrinterProtocolsMoveBeforeAnyDriverIsCalled) {
+    WriteRaw("a.bia", MeterArchive(kHeader, {}));
+    for (const char* name : {"0.bil", "b.bil", "z.bil"}) {
+        WriteRaw(name, {'z', 'v'});
+    }
+    std::vector<std::string> leftAtConversion;
+    watched.onCaption = [&](const std::string& caption) {
+        if (caption == "a.bia") {
+            leftAtConversion = ListFiles(raw.path());
+        }
+    };
+    auto worker = MakeWorker();
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(leftAtConversion, std::vector<std::string>{"a.bia"});
 }
 
 TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFolder) {
@@ -423,7 +441,8 @@ TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
     RecordingReport report;
     FakeClock clock;
     DriverTable none;
-    ConversionContext context{report, none, clock};
+    LocalDriverCalls calls{none};
+    ConversionContext context{report, calls, clock};
     EXPECT_TRUE(MovePrinterProtocol(source / "x.bil", target, context));
     const auto moved = ListFiles(target);
     const Bytes content = moved.size() == 1 ? ReadFileBytes(target / moved[0]) : Bytes{};

@@ -93,16 +93,16 @@ TEST_F(DriverTableTest, RejectsLibrariesThatBreakTheContractWithoutALine) {
     for (const std::string& name :
          {Lib("vl_test_no_init"), Lib("vl_test_init_false"), Lib("vl_test_init_high_byte"),
           Lib("vl_test_no_entry6"), Lib("vl_test_no_entries"), Lib("vl_test_foreign_entry6"),
-          Lib("vl_test_script")}) {
+          Lib("vl_test_data_entry6"), Lib("vl_test_script")}) {
         CopyDriver(name, folder.path());
     }
     table.LoadDriversFrom(report, folder.path());
 
     EXPECT_EQ(Names(), std::set<std::string>{"TEST"});
     EXPECT_EQ(report.Upper(), std::vector<std::string>{"Загружен драйвер 'TEST'."});
-    for (const char* tag :
-         {"vl_test_no_init", "vl_test_init_false", "vl_test_init_high_byte", "vl_test_no_entry6",
-          "vl_test_no_entries", "vl_test_foreign_entry6", "vl_test_script"}) {
+    for (const char* tag : {"vl_test_no_init", "vl_test_init_false", "vl_test_init_high_byte",
+                            "vl_test_no_entry6", "vl_test_no_entries", "vl_test_foreign_entry6",
+                            "vl_test_data_entry6", "vl_test_script"}) {
         const std::string suffix = std::string(":") + tag;
         // Every library was introduced to the host, with the host description and 0.
         EXPECT_EQ(ZepProbeCount(("setapp" + suffix).c_str()), 1) << tag;

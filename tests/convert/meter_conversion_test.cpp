@@ -126,6 +126,11 @@ TEST_F(MeterConversionTest, DriverErrorsAndFailedCallsEndTheRunWithoutAFile) {
         {{Script("F")}, "$04CNV: Ошибка вызова функции драйвера."},
         {{Script("G")}, "$04CNV: Ошибка вызова функции драйвера."},
         {{Script("X")}, "$04CNV: Ошибка вызова функции драйвера."},
+        // A stream the driver failed loses text, whatever the driver returned.
+        {{Script("Ea"), Script("K"), Script("Eb")},
+         "$04CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены."},
+        {{Script("L")},
+         "$04CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены."},
     };
     for (const Case& c : cases) {
         report.Clear();
