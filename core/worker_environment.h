@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/clock.h"
+#include "core/raw_file_observer.h"
 #include "core/worker_lock.h"
 #include "core/worker_report.h"
 
@@ -14,6 +15,8 @@ struct WorkerEnvironment {
     Clock& clock;
     WorkerLock& lock;
     std::filesystem::path programFolder;
+    // Told of each raw file published (the session recording); none: nobody is told.
+    RawFileObserver* rawFiles = nullptr;
 };
 
 }  // namespace zep
