@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/help_request.h"
+#include "app/log_file.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
@@ -51,6 +52,8 @@ int StartProgram(const FrontEnd& frontEnd) {
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
         startLines.push_back("$04" + FolderNotLockedText(folder));
     }
+    // Made before the parts, so it outlives every line a worker may still post.
+    LogFile logFile(folder, DefaultClock());
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
     const auto autostart = CreateSessionAutostart();
     // The autostart entry names the executable itself: the program file in a program folder
@@ -58,7 +61,7 @@ int StartProgram(const FrontEnd& frontEnd) {
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
                          *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner,
-                         std::move(startLines)});
+                         std::move(startLines), &logFile});
 }
 
 }  // namespace zep
