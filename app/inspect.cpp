@@ -58,7 +58,7 @@ bool InspectOne(const fs::path& file, std::ostream& out) {
             return inspector.inspect(file, content, out);
         }
     }
-    out << "  not a meter archive, assembled archive or card database\n";
+    out << "  not a meter archive, assembled archive, card database or session recording\n";
     return false;
 }
 

@@ -39,6 +39,10 @@ RotatingLog::RotatingLog(fs::path file, LogLimits limits)
     : m_file(std::move(file)), m_limits(limits) {}
 
 bool RotatingLog::Append(const std::vector<std::string>& lines) {
+    // The size of a log continued from an earlier run counts from the start.
+    if (!m_out && !Open()) {
+        return false;
+    }
     std::string chunk;
     for (const auto& line : lines) {
         if (m_size + chunk.size() + line.size() > m_limits.bytes && m_size + chunk.size() > 0) {
