@@ -39,16 +39,28 @@ std::string ZoneText(int hoursWest) {
 
 }  // namespace
 
+namespace {
+
+struct DeviceWords {
+    const char* word;
+    const char* name;
+};
+
+DeviceWords WordsFor(RecordedDevice device) {
+    static constexpr DeviceWords kWords[] = {
+        {"zep", "ZEP adapter"}, {"tessal", "Tessal collector"}, {"kolvar", "Kolvar device"}};
+    const auto index = static_cast<std::size_t>(device) - 1;
+    return index < std::size(kWords) ? kWords[index] : DeviceWords{"device", "device"};
+}
+
+}  // namespace
+
+const char* DeviceWord(RecordedDevice device) {
+    return WordsFor(device).word;
+}
+
 std::string DeviceName(RecordedDevice device) {
-    switch (device) {
-        case RecordedDevice::Zep:
-            return "ZEP adapter";
-        case RecordedDevice::Tessal:
-            return "Tessal collector";
-        case RecordedDevice::Kolvar:
-            return "Kolvar device";
-    }
-    return "device";
+    return WordsFor(device).name;
 }
 
 std::string SessionStartText(const RecordingHeader& header) {

@@ -10,6 +10,8 @@ namespace zep {
 
 // "ZEP adapter", "Tessal collector", "Kolvar device".
 std::string DeviceName(RecordedDevice device);
+// The same in a file name: "zep", "tessal", "kolvar".
+const char* DeviceWord(RecordedDevice device);
 // "08:00:00 07.12.2026 (program time, UTC+3)": the start as the session's program showed it.
 std::string SessionStartText(const RecordingHeader& header);
 // A step: "write \"=\"", "read", "SetSpeed(57600)", "raw file NAME, 12 bytes, check word 0x1234",

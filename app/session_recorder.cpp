@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/recording_text.h"
 #include "core/path_text.h"
 #include "platform/publish_file.h"
 #include "platform/time_base.h"
@@ -36,18 +37,6 @@ bool HaveFolder(const fs::path& folder) {
 }
 
 }  // namespace
-
-const char* DeviceWord(RecordedDevice device) {
-    switch (device) {
-        case RecordedDevice::Zep:
-            return "zep";
-        case RecordedDevice::Tessal:
-            return "tessal";
-        case RecordedDevice::Kolvar:
-            return "kolvar";
-    }
-    return "device";
-}
 
 std::string RecordingName(const RecordingHeader& header, int attempt) {
     std::string name =

@@ -27,8 +27,6 @@ inline constexpr const char* kRecordingExtension = ".zsr";
 std::string RecordingName(const RecordingHeader& header, int attempt);
 // Whether a file name is one that RecordingName gives.
 bool IsRecordingName(const std::string& name);
-// "zep", "tessal", "kolvar".
-const char* DeviceWord(RecordedDevice device);
 
 class SessionRecorder {
 public:
