@@ -5,6 +5,7 @@
 #include "app/help_request.h"
 #include "app/main_settings.h"
 #include "app/serial_port_list.h"
+#include "app/unread_config.h"
 #include "core/path_text.h"
 
 namespace zep {
@@ -63,7 +64,9 @@ void MainController::Initialise(bool startMinimized) {
 
 void MainController::LoadSettings() {
     ClosePort();
-    if (const auto setAside = SetAsideForeignSettings(m_iniPath)) {
+    if (const auto unread = UnreadSettingsLine(m_iniPath)) {
+        AddLine(*unread);
+    } else if (const auto setAside = SetAsideForeignSettings(m_iniPath)) {
         AddLine(*setAside);
     }
     StoredSettings stored;
@@ -240,7 +243,16 @@ void MainController::OnDriveButton(int k) {
 // --- Exit -----------------------------------------------------------------------------------
 
 bool MainController::RequestExit() {
-    return !m_workerBusy && m_convertBusy.load() == 0;
+    if (!m_workerBusy && m_convertBusy.load() == 0) {
+        return true;
+    }
+    // A device that announces itself again right after each session would otherwise keep the
+    // program from ever being idle when the request is tried.
+    if (!m_exitPending) {
+        m_exitPending = true;
+        m_subsystems.RequestWorkerStop();
+    }
+    return false;
 }
 
 bool MainController::RequestExitBetweenFiles() {

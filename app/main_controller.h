@@ -84,11 +84,14 @@ public:
     void OnDriveButton(int k);
     void OnHelp();
 
-    // Accepted only while no worker and no conversion pass is busy.
+    // Accepted only while no worker and no conversion pass is busy. A request refused is not
+    // forgotten (ExitPending): no exchange or card import starts any more, the running exchange
+    // is asked to give way at its next wait, and the front end asks again until it is accepted.
     bool RequestExit();
     // The exit a signal asks for, repeated until accepted: as RequestExit, but once no worker
     // is busy a conversion pass is ended after the file in hand instead of being waited for.
     bool RequestExitBetweenFiles();
+    bool ExitPending() const { return m_exitPending; }
     // The closing steps, in order: tray icon removed, settings saved, Tessal closing step,
     // port closed, workers stopped, drivers unloaded. False when the settings could not be
     // saved (the log says so); every other step runs all the same.
@@ -167,6 +170,7 @@ private:
     bool m_zepServed = false;
     PromptMatcher m_matcher;
 
+    bool m_exitPending = false;
     bool m_closed = false;
     bool m_settingsSaved = false;
 };

@@ -49,7 +49,8 @@ void MainController::PollTick() {
         FollowAdapters();
         m_tickCounter = 0;
     }
-    if (!StartCardImportIfNew()) {
+    // Once an exit is waited for, nothing new starts: it would hold the exit for a whole session.
+    if (!m_exitPending && !StartCardImportIfNew()) {
         PollPort();
     }
     if (m_workerBusy) {

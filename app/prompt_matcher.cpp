@@ -8,8 +8,11 @@ int PromptMatcher::Match(SerialPort& serial, int port, std::span<const std::stri
     if (prompts.size() > static_cast<std::size_t>(kSlots)) {
         return kTooManyPrompts;
     }
-    for (int received = serial.PortReadByte(port); received >= 0;
-         received = serial.PortReadByte(port)) {
+    for (int count = 0; count < kMaxBytesPerCall; ++count) {
+        const int received = serial.PortReadByte(port);
+        if (received < 0) {
+            break;
+        }
         const auto byte = static_cast<unsigned char>(received);
         for (std::size_t slot = 0; slot < prompts.size(); ++slot) {
             const std::string_view prompt = prompts[slot];

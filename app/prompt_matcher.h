@@ -17,7 +17,13 @@ public:
     // More prompts than slots: nothing is read (the caller shows "Слишком много сигнатур!").
     static constexpr int kTooManyPrompts = -2;
 
-    // Reads every waiting byte up to the first completed prompt; returns its slot or kNoPrompt.
+    // Bytes read in one call at most: a device that floods the line (noise, an endless line)
+    // must not hold the poll, and with it the window and the exit, in this loop. An honest
+    // line brings less than this in a second; the rest waits for the next call.
+    static constexpr int kMaxBytesPerCall = 4096;
+
+    // Reads the waiting bytes, at most kMaxBytesPerCall, up to the first completed prompt;
+    // returns its slot or kNoPrompt.
     int Match(SerialPort& serial, int port, std::span<const std::string_view> prompts);
 
     int Position(int slot) const { return m_positions[slot]; }

@@ -3,10 +3,12 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/help_request.h"
 #include "app/log_file.h"
+#include "app/unread_config.h"
 #include "app/worker_threads.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
@@ -52,6 +54,12 @@ int StartProgram(const FrontEnd& frontEnd) {
     if (folderLock.GetState() == FolderLock::State::Unavailable) {
         startLines.push_back("$04" + FolderNotLockedText(folder));
     }
+    // Said before the drivers load: a configuration file that was not read explains the lines
+    // about missing values that follow.
+    DispatchValues values = DispatchValues::Installed();
+    for (auto& line : UnreadCarrierLines(values)) {
+        startLines.push_back(std::move(line));
+    }
     // Made before the parts, so it outlives every line a worker may still post.
     LogFile logFile(folder, DefaultClock());
     RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder);
@@ -60,8 +68,8 @@ int StartProgram(const FrontEnd& frontEnd) {
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, DispatchValues::Installed(), ShowHelpWithoutOwner,
-                         std::move(startLines), &logFile});
+                         *autostart, std::move(values), ShowHelpWithoutOwner, std::move(startLines),
+                         &logFile});
 }
 
 }  // namespace zep

@@ -38,6 +38,10 @@ public:
                                WorkerReport& report) = 0;
     virtual void StartCardImport(const WorkerParams& params, WorkerReport& report) = 0;
 
+    // The program is to end: the running exchange gives way at its next wait (its closing
+    // steps still run). A card import runs to its end. Never taken back.
+    virtual void RequestWorkerStop() = 0;
+
     // Restores the line after the most recent Tessal exchange; run when the program closes.
     virtual void TessalClose(SerialPort& serial, WorkerReport& report) = 0;
 

@@ -5,6 +5,7 @@
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
 #include "convert/driver_table.h"
+#include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
 #include "link/session_tape.h"
@@ -98,7 +99,8 @@ public:
             const RecordingHeader header = SessionHeader(exchange, params, m_clock);
             const auto output = m_recorder.Begin(header, report);
             SessionTape tape(header, serial, m_clock, report, *output);
-            WorkerEnvironment env{tape.Report(), tape.SessionClock(), m_lock, m_programFolder};
+            WorkerEnvironment env{tape.Report(), tape.SessionClock(), m_lock, m_programFolder,
+                                  m_stop};
             env.rawFiles = &tape.Files();
             switch (exchange) {
                 case Exchange::Tessal:
@@ -121,6 +123,8 @@ public:
         });
     }
 
+    void RequestWorkerStop() override { m_stop.Request(); }
+
     void TessalClose(SerialPort& serial, WorkerReport& report) override {
         ::zep::TessalClose(serial, report, m_clock);
     }
@@ -141,6 +145,7 @@ private:
     DriverTable m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
     SessionRecorder m_recorder;
+    StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;
 };

@@ -1,10 +1,12 @@
 #pragma once
 // What every worker is given besides its parameter block: where to report, the clock, the
-// lock it must hold, and the program folder where raw files are written.
+// lock it must hold, the program folder where raw files are written, and the program's
+// request to end soon (the exchanges give way to it at their next wait).
 #include <filesystem>
 
 #include "core/clock.h"
 #include "core/raw_file_observer.h"
+#include "core/stop_request.h"
 #include "core/worker_lock.h"
 #include "core/worker_report.h"
 
@@ -15,6 +17,7 @@ struct WorkerEnvironment {
     Clock& clock;
     WorkerLock& lock;
     std::filesystem::path programFolder;
+    const StopRequest& stop = StopRequest::Never();
     // Told of each raw file published (the session recording); none: nobody is told.
     RawFileObserver* rawFiles = nullptr;
 };

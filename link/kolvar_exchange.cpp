@@ -15,6 +15,7 @@
 #include "link/kolvar_routines.h"
 #include "link/line_speed.h"
 #include "link/raw_file.h"
+#include "link/stoppable_line.h"
 
 namespace zep {
 
@@ -33,7 +34,12 @@ constexpr const char* kRecordReadError = "$04Ошибка считывания �
 class KolvarSession {
 public:
     KolvarSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_env(env), m_delete(params.deleteData), m_line{serial, params.port} {}
+        : m_env(env),
+          m_delete(params.deleteData),
+          m_serial(serial, env.stop, env.clock),
+          m_deletion(serial, env.stop, env.clock, kDeletionGraceMs),
+          m_line{m_serial, params.port},
+          m_deletionLine{m_deletion, params.port} {}
 
     void Run() {
         Log("Kolvar");
@@ -52,6 +58,9 @@ public:
         if (ReadSizes()) {
             ReadRecords();
         }
+        if (m_serial.CutShort() || m_deletion.CutShort()) {
+            Log(kSessionCutLine);
+        }
 
         KolvarSend(m_line, "EXIT\r");
         Log(kImportDoneLine);
@@ -69,17 +78,17 @@ private:
         long count = 0;
         if (KolvarCommand(m_line, "GET RECORDS\r", reply) != LineResult::Ok ||
             KolvarParseLong(reply.data(), "RECORDS=", count) != LineResult::Ok || count <= 0) {
-            Log("$04Ошибка получения числа записей или записей нет");
+            Fail("$04Ошибка получения числа записей или записей нет");
             return false;
         }
         // Filled as the device answers, so a garbled count costs no memory up front.
         for (long r = 0; r < count; ++r) {
             long size = 0;
             const std::string command = "GET RECSIZE " + std::to_string(r) + "\r";
-            if (KolvarCommand(m_line, command, reply) != LineResult::Ok ||
+            if (m_serial.Stopped() || KolvarCommand(m_line, command, reply) != LineResult::Ok ||
                 KolvarParseLong(reply.data(), "RECSIZE=", size) != LineResult::Ok || size <= 0) {
-                Log("$04Ошибка считывания размера записи.");
-                Log("$04Ошибка получения размера записи");
+                Fail("$04Ошибка считывания размера записи.");
+                Fail("$04Ошибка получения размера записи");
                 m_sizes.clear();
                 return false;
             }
@@ -90,12 +99,12 @@ private:
     }
 
     void ReadRecords() {
-        for (auto recordNumber = static_cast<long>(m_sizes.size()) - 1; recordNumber >= 0;
-             --recordNumber) {
+        for (auto recordNumber = static_cast<long>(m_sizes.size()) - 1;
+             recordNumber >= 0 && !m_serial.Stopped(); --recordNumber) {
             Log("Считывание записи #" + std::to_string(recordNumber + 1) + " ...");
             std::vector<std::uint8_t> record;
             if (!Download(recordNumber, record)) {
-                Log(kRecordReadError);
+                Fail(kRecordReadError);
                 return;
             }
             m_done += m_sizes[static_cast<std::size_t>(recordNumber)];
@@ -150,8 +159,8 @@ private:
         }
         Log("Удаление обработанной записи");
         std::array<char, kReplySize> reply{};
-        if (KolvarCommand(m_line, "DELETE RECORD " + std::to_string(recordNumber) + "\r", reply) !=
-            LineResult::Ok) {
+        if (KolvarCommand(m_deletionLine, "DELETE RECORD " + std::to_string(recordNumber) + "\r",
+                          reply) != LineResult::Ok) {
             Log("$04Ошибка удаления записи");
             return false;
         }
@@ -160,9 +169,20 @@ private:
 
     void Log(std::string line) { m_env.report.LogUpper(std::move(line)); }
 
+    // A failure that a stop request caused is not the device's: the session-cut line says it.
+    void Fail(const char* line) {
+        if (!m_serial.Stopped()) {
+            Log(line);
+        }
+    }
+
     const WorkerEnvironment& m_env;
     const bool m_delete;
+    // Every step gives way to a stop request at once, but the answer to a deletion.
+    StoppableLine m_serial;
+    StoppableLine m_deletion;
     KolvarLine m_line;
+    KolvarLine m_deletionLine;
     std::vector<long> m_sizes;
     std::int64_t m_total = 0;
     std::int64_t m_done = 0;

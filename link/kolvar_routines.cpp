@@ -2,6 +2,7 @@
 #include "link/kolvar_routines.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "core/crc16.h"
 #include "core/number_text.h"
@@ -11,6 +12,10 @@ namespace zep {
 namespace {
 
 constexpr std::uint8_t kSignature[] = {0xA5, 0x5A, 0xAA, 0x55};
+// Bytes before a signature: the device sends nothing but frames after "DOWNLOAD", so more noise
+// than a whole frame holds is a device that will not send one (a flood would keep the search
+// going for ever).
+constexpr std::size_t kMaxStrayBytes = std::tuple_size_v<decltype(KolvarFrame::bytes)>;
 
 }  // namespace
 
@@ -67,6 +72,7 @@ LineResult KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame) {
     auto& bytes = frame.bytes;
     std::size_t position = 0;
     std::size_t frameEnd = bytes.size();  // known once the header has been read
+    std::size_t searched = 0;
     while (true) {
         const int value = line.serial.PortReadByte(line.port);
         if (value < 0) {
@@ -74,6 +80,9 @@ LineResult KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame) {
         }
         const auto byte = static_cast<std::uint8_t>(value);
         if (position < sizeof(kSignature)) {
+            if (++searched > kMaxStrayBytes + sizeof(kSignature)) {
+                return LineResult::Failed;
+            }
             // A byte that breaks the signature is not taken as a new first byte.
             position = byte == kSignature[position] ? position + 1 : 0;
             if (position > 0) {

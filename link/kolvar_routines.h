@@ -60,7 +60,8 @@ LineResult KolvarCommand(const KolvarLine& line, std::string_view command, std::
 LineResult KolvarParseLong(std::string_view reply, std::string_view key, long& out);
 
 // Reads one chunk. Ok when the header CRC and the data CRC both match; Failed on a failed read,
-// a CRC mismatch, or a data length above kMaxData (which is not read any further).
+// a CRC mismatch, a data length above kMaxData (which is not read any further), or more stray
+// bytes before the signature than a whole frame holds.
 LineResult KolvarReadFrame(const KolvarLine& line, KolvarFrame& frame);
 
 }  // namespace zep

@@ -11,6 +11,7 @@
 #include "link/exchanges.h"
 #include "link/line_speed.h"
 #include "link/raw_file.h"
+#include "link/stoppable_line.h"
 #include "link/tessal_routines.h"
 
 namespace zep {
@@ -52,11 +53,16 @@ public:
     TessalSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
         : m_env(env),
           m_delete(params.deleteData),
-          m_line(serial, params.port, env.clock, env.report) {}
+          m_serial(serial, env.stop, env.clock),
+          m_marking(serial, env.stop, env.clock, kDeletionGraceMs),
+          m_line(m_serial, params.port, env.clock, env.report) {}
 
     void Run() {
         if (RaiseSpeed() && CheckDevice()) {
             ReadArchives();
+        }
+        if (m_serial.CutShort() || m_marking.CutShort()) {
+            Log(kSessionCutLine);
         }
     }
 
@@ -95,11 +101,11 @@ private:
 
     void ReadArchives() {
         long long start = 0;
-        while (start < m_records) {
+        while (start < m_records && !m_serial.Stopped()) {
             Log("Считывание архива #" + std::to_string(start + 1) + " ...");
             m_line.FormatCommand("get volumes %lld\r\n", start);
             if (Command(m_line.Command(), "Volumes=") != LineResult::Ok) {
-                Log("$04Ошибка считывания числа томов архива.");
+                Fail("$04Ошибка считывания числа томов архива.");
                 return;
             }
             int volumes = 0;
@@ -111,7 +117,7 @@ private:
             }
             std::size_t length = 0;
             for (int i = 0; i < volumes; ++i) {
-                if (!ReadVolume(start, i, archive, length)) {
+                if (m_serial.Stopped() || !ReadVolume(start, i, archive, length)) {
                     return;
                 }
             }
@@ -133,8 +139,7 @@ private:
         const long long record = start + i;
         m_line.FormatCommand("get recsize %lld\r\n", record);
         if (Command(m_line.Command(), "RecSize=") != LineResult::Ok) {
-            Log("$04Ошибка считывания размера архивного тома.");
-            return false;
+            return Fail("$04Ошибка считывания размера архивного тома.");
         }
         int volumeSize = 0;
         TessalParseInt(m_line.ReplyText(), "RecSize=", volumeSize);
@@ -142,8 +147,7 @@ private:
         const auto first = static_cast<int>(record * 100 / m_records);
         const auto last = static_cast<int>((record + 1) * 100 / m_records);
         if (TessalReadVolume(m_line, m_line.Command(), first, last) != LineResult::Ok) {
-            Log(kVolumeReadError);
-            return false;
+            return Fail(kVolumeReadError);
         }
         const std::span<std::uint8_t> data = m_line.VolumeData();
         if (m_version < kFilledHeadersVersion) {
@@ -181,8 +185,12 @@ private:
                 break;
         }
         if (m_delete) {
-            m_line.FormatCommand("delete archive %lld 1\r\n", start);
-            if (Command(m_line.Command(), "OK") != LineResult::Ok) {
+            // The answer to the marking of a saved archive is still waited for a moment after a
+            // stop request: without the mark the archive would come again.
+            TessalLine marking(m_marking, m_line.port, m_env.clock, m_env.report);
+            marking.FormatCommand("delete archive %lld 1\r\n", start);
+            if (TessalCommand(marking, marking.Command(), "OK", kReject, kPrompt) !=
+                LineResult::Ok) {
                 Log("$04Ошибка маркирования считанного архива.");
             }
         }
@@ -193,8 +201,11 @@ private:
         return TessalCommand(m_line, command, expect, kReject, kPrompt);
     }
 
+    // A failure that a stop request caused is not the device's: the session-cut line says it.
     bool Fail(const char* line) {
-        Log(line);
+        if (!m_serial.Stopped()) {
+            Log(line);
+        }
         return false;
     }
 
@@ -202,6 +213,8 @@ private:
 
     const WorkerEnvironment& m_env;
     const bool m_delete;
+    StoppableLine m_serial;
+    StoppableLine m_marking;
     TessalLine m_line;
     float m_version = 0.0f;
     int m_records = 0;

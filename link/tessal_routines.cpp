@@ -92,6 +92,9 @@ LineResult TessalCommand(TessalLine& line, std::optional<std::string_view> comma
         for (std::size_t step = 0; step < kMaxSteps; ++step) {
             const std::size_t before = line.ReplyText().size();
             if (TessalReadByte(line, 1) != LineResult::Ok) {
+                if (line.serial.PortGone(line.port)) {
+                    return LineResult::Failed;  // nothing more will come: no need to wait
+                }
                 if (++idle > kMaxIdle) {
                     break;
                 }
@@ -151,6 +154,9 @@ LineResult TessalReadVolume(TessalLine& line, std::string_view command, int firs
         while (offset < kLimit && !attemptOver) {
             const int byte = line.serial.PortReadByte(line.port);
             if (byte < 0) {
+                if (line.serial.PortGone(line.port)) {
+                    return LineResult::Failed;
+                }
                 line.clock.SleepMs(1);
                 attemptOver = ++idle > kMaxIdle;
                 continue;

@@ -1,8 +1,9 @@
 #pragma once
 // Line routines of the Tessal collector protocol. The port never waits here: a read that finds
 // nothing pauses 1 ms, and a thousand misses in a row (about a second of silence) end an
-// attempt; commands are tried three times. Results: LineResult (link/line_result.h), Ok or
-// Failed.
+// attempt; commands are tried three times. A port that has gone (pulled, or stopped for the
+// program's exit: link/stoppable_line.h) fails a routine at its first miss, since nothing more
+// will come. Results: LineResult (link/line_result.h), Ok or Failed.
 #include <array>
 #include <cstdint>
 #include <optional>

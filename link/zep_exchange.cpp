@@ -8,6 +8,7 @@
 #include "link/exchanges.h"
 #include "link/line_speed.h"
 #include "link/raw_file.h"
+#include "link/stoppable_line.h"
 #include "link/zep_routines.h"
 #include "platform/cp1251.h"
 
@@ -19,6 +20,9 @@ constexpr std::uint32_t kReadTimeoutMs = 2000;
 // Failed header and data requests allowed in one pass before it gives up.
 constexpr int kAttemptBudget = 5;
 constexpr int kDeleteTries = 4;
+// The same name offered this many times in a row after "+": the adapter does not move on, and
+// asking again would go on for ever.
+constexpr int kMaxSameOffers = 3;
 // Adapter files are meter archives and printer protocols of some kilobytes; a header that
 // announces more than this is not believed (and not allocated).
 constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
@@ -32,7 +36,11 @@ bool Contains(const std::string& text, const char* part) {
 class ZepSession {
 public:
     ZepSession(const WorkerParams& params, SerialPort& serial, const WorkerEnvironment& env)
-        : m_serial(serial), m_env(env), m_port(params.port), m_delete(params.deleteData) {}
+        : m_serial(serial, env.stop, env.clock),
+          m_deletion(serial, env.stop, env.clock, kDeletionGraceMs),
+          m_env(env),
+          m_port(params.port),
+          m_delete(params.deleteData) {}
 
     void Run() {
         const int savedSpeed = m_serial.PortGetSpeed(m_port);
@@ -46,12 +54,15 @@ public:
             Log(SpeedErrorLine(kFastSpeed));
         } else {
             m_serial.PortFlush(m_port, 2);
-            if (ZepWaitOkError(m_serial, m_port) != LineResult::Ok) {
-                Log("$04Ошибка переключения скорости ZEP");
-            } else {
+            if (ZepWaitOkError(m_serial, m_port) == LineResult::Ok) {
                 RunPasses();
+            } else if (!m_serial.Stopped()) {
+                Log("$04Ошибка переключения скорости ZEP");
             }
             m_serial.PortSetReadTimeouts(m_port, savedTotal, savedInterval);
+        }
+        if (m_serial.CutShort() || m_deletion.CutShort()) {
+            Log(kSessionCutLine);
         }
         m_serial.PortWriteByte(m_port, 'x');
         m_env.clock.SleepMs(400);
@@ -62,14 +73,26 @@ public:
     }
 
 private:
-    // One pass per adapter file, until a header names no file or five header requests fail.
+    // One pass per adapter file, until a header names no file, five header requests fail, the
+    // adapter offers the same name again and again, or the program asks to end.
     void RunPasses() {
         std::string current;
         std::string previous;
         std::int64_t size = 0;
-        while (true) {
+        int sameOffers = 0;
+        while (!m_serial.Stopped()) {
             int attempts = 0;
+            const std::string offeredBefore = current;
             const LineResult header = RequestHeader(current, size, attempts);
+            if (header == LineResult::Ok && !current.empty() && current == offeredBefore &&
+                ++sameOffers >= kMaxSameOffers) {
+                Log("$04ZEP не переходит к следующему файлу после '" + Cp1251ToUtf8(current) +
+                    "': сеанс связи прерван.");
+                return;
+            }
+            if (current != offeredBefore) {
+                sameOffers = 0;
+            }
             const bool wanted = Contains(current, ".zvo") || Contains(current, ".zep");
             if (header == LineResult::Ok && wanted && current != previous) {
                 if (!Download(current, size, attempts)) {
@@ -97,7 +120,7 @@ private:
             if (ZepReadFileHeader(m_serial, m_port, name, size) == LineResult::Ok) {
                 return LineResult::Ok;
             }
-            if (++attempts >= kAttemptBudget) {
+            if (++attempts >= kAttemptBudget || m_serial.Stopped()) {
                 return LineResult::Failed;
             }
         }
@@ -117,6 +140,9 @@ private:
             m_serial.PortWriteByte(m_port, '>');
             if (ZepReadBlock(m_serial, m_port, buffer, m_env.report) == LineResult::Ok) {
                 return Save(name, buffer);
+            }
+            if (m_serial.Stopped()) {
+                return true;  // not saved, so not deleted: it comes again with the next session
             }
             if (attempts >= kAttemptBudget) {
                 Log("$04Ошибка чтения файла с ZEP");
@@ -151,9 +177,9 @@ private:
     }
 
     bool DeleteOnAdapter() {
-        for (int tries = 0; tries < kDeleteTries; ++tries) {
-            m_serial.PortWriteByte(m_port, '-');
-            if (ZepWaitOkError(m_serial, m_port) == LineResult::Ok) {
+        for (int tries = 0; tries < kDeleteTries && !m_deletion.Stopped(); ++tries) {
+            m_deletion.PortWriteByte(m_port, '-');
+            if (ZepWaitOkError(m_deletion, m_port) == LineResult::Ok) {
                 return true;
             }
         }
@@ -162,7 +188,9 @@ private:
 
     void Log(std::string line) { m_env.report.LogUpper(std::move(line)); }
 
-    SerialPort& m_serial;
+    // Every step gives way to a stop request at once, but the answer to a deletion.
+    StoppableLine m_serial;
+    StoppableLine m_deletion;
     const WorkerEnvironment& m_env;
     const int m_port;
     const bool m_delete;

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
+#include "platform/config_file.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -57,14 +56,10 @@ std::string_view Unquote(std::string_view value) {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
+// The text of a plain file; a missing file, or one that is not to be read (config_file.h),
+// reads as empty.
 std::string ReadAll(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return {};
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return ReadConfigFile(file).text;
 }
 
 // UTF-16 and UTF-32 begin with their byte-order mark or, without one, hold a zero byte beside
@@ -113,6 +108,12 @@ bool IniDocument::HasForeignEncoding(const std::filesystem::path& file) {
 }
 
 bool IniDocument::Save(const std::filesystem::path& file) const {
+    // What the reader refused (a FIFO, a device or a link to one, a folder, an oversized or
+    // unreadable file) was never read, so its content would be lost unseen: it stays.
+    const ConfigFileState found = ReadConfigFile(file).state;
+    if (found != ConfigFileState::Read && found != ConfigFileState::Missing) {
+        return false;
+    }
     // Written beside the file and swapped in, so that a full disk or a crash half-way leaves
     // the previous settings intact instead of a truncated file.
     const auto folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");

@@ -16,15 +16,17 @@ public:
     IniDocument() = default;
     explicit IniDocument(std::string_view text);
 
-    // Reads a file; a missing or unreadable file, or one in an encoding this reader does not
-    // know, gives an empty document.
+    // Reads a file; a missing or unreadable file, one that is not to be read (a FIFO, device,
+    // a link to one, a file over kMaxConfigFileBytes: platform/config_file.h), or one in an
+    // encoding this reader does not know, gives an empty document.
     static IniDocument Load(const std::filesystem::path& file);
     // True when the file exists and is not 8-bit text: UTF-16 or UTF-32 (with or without a
     // byte-order mark). Keys cannot be found in it, and lines written into it would mix
     // encodings.
     static bool HasForeignEncoding(const std::filesystem::path& file);
     // Replaces the file with the document as a whole; false (and the old file kept) when it
-    // cannot be written.
+    // cannot be written, or when the name holds something Load refuses to read (a FIFO, a
+    // device or a link to one, an oversized file): that is neither written into nor replaced.
     bool Save(const std::filesystem::path& file) const;
 
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;

@@ -35,6 +35,14 @@ class OpenedRegularFile {
 public:
     // nullopt when the name is missing, cannot be opened, or is not a plain file.
     static std::optional<OpenedRegularFile> Open(const std::filesystem::path& path);
+    // As Open, but a link that leads to a plain file is followed: a user may keep a
+    // configuration file elsewhere and link it. What a name leads to is looked at before it is
+    // opened, so a FIFO or device behind a link is never opened. When nothing is opened, found
+    // says why: Missing; Folder or Other (a FIFO, device or socket, a link to one, a link
+    // loop); Regular when the name is, or may be, a plain file that could not be looked at or
+    // opened (permissions, a disk error).
+    static std::optional<OpenedRegularFile> OpenFollowingLinks(const std::filesystem::path& path,
+                                                               FileKind& found);
 
     OpenedRegularFile(OpenedRegularFile&& other) noexcept;
     OpenedRegularFile& operator=(OpenedRegularFile&& other) noexcept;

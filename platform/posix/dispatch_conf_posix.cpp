@@ -19,6 +19,10 @@ bool IsPlainName(std::string_view section) {
     });
 }
 
+std::filesystem::path ConfFile(const std::filesystem::path& configHome, std::string_view section) {
+    return configHome / "Kestrom" / (std::string(section) + ".conf");
+}
+
 }  // namespace
 
 DispatchValues DispatchValuesBelow(const std::filesystem::path& configHome) {
@@ -27,8 +31,18 @@ DispatchValues DispatchValuesBelow(const std::filesystem::path& configHome) {
             if (!IsPlainName(section)) {
                 return std::nullopt;
             }
-            const auto file = configHome / "Kestrom" / (std::string(section) + ".conf");
-            return IniDocument::Load(file).Get("General", key);
+            return IniDocument::Load(ConfFile(configHome, section)).Get("General", key);
+        },
+        [configHome] {
+            std::vector<UnreadCarrier> unread;
+            for (const auto section : {kVelmoraSection, kZuvoSection}) {
+                const auto file = ConfFile(configHome, section);
+                const ConfigFileState state = ReadConfigFile(file).state;
+                if (state != ConfigFileState::Read && state != ConfigFileState::Missing) {
+                    unread.push_back({file, state});
+                }
+            }
+            return unread;
         });
 }
 

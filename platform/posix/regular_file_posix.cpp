@@ -104,6 +104,34 @@ std::optional<OpenedRegularFile> OpenedRegularFile::Open(const fs::path& path) {
     return OpenedRegularFile(fd, static_cast<std::uint64_t>(status.st_size), path);
 }
 
+std::optional<OpenedRegularFile> OpenedRegularFile::OpenFollowingLinks(const fs::path& path,
+                                                                       FileKind& found) {
+    struct stat named {};
+    if (stat(path.c_str(), &named) != 0) {
+        found = errno == ENOENT || errno == ENOTDIR ? FileKind::Missing
+                : errno == ELOOP                    ? FileKind::Other
+                                                    : FileKind::Regular;
+        return std::nullopt;
+    }
+    found = ProbeOf(named).kind;
+    if (found != FileKind::Regular) {
+        return std::nullopt;
+    }
+    // Without O_NONBLOCK a FIFO put in the file's place after the look would block the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat opened {};
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != named.st_dev ||
+        opened.st_ino != named.st_ino) {
+        close(fd);
+        found = FileKind::Other;
+        return std::nullopt;
+    }
+    return OpenedRegularFile(fd, static_cast<std::uint64_t>(opened.st_size), path);
+}
+
 void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {
     close(static_cast<int>(handle));
 }

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <system_error>
 
+#include "platform/config_file.h"
 #include "platform/config_home.h"
 #include "platform/ini_document.h"
 
@@ -35,7 +35,9 @@ std::string_view Trim(std::string_view text) {
 // The Exec value of the main group exactly as written: the entry format keeps quotes as part
 // of the value (unlike the settings file, whose reader removes them).
 std::optional<std::string> ReadExec(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    // Read as the other configuration files are: an entry that is a FIFO or a link to a device
+    // neither blocks the start nor fills the memory.
+    std::istringstream in(ReadConfigFile(file).text);
     std::string line;
     bool inMainGroup = false;
     while (std::getline(in, line)) {

@@ -9,6 +9,21 @@
 
 namespace zep {
 
+namespace {
+
+// The size of an opened file that is a plain file on a disk: not a folder, a pipe, a device, or
+// a link opened as itself.
+std::optional<std::uint64_t> PlainFileSize(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info) == 0 || GetFileType(file) != FILE_TYPE_DISK ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+}  // namespace
+
 FileProbe ProbeFile(const std::filesystem::path& path) {
     FileProbe probe;
     const HANDLE file = CreateFileW(
@@ -52,17 +67,43 @@ std::optional<OpenedRegularFile> OpenedRegularFile::Open(const std::filesystem::
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool plain =
-        GetFileInformationByHandle(file, &info) != 0 && GetFileType(file) == FILE_TYPE_DISK &&
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-    if (!plain) {
+    const auto size = PlainFileSize(file);
+    if (!size) {
         CloseHandle(file);
         return std::nullopt;
     }
-    const std::uint64_t size =
-        (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), size, path);
+    return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), *size, path);
+}
+
+// A reparse point is followed here (CreateFileW without FILE_FLAG_OPEN_REPARSE_POINT); what it
+// leads to must still be a plain file on a disk, not a folder, pipe or device.
+std::optional<OpenedRegularFile> OpenedRegularFile::OpenFollowingLinks(
+    const std::filesystem::path& path, FileKind& found) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        found = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Missing
+                                                                               : FileKind::Other;
+        return std::nullopt;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        found = FileKind::Folder;
+        return std::nullopt;
+    }
+    found = FileKind::Regular;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    const auto size = PlainFileSize(file);
+    if (!size) {
+        CloseHandle(file);
+        found = FileKind::Other;
+        return std::nullopt;
+    }
+    return OpenedRegularFile(reinterpret_cast<std::intptr_t>(file), *size, path);
 }
 
 void OpenedRegularFile::ReleaseHandle(std::intptr_t handle) {

@@ -161,6 +161,7 @@ public:
         m_events.push_back("StartCardImport");
         Run(params, sink);
     }
+    void RequestWorkerStop() override { m_events.push_back("RequestWorkerStop"); }
     void TessalClose(SerialPort&, WorkerReport&) override {
         m_events.push_back("TessalClose");
         if (onTessalClose) {

@@ -175,6 +175,41 @@ TEST_F(MainControllerTest, ASignalledExitEndsAConversionPassBetweenFiles) {
     EXPECT_TRUE(controller->RequestExitBetweenFiles());
 }
 
+// A device that announces itself again right after each session must not starve the exit: a
+// refused exit asks the worker to stop and lets nothing new start.
+TEST_F(MainControllerTest, ARefusedExitStartsNothingNewAndAsksTheWorkerToStop) {
+    StartWithPort();
+    serial.AddInput("ZEP>");
+    Tick();
+    ASSERT_EQ(subsystems.started.size(), 1u);
+    EXPECT_FALSE(controller->RequestExitBetweenFiles());
+    EXPECT_TRUE(Contains(events, "RequestWorkerStop"));
+    subsystems.FinishWorker();
+    serial.AddInput("ZEP>");
+    drives.newFolders.push_back(MakeCardFolder());
+    Tick(3);
+    EXPECT_EQ(subsystems.started.size(), 1u);
+    EXPECT_TRUE(controller->RequestExit());
+}
+
+// A settings file that is not a plain file is taken as missing with a line that says why, and
+// the save at exit leaves it as it is (and says it did not save).
+TEST_F(MainControllerTest, ASettingsFileThatIsNotAFileIsMissingAndLeftAlone) {
+    std::filesystem::create_directory(Ini());  // on every system; FIFOs and devices: platform
+    Start();
+    const auto upper = view.Upper();
+    EXPECT_NE(std::find(upper.begin(), upper.end(),
+                        "$04Файл настроек '" + Ini().string() +
+                            "' не прочитан: это не обычный файл; приняты настройки по умолчанию, "
+                            "файл оставлен как есть."),
+              upper.end());
+    EXPECT_EQ(controller->CurrentOptions().expandActive, 1);
+    EXPECT_FALSE(controller->Close());
+    EXPECT_EQ(view.Upper().back(),
+              "$04Не удалось сохранить настройки в файл '" + Ini().string() + "'.");
+    EXPECT_TRUE(std::filesystem::is_directory(Ini()));
+}
+
 TEST_F(MainControllerTest, ClosingRunsItsStepsInOrder) {
     StartWithPort();
     controller->OnSystemCommand(SystemCommand::Minimize);

@@ -48,5 +48,20 @@ TEST(PromptMatcherTest, LowestSlotWinsAndTooManyPromptsReadNothing) {
     EXPECT_EQ(Drain(serial, 1), "a");
 }
 
+// A line that floods (noise, a header without end) does not hold the poll in the matcher; a
+// prompt behind the flood is still found by later calls.
+TEST(PromptMatcherTest, AFloodingLineIsReadAPieceAtATime) {
+    FakeSerialPort serial;
+    PromptMatcher matcher;
+    serial.AddInput(std::string(5 * PromptMatcher::kMaxBytesPerCall, 'A') + "ZEP>");
+    EXPECT_EQ(matcher.Match(serial, 1, kDevicePrompts), PromptMatcher::kNoPrompt);
+    EXPECT_GT(serial.PendingInput(), 4u * PromptMatcher::kMaxBytesPerCall);
+    int slot = PromptMatcher::kNoPrompt;
+    for (int call = 0; call < 10 && slot == PromptMatcher::kNoPrompt; ++call) {
+        slot = matcher.Match(serial, 1, kDevicePrompts);
+    }
+    EXPECT_EQ(slot, 2);
+}
+
 }  // namespace
 }  // namespace zep::test

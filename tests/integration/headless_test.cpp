@@ -67,17 +67,24 @@ TEST(HeadlessTest, AdapterArchivesBecomeImportFilesThroughTheDrivers) {
     EXPECT_NE(run.out.find("CNV: Обработка "), std::string::npos) << run.out;
 }
 
-TEST(HeadlessTest, SignalDuringAnExchangeWaitsForItsEnd) {
+// A signal does not wait for the session: the exchange ends at its next wait, what was saved
+// stays, the file in transfer stays on the adapter, and the closing steps run.
+TEST(HeadlessTest, SignalDuringAnExchangeEndsItAtItsNextWait) {
     TempDir dir;
     WriteSettings(dir, "[COM Port]\r\nm_port=7\r\n");
     // Paced at the line rate, the session lasts well beyond the signal.
     const HeadlessRun run =
         RunHeadless(dir, ServiceScript()
                              .Before(StartDevice("zep-sim", "--generate 3 --pace", 7))
-                             .WaitUntil(OutputHas("Сеанс связи начат")));
+                             .WaitUntil(OutputHasTimes("Чтение файла", 2)));
     EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_LE(run.endTenths, 100) << run.out;
+    EXPECT_NE(run.out.find("Сеанс связи прерван: программа завершает работу."), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("Импорт данных завершен."), std::string::npos) << run.out;
-    EXPECT_EQ(RawFiles(dir).size(), 3u) << run.out;
+    const std::size_t raw = RawFiles(dir).size();
+    EXPECT_GE(raw, 1u) << run.out;
+    EXPECT_LT(raw, 3u) << run.out;
 }
 
 TEST(HeadlessTest, CardFolderIsImportedWholeWithoutAPreview) {

@@ -26,7 +26,8 @@ struct ExchangeRig {
         p.deleteData = true;
         return p;
     }();
-    WorkerEnvironment env{report, clock, lock, folder.path()};
+    StopRequest stop;  // the program's request to end, as the controller makes it
+    WorkerEnvironment env{report, clock, lock, folder.path(), stop};
 
     ExchangeRig() { port.SetSpeed(9600); }
 

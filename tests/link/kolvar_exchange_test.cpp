@@ -24,6 +24,7 @@ public:
     bool answerDelete = true;
     std::vector<std::string> commands;
     std::vector<std::size_t> filesOnDiskAtDelete;
+    std::function<void(const std::string& command)> heard;  // before the answer
 
     void Attach(ExchangeRig& rig) {
         m_rig = &rig;
@@ -38,6 +39,9 @@ public:
 private:
     void OnWrite(FakeSerialPort& port, const std::string& command) {
         commands.push_back(command);
+        if (heard) {
+            heard(command);
+        }
         int r = 0;
         long size = 0;
         if (command == "GET RECORDS\r") {
@@ -237,6 +241,30 @@ TEST_F(KolvarExchangeTest, WaitsForExitToLeaveThePortButNotForever) {
     KolvarExchange(r.params, r.port, r.env);
     EXPECT_EQ(r.clock.SleptMs(), 1000 + 5000);
     r.ExpectLineRestored();
+}
+
+// A stop request ends the exchange at its next wait: the record in transfer is dropped, a
+// record already saved is still deleted, and "EXIT" and the line restore follow.
+TEST_F(KolvarExchangeTest, AStopRequestEndsTheExchangeAtItsNextWait) {
+    for (const std::string stopAt : {"DOWNLOAD 1", "DELETE RECORD 2"}) {
+        SCOPED_TRACE(stopAt);
+        ExchangeRig r;
+        KolvarDevice device;
+        device.records = {Pattern(300, 1), Pattern(400, 2), Pattern(500, 3)};
+        device.heard = [&](const std::string& command) {
+            if (command.starts_with(stopAt)) {
+                r.stop.Request();
+            }
+        };
+        device.Attach(r);
+        KolvarExchange(r.params, r.port, r.env);
+        EXPECT_EQ(r.Files().size(), 1u);
+        EXPECT_EQ(device.Count("DELETE RECORD"), 1);
+        EXPECT_EQ(device.commands.back(), "EXIT\r");
+        EXPECT_TRUE(r.report.HasUpper("$04Сеанс связи прерван: программа завершает работу."));
+        EXPECT_FALSE(r.report.HasUpper("$04Ошибка считывания записи"));
+        r.ExpectLineRestored();
+    }
 }
 
 }  // namespace

@@ -114,6 +114,13 @@ TEST(KolvarReadFrame, RejectsDamagedFrames) {
     Bytes cut = KolvarFrameBytes({.data = Pattern(8, 1)});
     cut.pop_back();
     EXPECT_EQ(read(cut).first, kFailed);
+    // Noise without end is no frame: the search gives up long before the noise does.
+    Bytes noise(100000, 0x00);
+    const Bytes late = KolvarFrameBytes({.data = Pattern(8, 1)});
+    noise.insert(noise.end(), late.begin(), late.end());
+    const auto [result, left] = read(noise);
+    EXPECT_EQ(result, kFailed);
+    EXPECT_GT(left, late.size());
 }
 
 TEST_F(KolvarFrameTest, DoubledFirstSignatureByteIsNotAFrameStart) {

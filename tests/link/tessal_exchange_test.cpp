@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "link/exchanges.h"
 #include "link/tessal_routines.h"
@@ -34,6 +35,7 @@ public:
     std::vector<std::string> commands;
     std::vector<int> marked;
     std::vector<std::size_t> filesOnDiskAtMark;
+    std::function<void(const std::string& command)> heard;  // before the answer
 
     void Attach(ExchangeRig& rig) {
         m_rig = &rig;
@@ -59,6 +61,9 @@ private:
 
     void OnWrite(FakeSerialPort& port, const std::string& command) {
         commands.push_back(command);
+        if (heard) {
+            heard(command);
+        }
         int a = 0, i = 0;
         if (command == "set baudrate 57600 5\r\n") {
             Reply(port, "BaudRate=57600");
@@ -264,6 +269,31 @@ TEST_F(TessalExchangeTest, ClosingStepRestoresTheLineOfTheLastExchangeOnly) {
     TessalClose(rig.port, rig.report, rig.clock);
     EXPECT_EQ(rig.report.Upper(),
               (std::vector<std::string>{"$04Ошибка установки скорости COM-порта 9600 бит/сек."}));
+}
+
+// A stop request ends the exchange at its next wait: the volume in transfer is dropped, an
+// archive already saved still gets its mark, and the closing step runs.
+TEST_F(TessalExchangeTest, AStopRequestEndsTheExchangeAtItsNextWait) {
+    const std::string header("N\0T\0V\0S\0X\0", 10);
+    for (const std::string stopAt : {"download volume 1", "delete archive 0"}) {
+        SCOPED_TRACE(stopAt);
+        ExchangeRig r;
+        Collector device;
+        device.archives = {{Volume(header, Pattern(50, 1))}, {Volume(header, Pattern(60, 2))}};
+        device.heard = [&](const std::string& command) {
+            if (command.starts_with(stopAt)) {
+                r.stop.Request();
+            }
+        };
+        device.Attach(r);
+        TessalExchange(r.params, r.port, r.env);
+        EXPECT_EQ(r.Files().size(), 1u);
+        EXPECT_EQ(device.marked, (std::vector<int>{0}));
+        EXPECT_EQ(device.commands.back(), "exit\r\n");
+        EXPECT_TRUE(r.report.HasUpper("$04Сеанс связи прерван: программа завершает работу."));
+        EXPECT_FALSE(r.report.HasUpper("$04Ошибка считывания архивного тома."));
+        r.ExpectLineRestored();
+    }
 }
 
 }  // namespace

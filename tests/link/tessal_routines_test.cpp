@@ -58,6 +58,17 @@ TEST(TessalCommand, ReplyHoldingErrorFailsAfterThreeAttemptsOfSilence) {
     EXPECT_EQ(rig.clock.SleptMs(), 3 * 1001);
 }
 
+// A pulled (or, for the exchange, stopped) port delivers nothing more: the routines fail at
+// their first miss instead of waiting out three attempts of silence.
+TEST(TessalCommand, AGonePortFailsAtOnce) {
+    TessalRig rig;
+    rig.port.PortOpen(3);
+    rig.port.HangUp(3);
+    EXPECT_EQ(TessalCommand(rig.line, "version\r\n", "Version=", "Error", '>'), kFailed);
+    EXPECT_EQ(TessalReadVolume(rig.line, "download volume 0 0\r\n", 0, 100), kFailed);
+    EXPECT_LT(rig.clock.SleptMs(), 1000);  // not a second of silence waited out
+}
+
 TEST(TessalReadByte, AppendsAndClearsAFullReply) {
     TessalRig rig;
     rig.port.AddInput(std::string(32767, 'a'));

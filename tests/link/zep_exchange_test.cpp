@@ -2,6 +2,8 @@
 // adapter, and failures, odd names and unbelievable sizes handled without loss.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/exchanges.h"
 #include "tests/link/exchange_rig.h"
 #include "tests/link/link_test_support.h"
@@ -21,10 +23,12 @@ class ZepAdapter {
 public:
     std::vector<AdapterFile> files;
     bool confirmSpeed = true;
-    int silentHeaders = 0;   // headers not answered
-    int badBlocks = 0;       // data blocks sent with a wrong CRC
-    int stutters = 0;        // "+" that do not move on
-    int refusedDeletes = 0;  // "-" answered with ERROR
+    int silentHeaders = 0;                    // headers not answered
+    int badBlocks = 0;                        // data blocks sent with a wrong CRC
+    int stutters = 0;                         // "+" that do not move on
+    int refusedDeletes = 0;                   // "-" answered with ERROR
+    bool endlessHeaders = false;              // "=" answered with a header line that does not end
+    std::function<void(char command)> heard;  // sees each command before it is answered
     std::vector<std::string> deleted;
     std::vector<std::size_t> filesOnDiskAtDelete;
     bool lockHeld = false;
@@ -43,6 +47,9 @@ public:
 private:
     void OnWrite(FakeSerialPort& port, const std::string& written) {
         const bool here = m_cursor < files.size();
+        if (heard) {
+            heard(written[0]);
+        }
         switch (written[0]) {
             case '6':
                 lockHeld = m_rig->lock.IsHeld();
@@ -51,6 +58,8 @@ private:
             case '=':
                 if (silentHeaders > 0) {
                     --silentHeaders;
+                } else if (endlessHeaders) {
+                    port.AddInput("FILE=" + std::string(100000, 'A'));
                 } else if (!here) {
                     port.AddInput("FILE=,0\r\n");
                 } else {
@@ -274,6 +283,66 @@ TEST_F(ZepExchangeTest, FolderWithoutRoomForRawFilesEndsTheExchange) {
     EXPECT_TRUE(adapter.deleted.empty());
     EXPECT_TRUE(rig.report.HasUpper("$04Ошибка записи на диск двоичного файла"));
     rig.ExpectLineRestored();
+}
+
+// An adapter that ignores "+" offers its file for ever; a header line that never ends is
+// no header. Both end the session, the file saved once.
+TEST_F(ZepExchangeTest, AnAdapterThatNeverMovesOnEndsTheSession) {
+    rig.params.deleteData = false;
+    const Bytes c = Pattern(10, 3);
+    adapter.files = {{"C.zep", c, ""}};
+    adapter.stutters = 1000;
+    Run();
+    EXPECT_EQ(rig.FileWith(".bia"), c);
+    const std::string written = rig.port.Written();
+    EXPECT_EQ(std::count(written.begin(), written.end(), '>'), 1);
+    EXPECT_LT(std::count(written.begin(), written.end(), '='), 10);
+    EXPECT_TRUE(rig.report.HasUpper(
+        "$04ZEP не переходит к следующему файлу после 'C.zep': сеанс связи прерван."));
+    rig.ExpectLineRestored();
+
+    ExchangeRig r;
+    ZepAdapter endless;
+    endless.endlessHeaders = true;
+    endless.Attach(r);
+    ZepExchange(r.params, r.port, r.env);
+    EXPECT_EQ(r.port.Written().back(), 'x');
+    EXPECT_TRUE(r.Files().empty());
+    r.ExpectLineRestored();
+}
+
+// A stop request ends the session at its next wait: the file in transfer is not saved (so not
+// deleted); the answer to the deletion of a file already saved is still taken.
+TEST_F(ZepExchangeTest, AStopRequestEndsTheSessionAtItsNextWait) {
+    adapter.files = {{"A.zep", Pattern(20, 1), ""}, {"B.zep", Pattern(30, 2), ""}};
+    adapter.heard = [this](char command) {
+        if (command == '>') {
+            rig.stop.Request();
+        }
+    };
+    Run();
+    EXPECT_TRUE(rig.Files().empty());
+    EXPECT_TRUE(adapter.deleted.empty());
+    EXPECT_EQ(rig.port.Written().back(), 'x');
+    EXPECT_TRUE(rig.report.HasUpper("$04Сеанс связи прерван: программа завершает работу."));
+    EXPECT_FALSE(rig.report.HasUpper("$04Ошибка чтения файла с ZEP"));
+    rig.ExpectLineRestored();
+
+    ExchangeRig r;
+    ZepAdapter device;
+    device.files = {{"A.zep", Pattern(20, 1), ""}, {"B.zep", Pattern(30, 2), ""}};
+    device.heard = [&r](char command) {
+        if (command == '-') {
+            r.stop.Request();
+        }
+    };
+    device.Attach(r);
+    ZepExchange(r.params, r.port, r.env);
+    EXPECT_EQ(r.Files().size(), 1u);
+    EXPECT_EQ(device.deleted, (std::vector<std::string>{"A.zep"}));
+    const std::string written = r.port.Written();
+    EXPECT_EQ(std::count(written.begin(), written.end(), '>'), 1);
+    r.ExpectLineRestored();
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ bool EndsWith(const std::string& name, const std::string& tail) {
            name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-int StatusIn(const std::filesystem::path& file) {
+int NumberIn(const std::filesystem::path& file) {
     const std::string text = ReadFileText(file);
     if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) {
         return -1;
@@ -45,18 +45,35 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
                         "/config' " + script.environment + "; " + script.before;
     shell += "'" + BinaryFolder() + "/zepimport' --headless --program-dir '" + folder +
              "/program' >'" + script.output + "' 2>err.txt & pid=$!; ";
+    // Running, and not merely waiting to be reaped.
+    shell +=
+        "alive() { [ -d /proc/$pid ] && ! grep -q '^State:[[:space:]]*Z' /proc/$pid/status "
+        "2>/dev/null; }; ";
+    if (script.guardMemory) {
+        shell +=
+            "( while alive; do kb=$(sed -n 's/^VmRSS:[[:space:]]*\\([0-9]*\\).*/\\1/p' "
+            "/proc/$pid/status 2>/dev/null); if [ \"${kb:-0}\" -gt 1048576 ]; then kill -KILL "
+            "$pid; fi; "
+            "sleep 0.1; done ) & ";
+    }
     shell += WaitFor("grep -q 'SIGTERM ends it' err.txt");
     shell += script.afterStart;
     if (!script.waitUntil.empty()) {
         shell += WaitFor(script.waitUntil);
     }
     shell += "if kill -0 $pid; then echo 1 >alive.txt; fi; ";
-    shell += "kill -" + script.signal + " $pid; wait $pid; echo $? >status.txt";
+    shell += "sed -n 's/^VmHWM:[[:space:]]*//p' /proc/$pid/status >peak.txt 2>/dev/null; ";
+    shell += "kill -" + script.signal + " $pid; ";
+    shell +=
+        "i=0; while [ $i -lt 300 ] && alive; do sleep 0.1; i=$((i+1)); done; echo $i >ended.txt; ";
+    shell += "if alive; then kill -KILL $pid; fi; wait $pid; echo $? >status.txt";
     HeadlessRun run;
     if (std::system(shell.c_str()) == 0) {
-        run.status = StatusIn(dir / "status.txt");
+        run.status = NumberIn(dir / "status.txt");
     }
     run.aliveAtSignal = ReadFileText(dir / "alive.txt").starts_with("1");
+    run.peakKb = NumberIn(dir / "peak.txt");
+    run.endTenths = NumberIn(dir / "ended.txt");
     run.out = ReadFileText(dir / "out.txt");
     run.err = ReadFileText(dir / "err.txt");
     return run;

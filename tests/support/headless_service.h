@@ -22,6 +22,9 @@ struct ServiceScript {
     std::string waitUntil;    // shell condition waited for, up to 30 s, before the signal
     std::string signal = "TERM";
     std::string output = "out.txt";  // where the service's standard output goes
+    // Kill the service when its resident memory passes 1 GB: a test of a memory bound must not
+    // take the machine down when the bound is broken.
+    bool guardMemory = false;
 
     ServiceScript& Environment(std::string text) { return Set(environment, std::move(text)); }
     ServiceScript& Before(std::string text) { return Set(before, std::move(text)); }
@@ -29,6 +32,10 @@ struct ServiceScript {
     ServiceScript& WaitUntil(std::string text) { return Set(waitUntil, std::move(text)); }
     ServiceScript& Signal(std::string text) { return Set(signal, std::move(text)); }
     ServiceScript& Output(std::string file) { return Set(output, std::move(file)); }
+    ServiceScript& GuardMemory() {
+        guardMemory = true;
+        return *this;
+    }
 
 private:
     ServiceScript& Set(std::string& field, std::string text) {
@@ -40,6 +47,10 @@ private:
 struct HeadlessRun {
     int status = -1;             // exit status of zepimport, -1 when the script itself failed
     bool aliveAtSignal = false;  // the service still ran when the signal was sent
+    long peakKb = -1;            // its peak resident memory (VmHWM) when the signal was sent
+    // Tenths of a second from the signal to its end; a service still running after 30 s is
+    // killed, and this is 300.
+    int endTenths = -1;
     std::string out;
     std::string err;
 };

@@ -129,36 +129,36 @@ TEST_F(WindowTest, DriveButtonRearmsItsDrive) {
     EXPECT_EQ(drives.rearmed, std::vector<int>{1});
 }
 
-// The button and the tray menu's item run the same guarded exit.
-TEST_F(WindowTest, ExitIsRefusedWhileAWorkerOrTheConversionIsBusy) {
+// The button and the tray menu's item run the same guarded exit: refused while something is
+// busy, it lets nothing new start, asks the running exchange to stop, and is carried out by the
+// session once all is idle.
+TEST_F(WindowTest, ExitWaitsWhileAWorkerOrTheConversionIsBusyAndStartsNothingNew) {
     for (const bool throughTray : {false, true}) {
         SCOPED_TRACE(throughTray ? "tray menu" : "button");
         StartWithPort();
         QSignalSpy finished(session.get(), &WindowSession::finished);
-        const auto exit = [&] {
-            if (throughTray) {
-                Press(Qt::Key_Escape);
-                ASSERT_TRUE(TrayIconShown());
-                Window().Tray()->Menu().findChild<QAction*>("cmd32772")->trigger();
-            } else {
-                QTest::mouseClick(Control(ctl::kExit), Qt::LeftButton);
-            }
-            QApplication::processEvents();
-        };
-        subsystems.convertBusy->store(1);
-        exit();
-        EXPECT_EQ(finished.count(), 0);
-        subsystems.convertBusy->store(0);
-        Controller().RestoreFromTray();
         serial.AddInput("ZEP>");
         Tick();
         ASSERT_TRUE(Controller().WorkerBusy());
-        exit();
+        subsystems.convertBusy->store(1);
+        if (throughTray) {
+            Press(Qt::Key_Escape);
+            ASSERT_TRUE(TrayIconShown());
+            Window().Tray()->Menu().findChild<QAction*>("cmd32772")->trigger();
+        } else {
+            QTest::mouseClick(Control(ctl::kExit), Qt::LeftButton);
+        }
+        QApplication::processEvents();
         EXPECT_EQ(finished.count(), 0);
+        EXPECT_TRUE(Contains(events, "RequestWorkerStop"));
         subsystems.FinishWorker();
+        serial.AddInput("ZEP>");  // announced again at once
         Tick();
-        Controller().RestoreFromTray();
-        exit();
+        EXPECT_FALSE(Controller().WorkerBusy());
+        session->TryPendingExit();
+        EXPECT_EQ(finished.count(), 0);  // the conversion pass is still busy
+        subsystems.convertBusy->store(0);
+        session->TryPendingExit();
         EXPECT_EQ(finished.count(), 1);
         EXPECT_TRUE(Contains(events, "UnloadDrivers"));  // the closing steps ran
         session.reset();

@@ -192,7 +192,7 @@ void DeviceSim::Run() {
         if (present != m_hostPresent) {
             HandleHostPresence(present);
         }
-        const int count = m_line->Read(buffer, 10);
+        const int count = m_line->Read(buffer, m_flooding ? 0 : 10);
         if (count < 0) {
             Event("the line is gone");
             m_lineGone = true;
@@ -203,6 +203,9 @@ void DeviceSim::Run() {
         }
         if (!m_lineGone) {
             HandleIdleAnnouncements();
+        }
+        if (m_flooding && m_hostPresent && !m_lineGone) {
+            Flood();
         }
     }
     m_finished = true;
@@ -220,6 +223,7 @@ void DeviceSim::HandleHostPresence(bool present) {
     Event("the host closed the port");
     // A device that is not listened to loses what it was saying; the next opener starts clean.
     m_line->Discard();
+    m_flooding = false;
     OnHostGone();
     m_inSession = false;
     m_nextAnnounceMs = -1;
@@ -321,13 +325,18 @@ bool DeviceSim::Reply(std::span<const std::uint8_t> bytes, const std::optional<S
     }
     out.insert(out.end(), bytes.begin(), bytes.end());
     const bool cut =
-        fault && (fault->kind == FaultKind::Truncate || fault->kind == FaultKind::Unplug);
+        fault && (fault->kind == FaultKind::Truncate || fault->kind == FaultKind::Unplug ||
+                  fault->kind == FaultKind::Endless);
     std::size_t length = out.size();
     if (cut) {
         length = fault->at >= 0 ? std::min(out.size(), static_cast<std::size_t>(fault->at))
                                 : out.size() / 2;
     }
     const bool sent = WritePaced(std::span<const std::uint8_t>(out.data(), length));
+    if (fault && fault->kind == FaultKind::Endless && !m_flooding) {
+        Event("an endless reply begins");
+        m_flooding = true;
+    }
     if (fault && fault->kind == FaultKind::Unplug) {
         // Closing at once would take the bytes just sent away from the host before it read them.
         PauseMs(kUnplugDelayMs);
@@ -378,6 +387,14 @@ bool DeviceSim::WritePaced(std::span<const std::uint8_t> bytes) {
         }
     }
     return true;
+}
+
+void DeviceSim::Flood() {
+    std::array<std::uint8_t, 4096> letters{};
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        letters[i] = static_cast<std::uint8_t>('A' + i % 26);
+    }
+    WritePaced(letters);
 }
 
 void DeviceSim::Unplug() {

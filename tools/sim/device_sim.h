@@ -76,8 +76,9 @@ protected:
     // The first fault that strikes this command, among the kinds the command can suffer.
     std::optional<SimFault> StrikingFault(std::string_view command,
                                           std::initializer_list<FaultKind> kinds);
-    // Sends a reply, committing the fault if one is given (Garbage, Truncate, Unplug act here;
-    // the protocols act on the others). False when the line is gone or the device stopping.
+    // Sends a reply, committing the fault if one is given (Garbage, Truncate, Unplug, Endless
+    // act here; the protocols act on the others). False when the line is gone or the device
+    // stopping.
     bool Reply(std::span<const std::uint8_t> bytes, const std::optional<SimFault>& fault);
     bool Reply(std::string_view text, const std::optional<SimFault>& fault);
     // The answer of a device that talks in text lines, then its prompt line: the body, or the
@@ -113,6 +114,9 @@ private:
     void HandleHostPresence(bool present);
     void HandleIdleAnnouncements();
     bool WritePaced(std::span<const std::uint8_t> bytes);
+    // After an Endless fault: more letters, between the commands read, until the host closes
+    // the port.
+    void Flood();
     void Unplug();
 
     const std::string m_prompt;
@@ -128,6 +132,7 @@ private:
     bool m_hostPresent = false;
     bool m_inSession = false;
     bool m_lineGone = false;
+    bool m_flooding = false;
     std::int64_t m_nextAnnounceMs = -1;  // steady milliseconds, -1 = none due
     std::vector<int> m_faultSeen;        // per fault: matching commands so far
     std::vector<int> m_faultStruck;      // per fault: commands struck so far

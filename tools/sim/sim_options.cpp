@@ -9,7 +9,7 @@ namespace zep::sim {
 
 namespace {
 
-constexpr std::array<std::pair<FaultKind, std::string_view>, 10> kKinds{{
+constexpr std::array<std::pair<FaultKind, std::string_view>, 11> kKinds{{
     {FaultKind::Silence, "silence"},
     {FaultKind::BadCrc, "badcrc"},
     {FaultKind::BadHeaderCrc, "badheadercrc"},
@@ -20,6 +20,7 @@ constexpr std::array<std::pair<FaultKind, std::string_view>, 10> kKinds{{
     {FaultKind::Garbage, "garbage"},
     {FaultKind::Unplug, "unplug"},
     {FaultKind::RefuseSpeed, "refusespeed"},
+    {FaultKind::Endless, "endless"},
 }};
 
 std::optional<int> ParseCount(std::string_view text) {

@@ -31,6 +31,7 @@ enum class FaultKind {
     Garbage,       // noise bytes before the reply, or before the prompt
     Unplug,        // the line is closed after `at` bytes of the reply (half by default)
     RefuseSpeed,   // the device stays at its speed when asked to switch
+    Endless,       // the reply stops after `at` bytes and letters follow without end
 };
 
 struct SimFault {
@@ -41,7 +42,7 @@ struct SimFault {
     std::string command;
     int skip = 0;   // matching commands let through before the fault strikes
     int times = 1;  // commands it strikes, 0 = every one from then on
-    // Truncate / Unplug: bytes of the reply sent before the cut, -1 = half. BadCrc,
+    // Truncate / Unplug / Endless: bytes of the reply sent before the cut, -1 = half. BadCrc,
     // BadHeaderCrc, BadStatus on Kolvar downloads: the chunk it strikes, -1 = the first (the last
     // for BadStatus).
     int at = -1;
@@ -79,7 +80,7 @@ struct SimOptions {
 };
 
 // Parses "KIND[,cmd=TEXT][,skip=N][,times=N|always][,at=N]", KIND one of silence, badcrc,
-// badheadercrc, badstatus, truncate, error, missingkey, garbage, unplug, refusespeed.
+// badheadercrc, badstatus, truncate, error, missingkey, garbage, unplug, refusespeed, endless.
 std::optional<SimFault> ParseFault(std::string_view text);
 std::string_view FaultKindName(FaultKind kind);
 

@@ -63,6 +63,9 @@ bool SetNumber(DeviceKind kind, const std::string& option, const std::string& va
         settings.com = static_cast<int>(*number);
     } else if (option == "--announce-every" && number) {
         settings.announceEverySeconds = static_cast<int>(*number);
+    } else if (option == "--reannounce-after" && number) {
+        settings.reannounce = true;
+        settings.reannounceMs = static_cast<int>(*number);
     } else if (option == "--sessions" && number) {
         settings.sessions = static_cast<int>(*number);
     } else if (option == "--chunk" && kind == DeviceKind::Kolvar && positive) {
@@ -156,11 +159,12 @@ std::string UsageText(DeviceKind kind) {
         "  --fault SPEC         commit a fault, repeatable; SPEC is\n"
         "                       KIND[,cmd=TEXT][,skip=N][,times=N|always][,at=N] with KIND one of\n"
         "                       silence, badcrc, badheadercrc, badstatus, truncate, error,\n"
-        "                       missingkey, garbage, unplug, refusespeed\n"
+        "                       missingkey, garbage, unplug, refusespeed, endless\n"
         "  --pace               send at the line rate of the speed in force\n"
         "  --delete-mode MODE   keep (default), remove (from --folder too) or refuse\n"
         "  --announce-every S   repeat the prompt every S seconds while idle\n"
-        "  --reannounce         announce again after a session has ended\n"
+        "  --reannounce         announce again 1 s after a session has ended\n"
+        "  --reannounce-after MS  announce again MS milliseconds after a session has ended\n"
         "  --sessions N         stop after N sessions (default: run until SIGINT/SIGTERM)\n";
     if (kind == DeviceKind::Kolvar) {
         text += "  --chunk BYTES        data bytes per chunk frame (default 4096)\n";
@@ -230,6 +234,7 @@ SimOptions OptionsFor(DeviceKind kind, const ProgramSettings& settings) {
     options.pace = settings.pace;
     options.announceEveryMs = settings.announceEverySeconds * 1000;
     options.reannounceAfterSession = settings.reannounce;
+    options.reannounceDelayMs = settings.reannounceMs;
     options.chunkSize = settings.chunkSize;
     options.faults = settings.faults;
     if (settings.deleteMode == DeleteMode::Refuse) {

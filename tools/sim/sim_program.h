@@ -30,7 +30,8 @@ struct ProgramSettings {
     DeleteMode deleteMode = DeleteMode::Keep;
     int announceEverySeconds = 0;
     bool reannounce = false;
-    int sessions = 0;  // 0 = until a signal
+    int reannounceMs = 1000;  // after the end of a session
+    int sessions = 0;         // 0 = until a signal
     std::size_t chunkSize = 4096;
     std::string version = "0.97";
     std::size_t volumeSize = 8192;

@@ -76,7 +76,7 @@ void ZepAdapterSim::HandleCommand(std::uint8_t command) {
             DeleteCurrent();
             break;
         case '+':
-            ++m_cursor;
+            MoveOn();
             break;
         case 'x':
             EndSession();
@@ -124,10 +124,19 @@ void ZepAdapterSim::SwitchSpeed() {
     Reply(refused ? kError : kOk, fault);
 }
 
+// A "silence" fault on "+" makes an adapter that does not move on: it offers the same file
+// again.
+void ZepAdapterSim::MoveOn() {
+    const auto fault = StrikingFault("+", {FaultKind::Silence});
+    if (!fault) {
+        ++m_cursor;
+    }
+}
+
 void ZepAdapterSim::SendHeader() {
-    const auto fault =
-        StrikingFault("=", {FaultKind::Silence, FaultKind::ErrorReply, FaultKind::MissingKey,
-                            FaultKind::Garbage, FaultKind::Truncate, FaultKind::Unplug});
+    const auto fault = StrikingFault(
+        "=", {FaultKind::Silence, FaultKind::ErrorReply, FaultKind::MissingKey, FaultKind::Garbage,
+              FaultKind::Truncate, FaultKind::Unplug, FaultKind::Endless});
     if (fault && fault->kind == FaultKind::Silence) {
         return;
     }

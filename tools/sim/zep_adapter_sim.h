@@ -35,6 +35,7 @@ private:
     void SendHeader();
     void SendData();
     void DeleteCurrent();
+    void MoveOn();
     void BeginPassList();
     const ZepFile* Current() const;
 

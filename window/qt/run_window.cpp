@@ -45,11 +45,14 @@ int RunSession(ControllerSetup setup) {
     QObject::connect(&session, &WindowSession::finished, &session,
                      [](bool saved) { QCoreApplication::exit(saved ? 0 : 1); });
     // SIGTERM and SIGINT (the session ending, a service manager) ask for "Выход", as in the
-    // headless mode: the program ends with the closing steps once nothing is busy.
+    // headless mode: the program ends with the closing steps once nothing is busy. A "Выход"
+    // refused while something was busy is asked again here too.
     QTimer signalCheck;
     QObject::connect(&signalCheck, &QTimer::timeout, &session, [&session] {
         if (ExitSignalReceived()) {
             session.TryExitOnSignal();
+        } else {
+            session.TryPendingExit();
         }
     });
     signalCheck.start(kSignalCheckMs);

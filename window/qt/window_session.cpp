@@ -28,6 +28,12 @@ void WindowSession::TryExitOnSignal() {
     }
 }
 
+void WindowSession::TryPendingExit() {
+    if (m_controller->ExitPending() && m_controller->RequestExit()) {
+        Finish();
+    }
+}
+
 void WindowSession::Finish() {
     m_pump->Stop();
     emit finished(m_controller->Close());

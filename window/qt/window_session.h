@@ -26,6 +26,8 @@ public:
     // The exit a termination signal asks for: carried out once no worker is busy (a conversion
     // pass ends after the file in hand), otherwise nothing happens and the caller asks again.
     void TryExitOnSignal();
+    // "Выход" refused while something was busy: carried out once nothing is.
+    void TryPendingExit();
 
     MainWindow& Window() { return *m_window; }
     MainController& Controller() { return *m_controller; }

@@ -178,9 +178,13 @@ void MainDialog::OnInitDialog() {
     ArmPollTimer();
 }
 
-// Timer 1 drives the poll; it is re-armed for the tick after, which the pump times.
+// Timer 1 drives the poll; it is re-armed for the tick after, which the pump times. A "Выход"
+// refused while something was busy is asked again until it is accepted.
 void MainDialog::OnPollTimer() {
     m_pump->TickIfDue();
+    if (m_controller->ExitPending()) {
+        RequestExit();
+    }
     if (m_window) {
         ArmPollTimer();
     }

@@ -39,6 +39,21 @@ TEST(DispatchConf, MissingFilesAreMissingValues) {
     EXPECT_EQ(values.GetValue("Zuvo", "InstallTo"), std::nullopt);
 }
 
+// A file that is not a plain file is missing for the look-up and named by UnreadCarriers.
+TEST(DispatchConf, FilesThatAreNotPlainFilesAreMissingAndNamed) {
+    test::TempDir home;
+    fs::create_directories(home / "Kestrom");
+    fs::create_symlink("/dev/zero", home / "Kestrom" / "Velmora.conf");
+    test::WriteFileText(home / "Kestrom" / "Zuvo.conf", "[General]\nInstallTo=/opt/zuvo\n");
+    const DispatchValues values = posix::DispatchValuesBelow(home.path());
+    EXPECT_EQ(values.GetValue("Velmora", "Drivers"), std::nullopt);
+    EXPECT_EQ(values.GetValue("Zuvo", "InstallTo"), "/opt/zuvo");
+    const auto unread = values.UnreadCarriers();
+    ASSERT_EQ(unread.size(), 1u);
+    EXPECT_EQ(unread[0].file, home / "Kestrom" / "Velmora.conf");
+    EXPECT_EQ(unread[0].state, ConfigFileState::NotPlainFile);
+}
+
 TEST(ConfigHome, TheInstalledValuesAndAutostartLiveBelowIt) {
     test::TempDir home;
     fs::create_directories(home / "Kestrom");
