@@ -94,6 +94,8 @@ void DescribeRecords(const std::vector<Record>& records, std::ostream& out) {
             step.bytes = record.bytes;
             step.values = {record.number, record.check};
             out << "  " << StepText(step) << "\n";
+        } else if (record.kind == RecordKind::Stop) {
+            out << "  the program asked to end at " << SecondsText(record.timeMs) << "\n";
         } else if (record.kind == RecordKind::LogLine) {
             out << "  log" << (record.number == 1 ? " (lower pane)" : "") << ": "
                 << ShowControlCharacters(text) << "\n";

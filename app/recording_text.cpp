@@ -92,6 +92,8 @@ std::string StepText(const ReplayStep& step) {
                    std::to_string(step.values.empty() ? 0 : step.values[0]) +
                    " bytes, check word 0x" + check;
         }
+        case RecordKind::Stop:
+            return "the request to end";
         default:
             return "the end of the exchange";
     }

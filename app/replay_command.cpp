@@ -111,7 +111,7 @@ int RunReplay(const std::string& file, std::ostream& out, std::ostream& err) {
     WorkerParams params;
     params.port = header.port;
     params.deleteData = header.deleteData;
-    WorkerEnvironment env{report, replay.SessionClock(), lock, folder};
+    WorkerEnvironment env{report, replay.SessionClock(), lock, folder, replay.Stop()};
     env.rawFiles = &replay.Files();
     RunExchange(header.device, params, replay.Port(), env);
     if (const auto difference = replay.Finish()) {

@@ -95,12 +95,12 @@ public:
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
             // Every session is recorded (the folder "sessions"): the exchange is handed the
-            // recording's port, clock and report, which pass everything through.
+            // recording's port, clock, report and stop request, which pass everything through.
             const RecordingHeader header = SessionHeader(exchange, params, m_clock);
             const auto output = m_recorder.Begin(header, report);
-            SessionTape tape(header, serial, m_clock, report, *output);
+            SessionTape tape(header, serial, m_clock, report, *output, m_stop);
             WorkerEnvironment env{tape.Report(), tape.SessionClock(), m_lock, m_programFolder,
-                                  m_stop};
+                                  tape.Stop()};
             env.rawFiles = &tape.Files();
             switch (exchange) {
                 case Exchange::Tessal:

@@ -53,6 +53,7 @@ std::vector<std::uint8_t> EncodePayload(const Record& record) {
             }
             break;
         case RecordKind::ClockRead:
+        case RecordKind::Tick:
             AppendSigned(payload, record.number);
             break;
         case RecordKind::LogLine:
@@ -65,6 +66,7 @@ std::vector<std::uint8_t> EncodePayload(const Record& record) {
             payload.insert(payload.end(), record.bytes.begin(), record.bytes.end());
             break;
         case RecordKind::End:
+        case RecordKind::Stop:
             break;
     }
     return payload;
@@ -181,12 +183,13 @@ std::optional<std::string> DecodePayload(std::span<const std::uint8_t> payload, 
             }
             break;
         }
-        case RecordKind::ClockRead: {
-            const auto seconds = in.Signed();
-            if (!seconds) {
+        case RecordKind::ClockRead:
+        case RecordKind::Tick: {
+            const auto reading = in.Signed();
+            if (!reading) {
                 return "a clock reading that is no number";
             }
-            record.number = *seconds;
+            record.number = *reading;
             break;
         }
         case RecordKind::LogLine: {
@@ -213,6 +216,7 @@ std::optional<std::string> DecodePayload(std::span<const std::uint8_t> payload, 
             break;
         }
         case RecordKind::End:
+        case RecordKind::Stop:
             break;
     }
     if (!in.AtEnd()) {
@@ -237,7 +241,7 @@ std::string HeaderProblem(std::span<const std::uint8_t> bytes) {
 
 bool KnownKind(std::uint8_t kind) {
     return kind >= static_cast<std::uint8_t>(RecordKind::DeviceBytes) &&
-           kind <= static_cast<std::uint8_t>(RecordKind::End);
+           kind <= static_cast<std::uint8_t>(RecordKind::Tick);
 }
 
 }  // namespace

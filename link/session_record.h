@@ -36,6 +36,8 @@ enum class RecordKind : std::uint8_t {
     LogLine = 6,      // a log line of the exchange: pane and UTF-8 text
     RawFile = 7,      // a raw file the exchange published: name, size, check word
     End = 8,          // the exchange returned
+    Stop = 9,         // the program asked to end; the exchange sees it from the call before on
+    Tick = 10,        // the monotonic clock as the exchange read it (ms since the start)
 };
 
 // The port calls of a Call record. Each has a fixed count of arguments and results (see
@@ -74,7 +76,7 @@ struct Record {
     PortOp op{};                       // Call
     std::vector<std::int64_t> values;  // Call: the arguments, then the results
     // ReadMisses: the count; ClockRead: UTC seconds; LogLine: 0 upper pane, 1 lower;
-    // RawFile: the size in bytes.
+    // RawFile: the size in bytes; Tick: milliseconds since the session's start.
     std::int64_t number = 0;
     std::uint16_t check = 0;  // RawFile: Crc16 of the content
 };

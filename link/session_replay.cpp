@@ -36,7 +36,10 @@ public:
     explicit ReplayPort(SessionReplay& replay) : m_replay(replay) {}
 
     int PortOpen(int) override { return First(PortOp::Open, {}, -1); }
-    void PortClose(int) override { m_replay.Call(PortOp::Close, {}); }
+    void PortClose(int) override {
+        m_replay.Call(PortOp::Close, {});
+        m_replay.CallEnded();
+    }
     int PortSetLineParams(int, int rateCode, int modeCode) override {
         return First(PortOp::SetLineParams, {rateCode, modeCode}, -1);
     }
@@ -48,16 +51,16 @@ public:
     int PortGetReadTimeouts(int, std::uint32_t& total, std::uint32_t& interval) override {
         const auto results = m_replay.Call(PortOp::GetReadTimeouts, {});
         if (!results) {
-            return -1;
+            return Ended(-1);
         }
         total = static_cast<std::uint32_t>((*results)[1]);
         interval = static_cast<std::uint32_t>((*results)[2]);
-        return static_cast<int>((*results)[0]);
+        return Ended(static_cast<int>((*results)[0]));
     }
     int PortSetReadTimeouts(int, std::uint32_t total, std::uint32_t interval) override {
         return First(PortOp::SetReadTimeouts, {total, interval}, -1);
     }
-    int PortReadByte(int) override { return m_replay.ReadByte(); }
+    int PortReadByte(int) override { return Ended(m_replay.ReadByte()); }
     int PortRead(int, std::span<std::uint8_t> buffer) override {
         std::size_t done = 0;
         for (; done < buffer.size(); ++done) {
@@ -67,13 +70,13 @@ public:
             }
             buffer[done] = static_cast<std::uint8_t>(byte);
         }
-        return static_cast<int>(done);
+        return Ended(static_cast<int>(done));
     }
     int PortWriteByte(int, std::uint8_t byte) override {
-        return m_replay.Write(std::span(&byte, 1), 1);
+        return Ended(m_replay.Write(std::span(&byte, 1), 1));
     }
     int PortWrite(int, std::span<const std::uint8_t> bytes) override {
-        return m_replay.Write(bytes, static_cast<int>(bytes.size()));
+        return Ended(m_replay.Write(bytes, static_cast<int>(bytes.size())));
     }
     int PortFlush(int, int which) override { return First(PortOp::Flush, {which}, -1); }
     // Nothing waits to be sent once the replay has left the recording: no wait for it.
@@ -84,7 +87,11 @@ public:
 private:
     int First(PortOp op, std::vector<std::int64_t> arguments, int otherwise) {
         const auto results = m_replay.Call(op, std::move(arguments));
-        return results ? static_cast<int>(results->front()) : otherwise;
+        return Ended(results ? static_cast<int>(results->front()) : otherwise);
+    }
+    int Ended(int result) {
+        m_replay.CallEnded();
+        return result;
     }
 
     SessionReplay& m_replay;
@@ -132,6 +139,9 @@ Clock& SessionReplay::SessionClock() {
 }
 RawFileObserver& SessionReplay::Files() {
     return *m_files;
+}
+const StopRequest& SessionReplay::Stop() const {
+    return m_stop;
 }
 
 std::optional<ReplayDifference> SessionReplay::Finish() {
@@ -234,6 +244,26 @@ std::int64_t SessionReplay::ClockRead() {
     return m_lastClock + m_shiftSeconds;
 }
 
+std::int64_t SessionReplay::TickMs() {
+    const Record* record = m_difference ? nullptr : Next(false);
+    if (record && record->kind == RecordKind::Tick) {
+        const std::int64_t tick = record->number;
+        Consume();
+        return tick;
+    }
+    // A reading the session did not make: the replay's own time.
+    return m_nowMs;
+}
+
+void SessionReplay::CallEnded() {
+    if (m_difference || m_withinAt != 0 || m_at >= m_recording.records.size() ||
+        m_recording.records[m_at].kind != RecordKind::Stop) {
+        return;
+    }
+    Consume();
+    m_stop.Request();
+}
+
 void SessionReplay::Sleep(int milliseconds) {
     m_nowMs += std::max(0, milliseconds);
 }
@@ -262,7 +292,8 @@ const Record* SessionReplay::Next(bool skipClock) {
     const auto& records = m_recording.records;
     while (m_at < records.size() && m_withinAt == 0 &&
            (records[m_at].kind == RecordKind::LogLine ||
-            (skipClock && records[m_at].kind == RecordKind::ClockRead))) {
+            (skipClock && (records[m_at].kind == RecordKind::ClockRead ||
+                           records[m_at].kind == RecordKind::Tick)))) {
         ++m_at;
     }
     if (m_at == records.size()) {

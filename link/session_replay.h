@@ -5,8 +5,9 @@
 // program sends and asks for is compared with the recording; so are the raw files it
 // publishes. The clock gives the exchange the wall-clock readings of the session, shifted
 // from the session's time base to this process's, so the time-stamped names come out as they
-// did; sleeps cost nothing. The first difference is kept, and from there on every call fails,
-// so the exchange takes its failure paths to its end.
+// did; sleeps cost nothing. The program's request to end comes where the session met it, with
+// the monotonic readings that timed the answer still waited for then. The first difference is
+// kept, and from there on every call fails, so the exchange takes its failure paths to its end.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 
 #include "core/clock.h"
 #include "core/raw_file_observer.h"
+#include "core/stop_request.h"
 #include "link/session_record.h"
 #include "platform/serial_port.h"
 
@@ -50,6 +52,8 @@ public:
     SerialPort& Port();
     Clock& SessionClock();
     RawFileObserver& Files();
+    // The request to end, made where the session saw it.
+    const StopRequest& Stop() const;
 
     // To be called once the exchange has returned: nullopt when it followed the recording to
     // its end record; otherwise the first point where they part.
@@ -62,7 +66,9 @@ public:
     // The recorded results of a call with these arguments; nullopt once they differ.
     std::optional<std::vector<std::int64_t>> Call(PortOp op, std::vector<std::int64_t> arguments);
     std::int64_t ClockRead();
-    std::int64_t TickMs() const { return m_nowMs; }
+    std::int64_t TickMs();
+    // A port call has returned: a request to end recorded at this point is made.
+    void CallEnded();
     void Sleep(int milliseconds);
     void Published(const std::string& name, std::span<const std::uint8_t> content);
 
@@ -86,6 +92,7 @@ private:
     std::int64_t m_nowMs = 0;
     std::int64_t m_lastClock = 0;  // the last wall-clock reading given, and when it was
     std::int64_t m_lastClockMs = 0;
+    StopRequest m_stop;
     std::optional<ReplayDifference> m_difference;
     std::unique_ptr<ReplayPort> m_port;
     std::unique_ptr<ReplayClock> m_clock;

@@ -29,6 +29,7 @@ public:
     void PortClose(int port) override {
         m_inner.PortClose(port);
         m_tape.Call(PortOp::Close, {});
+        m_tape.CallEnded();
     }
     int PortSetLineParams(int port, int rateCode, int modeCode) override {
         return Noted(PortOp::SetLineParams, {rateCode, modeCode},
@@ -46,7 +47,7 @@ public:
     int PortGetReadTimeouts(int port, std::uint32_t& total, std::uint32_t& interval) override {
         const int result = m_inner.PortGetReadTimeouts(port, total, interval);
         m_tape.Call(PortOp::GetReadTimeouts, {result, total, interval});
-        return result;
+        return Ended(result);
     }
     int PortSetReadTimeouts(int port, std::uint32_t total, std::uint32_t interval) override {
         return Noted(PortOp::SetReadTimeouts, {total, interval},
@@ -60,7 +61,7 @@ public:
             const auto value = static_cast<std::uint8_t>(byte);
             m_tape.DeviceBytes(std::span(&value, 1));
         }
-        return byte;
+        return Ended(byte);
     }
     int PortRead(int port, std::span<std::uint8_t> buffer) override {
         const int count = m_inner.PortRead(port, buffer);
@@ -72,7 +73,7 @@ public:
         if (got < buffer.size()) {
             m_tape.ReadMisses(1);
         }
-        return count;
+        return Ended(count);
     }
     int PortWriteByte(int port, std::uint8_t byte) override {
         m_tape.HostBytes(std::span(&byte, 1));
@@ -99,13 +100,17 @@ private:
     int Noted(PortOp op, std::vector<std::int64_t> values, int result) {
         values.push_back(result);
         m_tape.Call(op, std::move(values));
-        return result;
+        return Ended(result);
     }
     // Only a write that did not send everything is followed by its result.
     int WriteNoted(int result, std::size_t asked) {
         if (result < 0 || static_cast<std::size_t>(result) != asked) {
             m_tape.Call(PortOp::WriteResult, {result});
         }
+        return Ended(result);
+    }
+    int Ended(int result) {
+        m_tape.CallEnded();
         return result;
     }
 
@@ -122,7 +127,11 @@ public:
         return now;
     }
     void SleepMs(int milliseconds) override { m_inner.SleepMs(milliseconds); }
-    std::int64_t TickMs() override { return m_inner.TickMs(); }
+    std::int64_t TickMs() override {
+        const std::int64_t now = m_inner.TickMs();
+        m_tape.TickRead(now);
+        return now;
+    }
 
 private:
     Clock& m_inner;
@@ -166,9 +175,10 @@ private:
 };
 
 SessionTape::SessionTape(const RecordingHeader& header, SerialPort& port, Clock& clock,
-                         WorkerReport& report, RecordingOutput& output)
+                         WorkerReport& report, RecordingOutput& output, const StopRequest& stop)
     : m_clock(clock),
       m_output(output),
+      m_stop(stop),
       m_startMs(clock.TickMs()),
       m_port(std::make_unique<TapedPort>(port, *this)),
       m_sessionClock(std::make_unique<TapedClock>(clock, *this)),
@@ -190,6 +200,9 @@ WorkerReport& SessionTape::Report() {
 }
 RawFileObserver& SessionTape::Files() {
     return *m_files;
+}
+const StopRequest& SessionTape::Stop() const {
+    return m_seenStop;
 }
 
 void SessionTape::End() {
@@ -237,6 +250,23 @@ void SessionTape::LogLine(int pane, const std::string& text) {
     record.kind = RecordKind::LogLine;
     record.number = pane;
     record.bytes.assign(text.begin(), text.end());
+    Add(std::move(record));
+}
+
+void SessionTape::CallEnded() {
+    if (m_seenStop.Requested() || !m_stop.Requested()) {
+        return;
+    }
+    Record stop;
+    stop.kind = RecordKind::Stop;
+    Add(std::move(stop));
+    m_seenStop.Request();
+}
+
+void SessionTape::TickRead(std::int64_t tickMs) {
+    Record record;
+    record.kind = RecordKind::Tick;
+    record.number = tickMs - m_startMs;
     Add(std::move(record));
 }
 

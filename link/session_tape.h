@@ -4,6 +4,11 @@
 // appended in memory to the session recording (link/session_record.h). Full pieces go to an
 // output that writes them elsewhere, so the exchange never waits for a disk. Used from the
 // exchange's thread only.
+//
+// The program's request to end reaches the exchange through the tape as well, and only as a
+// port call ends: the recording then marks the very point from which the exchange saw it, so
+// that a replay gives way where the session did. A request that comes during a call takes
+// effect when the call returns, as it would have at the next wait anyway.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,6 +18,7 @@
 
 #include "core/clock.h"
 #include "core/raw_file_observer.h"
+#include "core/stop_request.h"
 #include "core/worker_report.h"
 #include "link/session_record.h"
 #include "platform/serial_port.h"
@@ -34,7 +40,7 @@ public:
     static constexpr std::size_t kPieceBytes = 64 * 1024;
 
     SessionTape(const RecordingHeader& header, SerialPort& port, Clock& clock, WorkerReport& report,
-                RecordingOutput& output);
+                RecordingOutput& output, const StopRequest& stop = StopRequest::Never());
     ~SessionTape();
     SessionTape(const SessionTape&) = delete;
     SessionTape& operator=(const SessionTape&) = delete;
@@ -44,6 +50,8 @@ public:
     Clock& SessionClock();
     WorkerReport& Report();
     RawFileObserver& Files();
+    // The stop request as the exchange is to see it.
+    const StopRequest& Stop() const;
 
     // Writes the end record and hands the rest to the output.
     void End();
@@ -54,6 +62,9 @@ public:
     void HostBytes(std::span<const std::uint8_t> bytes);
     void Call(PortOp op, std::vector<std::int64_t> values);
     void ClockRead(std::int64_t utcSeconds);
+    void TickRead(std::int64_t tickMs);
+    // A port call has returned: a request to end that has come is passed on here.
+    void CallEnded();
     void LogLine(int pane, const std::string& text);
     void RawFile(const std::string& name, std::span<const std::uint8_t> content);
 
@@ -71,6 +82,8 @@ private:
 
     Clock& m_clock;
     RecordingOutput& m_output;
+    const StopRequest& m_stop;
+    StopRequest m_seenStop;
     std::int64_t m_startMs;
     RecordWriter m_writer;
     std::optional<Record> m_run;

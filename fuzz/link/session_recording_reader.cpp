@@ -91,11 +91,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case zep::RecordKind::ClockRead:
                 replay.SessionClock().Now();
                 break;
+            case zep::RecordKind::Tick:
+                replay.SessionClock().TickMs();
+                break;
             case zep::RecordKind::RawFile:
                 replay.Files().Published(std::string(record.bytes.begin(), record.bytes.end()),
                                          record.bytes);
                 break;
             case zep::RecordKind::LogLine:
+            case zep::RecordKind::Stop:  // made by the port call before it
             case zep::RecordKind::End:
                 break;
         }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include "link/session_replay.h"
 #include "link/session_tape.h"
@@ -126,6 +127,36 @@ TEST(SessionRecording, TheFirstRequestThatDiffersIsNamed) {
     SessionReplay replay(parsed, 0);
     Program(replay.Port(), replay.SessionClock(), replay.Files(), {.command = "gex\r"});
     EXPECT_EQ(replay.Finish()->hostOffset, 2u) << "the bytes sent before the difference";
+}
+
+TEST(SessionRecording, ARequestToEndReachesTheReplayAfterTheSameCall) {
+    const auto program = [](SerialPort& port, const StopRequest& stop,
+                            const std::function<void()>& between) {
+        std::vector<std::int64_t> seen;
+        seen.push_back(port.PortReadByte(1));
+        between();
+        seen.push_back(stop.Requested());
+        seen.push_back(port.PortReadByte(1));
+        seen.push_back(stop.Requested());
+        seen.push_back(port.PortReadByte(1));
+        return seen;
+    };
+    FakeSerialPort port;
+    port.AddInput("ABC");
+    FakeClock clock;
+    RecordingReport report;
+    MemoryRecording output;
+    StopRequest stop;
+    SessionTape tape(RecordingHeader{}, port, clock, report, output, stop);
+    // Asked while the exchange is between two calls: it sees the request once the next returns.
+    const auto seen = program(tape.Port(), tape.Stop(), [&] { stop.Request(); });
+    tape.End();
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{'A', 0, 'B', 1, 'C'}));
+
+    const ParsedRecording parsed = ParseRecording(output.bytes);
+    SessionReplay replay(parsed, 0);
+    EXPECT_EQ(program(replay.Port(), replay.Stop(), [] {}), seen);
+    EXPECT_EQ(replay.Finish(), std::nullopt);
 }
 
 TEST(SessionRecording, TheClockComesBackInThisProcesssTimeBaseAndGoesOnWithSleeps) {
