@@ -2,6 +2,7 @@
 // rotated on the log's own thread.
 #include "app/log_file.h"
 
+#include <chrono>
 #include <utility>
 
 #include "app/log_text.h"
@@ -18,6 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kStampPattern = "%Y-%m-%d %H:%M:%S";
+constexpr std::chrono::seconds kSyncInterval{1};
 
 std::string NotWrittenLine(const fs::path& file) {
     return "$04Журнал не записывается в файл '" + PathToUtf8(file) + "'.";
@@ -106,6 +108,10 @@ bool RotatingLog::Rotate() {
     return true;
 }
 
+bool RotatingLog::Sync() {
+    return !m_out || m_out->Flush();
+}
+
 fs::path RotatingLog::Kept(int k) const {
     fs::path name = m_file;
     name += "." + std::to_string(k);
@@ -156,12 +162,20 @@ void LogFile::Flush() {
     m_changed.wait(lock, [this] { return m_waiting.empty() && !m_writing; });
 }
 
+// Lines are written as they come, so a crash of the program loses none; they are flushed to
+// the disk at most a second after they were written, so a crash of the system loses no more
+// than that second.
 void LogFile::Run() {
+    using std::chrono::steady_clock;
     std::unique_lock lock(m_mutex);
+    bool unsynced = false;
+    steady_clock::time_point syncDue = steady_clock::now();
+    const auto ready = [this] { return !m_waiting.empty() || m_stopping; };
     while (true) {
-        m_changed.wait(lock, [this] { return !m_waiting.empty() || m_stopping; });
-        if (m_waiting.empty()) {
-            return;
+        if (unsynced) {
+            m_changed.wait_until(lock, syncDue, ready);
+        } else {
+            m_changed.wait(lock, ready);
         }
         std::vector<std::string> lines;
         lines.swap(m_waiting);
@@ -170,13 +184,23 @@ void LogFile::Run() {
                 LogFileLine(FormatLocalTime(m_clock.Now(), kStampPattern), Pane::Upper,
                             "(строк журнала пропущено: " + std::to_string(dropped) + ")"));
         }
+        const bool stopping = m_stopping;
         m_writing = true;
         lock.unlock();
-        const bool written = m_log.Append(lines);
+        bool written = lines.empty() || m_log.Append(lines);
+        unsynced = unsynced || !lines.empty();
+        if (unsynced && (stopping || steady_clock::now() >= syncDue)) {
+            written = m_log.Sync() && written;
+            unsynced = false;
+            syncDue = steady_clock::now() + kSyncInterval;
+        }
         lock.lock();
         m_writing = false;
         m_failed = m_failed || !written;
         m_changed.notify_all();
+        if (stopping && m_waiting.empty()) {
+            return;
+        }
     }
 }
 

@@ -2,8 +2,9 @@
 // The log file "zepimport.log" of the program folder: every line of both panes as shown,
 // without colour codes, each with the date and time and a mark for its pane ("U" upper, "L"
 // lower), in UTF-8. Lines are written on a thread of the log's own as they come, so they reach
-// the system within moments and survive a crash of the program; a disk that stalls never holds
-// up the window or a worker. At 1 MiB the file is renamed "zepimport.log.1" (the older ones
+// the system within moments and survive a crash of the program, and are flushed to the disk
+// within a second, so a crash of the system costs at most that second; a disk that stalls never
+// holds up the window or a worker. At 1 MiB the file is renamed "zepimport.log.1" (the older ones
 // move up to ".5", the oldest goes) and a new one begins. A log that cannot be written is
 // reported once, and the program goes on without it.
 #include <condition_variable>
@@ -40,6 +41,8 @@ public:
     // Appends whole lines, rotating between two of them when the next would pass the limit.
     // False when a line could not be written (the rest of them is not tried).
     bool Append(const std::vector<std::string>& lines);
+    // Flushes what was appended to the disk. False when it may not be there.
+    bool Sync();
 
 private:
     bool Write(const std::string& text);
