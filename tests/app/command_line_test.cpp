@@ -125,8 +125,9 @@ TEST(CommandLineTest, InspectsAFileNamedInCyrillic) {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunCommandLine(ParseCommandLine({"--inspect", file}), out, err), 1);
-    EXPECT_EQ(out.str(), file + "\n  not a meter archive, assembled archive, card database or "
-                                "session recording\n");
+    EXPECT_EQ(out.str(), file +
+                             "\n  not a meter archive, assembled archive, card database or "
+                             "session recording\n");
 }
 
 // The Windows package runs it when it removes the program: another copy's entry stays.
