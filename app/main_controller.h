@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/log_sink.h"
 #include "app/main_view.h"
 #include "app/message_queue.h"
 #include "app/prompt_matcher.h"
@@ -42,6 +43,8 @@ struct ControllerSetup {
     // Lines of the start itself (a warning about the program folder), shown first in the
     // upper pane: a message box there would hold an unattended start until someone answers it.
     std::vector<std::string> startLines = {};
+    // Every line of both panes goes here too (the log file); none: nowhere else.
+    LogSink* logFile = nullptr;
 };
 
 // The check boxes whose click the controller handles.
@@ -129,6 +132,8 @@ private:
     void PollPort();
     void StartExchange(int slot);
     void AddLine(const std::string& line);
+    // The one way a line reaches a pane: the view shows it, the log file keeps it.
+    void ShowLine(Pane pane, const std::string& line);
 
     MainView& m_view;
     Subsystems& m_subsystems;
@@ -142,6 +147,7 @@ private:
     DispatchValues m_values;
     std::function<void(const std::filesystem::path&)> m_openHelp;
     std::vector<std::string> m_startLines;
+    LogSink* m_logFile;
 
     MessageQueue m_messages;
 

@@ -23,6 +23,10 @@ void MainController::PollTick() {
     if (m_closed) {
         return;
     }
+    // Said within a second of the failure, whatever the poll is busy with.
+    if (const auto failure = m_logFile ? m_logFile->TakeFailureLine() : std::nullopt) {
+        AddLine(*failure);
+    }
     ++m_tickCounter;
     // A tick that arrives from a modal loop of the tick being handled only counts.
     if (m_inPoll) {

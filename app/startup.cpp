@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/help_request.h"
+#include "app/log_file.h"
 #include "app/main_settings.h"
 #include "app/unread_config.h"
 #include "app/worker_threads.h"
@@ -61,6 +62,8 @@ int StartProgram(const FrontEnd& frontEnd) {
         startLines.push_back(std::move(line));
     }
     const auto settingsFile = SettingsFileFor(ProgramFile());
+    // Made before the parts, so it outlives every line a worker may still post.
+    LogFile logFile(folder, DefaultClock());
     RealParts parts =
         CreateRealParts(g_workerLock, DefaultClock(), folder, ReadDriverTimeout(settingsFile));
     const auto autostart = CreateSessionAutostart();
@@ -68,7 +71,7 @@ int StartProgram(const FrontEnd& frontEnd) {
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
                          DefaultClock(), folder, settingsFile, ExecutablePath(), *autostart,
-                         std::move(values), ShowHelpWithoutOwner, std::move(startLines)});
+                         std::move(values), ShowHelpWithoutOwner, std::move(startLines), &logFile});
 }
 
 }  // namespace zep

@@ -1,6 +1,7 @@
 // The one place where the controller meets the real subsystems.
 #include "app/worker_threads.h"
 
+#include "app/session_recorder.h"
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
 #include "convert/driver_host.h"
@@ -8,6 +9,7 @@
 #include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
+#include "link/session_tape.h"
 #include "media/drive_watcher.h"
 #include "media/media_import_worker.h"
 #include "platform/dispatch_values.h"
@@ -15,6 +17,7 @@
 #include "platform/program_path.h"
 #include "platform/serial_device_map.h"
 #include "platform/serial_port_factory.h"
+#include "platform/time_base.h"
 
 namespace zep {
 
@@ -44,6 +47,18 @@ private:
     RemovableDriveTable m_table;
 };
 
+RecordingHeader SessionHeader(Exchange exchange, const WorkerParams& params, Clock& clock) {
+    RecordingHeader header;
+    header.device = exchange == Exchange::Zep      ? RecordedDevice::Zep
+                    : exchange == Exchange::Tessal ? RecordedDevice::Tessal
+                                                   : RecordedDevice::Kolvar;
+    header.deleteData = params.deleteData;
+    header.port = params.port;
+    header.hoursWest = StandardOffsetHoursWest();
+    header.startUtc = static_cast<std::int64_t>(clock.Now());
+    return header;
+}
+
 class ThreadedSubsystems final : public Subsystems {
 public:
     ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder,
@@ -58,6 +73,7 @@ public:
                      {kDriverHostOption},
                      driverTimeout,
                      [] { return ExitSignalReceived(); }}),
+          m_recorder(m_programFolder),
           m_worker(lock) {}
 
     void LoadDrivers(WorkerReport& report) override { m_drivers.LoadDrivers(report, m_values); }
@@ -81,23 +97,33 @@ public:
             m_conversion->Stop();
         }
         m_worker.Join();
+        // Its failure line must reach the window before the window goes.
+        m_recorder.Drain();
     }
 
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
-            const WorkerEnvironment env{report, m_clock, m_lock, m_programFolder, m_stop};
+            // Every session is recorded (the folder "sessions"): the exchange is handed the
+            // recording's port, clock, report and stop request, which pass everything through.
+            const RecordingHeader header = SessionHeader(exchange, params, m_clock);
+            const auto output = m_recorder.Begin(header, report);
+            SessionTape tape(header, serial, m_clock, report, *output, m_stop);
+            WorkerEnvironment env{tape.Report(), tape.SessionClock(), m_lock, m_programFolder,
+                                  tape.Stop()};
+            env.rawFiles = &tape.Files();
             switch (exchange) {
                 case Exchange::Tessal:
-                    TessalExchange(params, serial, env);
+                    TessalExchange(params, tape.Port(), env);
                     break;
                 case Exchange::Kolvar:
-                    KolvarExchange(params, serial, env);
+                    KolvarExchange(params, tape.Port(), env);
                     break;
                 case Exchange::Zep:
-                    ZepExchange(params, serial, env);
+                    ZepExchange(params, tape.Port(), env);
                     break;
             }
+            tape.End();
         });
     }
 
@@ -128,6 +154,7 @@ private:
     DispatchValues m_values;
     DriverHost m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
+    SessionRecorder m_recorder;
     StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/clock.h"
+#include "core/raw_file_observer.h"
 #include "core/stop_request.h"
 #include "core/worker_lock.h"
 #include "core/worker_report.h"
@@ -17,6 +18,8 @@ struct WorkerEnvironment {
     WorkerLock& lock;
     std::filesystem::path programFolder;
     const StopRequest& stop = StopRequest::Never();
+    // Told of each raw file published (the session recording); none: nobody is told.
+    RawFileObserver* rawFiles = nullptr;
 };
 
 }  // namespace zep

@@ -144,7 +144,7 @@ private:
     // False when no further records are to be processed.
     bool SaveAndDelete(long recordNumber, const std::vector<std::uint8_t>& record) {
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
-        switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock)) {
+        switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock, m_env.rawFiles)) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
                 return true;  // the record stays on the device

@@ -29,7 +29,8 @@ std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
 }
 
 SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
-                       std::span<const std::uint8_t> content, Clock& clock) {
+                       std::span<const std::uint8_t> content, Clock& clock,
+                       RawFileObserver* observer) {
     auto file = PendingFile::Create(folder);
     if (!file) {
         return SaveResult::CreateFailed;
@@ -37,8 +38,14 @@ SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& e
     if (file->Write(content) != content.size()) {
         return SaveResult::WriteFailed;  // the pending file removes itself
     }
-    return PublishTimeStamped(*file, folder, extension, clock) ? SaveResult::Saved
-                                                               : SaveResult::CreateFailed;
+    const auto name = PublishTimeStamped(*file, folder, extension, clock);
+    if (!name) {
+        return SaveResult::CreateFailed;
+    }
+    if (observer) {
+        observer->Published(*name, content);
+    }
+    return SaveResult::Saved;
 }
 
 }  // namespace zep

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "core/raw_file_observer.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -26,8 +27,9 @@ std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
                                                         const std::string& extension, Clock& clock);
 
 // Publishes as folder/<%Y%m%d%H%M%S><extension>; a name of this second that is taken makes it
-// wait for the next second's name.
+// wait for the next second's name. The observer, if any, is told of the file once it is saved.
 SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
-                       std::span<const std::uint8_t> content, Clock& clock);
+                       std::span<const std::uint8_t> content, Clock& clock,
+                       RawFileObserver* observer = nullptr);
 
 }  // namespace zep

@@ -174,7 +174,7 @@ private:
 
     // False when no file can be made: the exchange ends.
     bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
-        switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock)) {
+        switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock, m_env.rawFiles)) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
                 return true;

@@ -155,7 +155,7 @@ private:
 
     bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
         const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
-        switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock)) {
+        switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock, m_env.rawFiles)) {
             case SaveResult::WriteFailed:
                 Log(kWriteError);
                 return true;

@@ -122,7 +122,7 @@ lost="$(comm -23 "$work/expected.txt" <(sort -u "$work/arrived.txt") | wc -l)"
 duplicated="$(uniq -d "$work/arrived.txt" | wc -l)"
 unexpected="$(comm -13 "$work/expected.txt" <(sort -u "$work/arrived.txt") | wc -l)"
 left="$(grep -c '^left ' "$work/devices.txt" || true)"
-kept="$(find "$work/program" -maxdepth 1 -type f ! -name zepimport.ini | wc -l)"
+kept="$(find "$work/program" -maxdepth 1 -type f ! -name zepimport.ini ! -name 'zepimport.log*' | wc -l)"
 errors="$(grep -c 'Ошибка\|ошибка' "$work/out.txt" || true)"
 
 echo "soak: $(tail -n 1 "$work/devices.txt"), cards $(wc -l < "$work/cards.txt") archives"

@@ -27,6 +27,12 @@ TEST(CommandLineTest, OwnOptionsAreRecognised) {
     EXPECT_EQ(inspect.files, (std::vector<std::string>{"a.bia", "b"}));
     EXPECT_FALSE(inspect.error);
 
+    const auto replay = ParseCommandLine({"--replay", "s.zsr", "--program-dir", "/y"});
+    EXPECT_EQ(replay.command, Command::Replay);
+    EXPECT_EQ(replay.files, (std::vector<std::string>{"s.zsr"}));
+    EXPECT_EQ(replay.programDir, "/y");
+    EXPECT_FALSE(replay.error);
+
     EXPECT_EQ(ParseCommandLine({"--help"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"-h"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).command, Command::Version);
@@ -44,6 +50,8 @@ TEST(CommandLineTest, MistakesAreReported) {
         {"--headless", "--bogus"},
         {"--inspect"},
         {"--headless", "--inspect", "a.bia"},
+        {"--replay"},
+        {"--replay", "a.zsr", "--headless"},
         {"bogus"},
         {"--headless", "--bogus", "--help"},
         {"--headless", "--driver-host"},
@@ -121,7 +129,9 @@ TEST(CommandLineTest, InspectsAFileNamedInCyrillic) {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunCommandLine(ParseCommandLine({"--inspect", file}), out, err), 1);
-    EXPECT_EQ(out.str(), file + "\n  not a meter archive, assembled archive or card database\n");
+    EXPECT_EQ(out.str(), file +
+                             "\n  not a meter archive, assembled archive, card database or "
+                             "session recording\n");
 }
 
 // The Windows package runs it when it removes the program: another copy's entry stays.

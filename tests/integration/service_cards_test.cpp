@@ -102,9 +102,11 @@ protected:
         }
     }
 
-    // Only the settings file is left in the program folder: no raw file, no temporary.
+    // Only the settings file and the log are left in the program folder: no raw file, no
+    // temporary.
     void ExpectProgramFolderClean() const {
-        EXPECT_EQ(ListFiles(dir / "program"), std::vector<std::string>{"zepimport.ini"});
+        EXPECT_EQ(ListFiles(dir / "program"),
+                  (std::vector<std::string>{"zepimport.ini", "zepimport.log"}));
     }
 
     TempDir dir;
