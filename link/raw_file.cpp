@@ -28,17 +28,19 @@ std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
     return std::nullopt;
 }
 
-SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
-                       std::span<const std::uint8_t> content, Clock& clock) {
+SaveOutcome SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
+                        std::span<const std::uint8_t> content, Clock& clock) {
     auto file = PendingFile::Create(folder);
     if (!file) {
-        return SaveResult::CreateFailed;
+        return {SaveResult::CreateFailed, file.Error()};
     }
     if (file->Write(content) != content.size()) {
-        return SaveResult::WriteFailed;  // the pending file removes itself
+        return {SaveResult::WriteFailed, file->Failure()};  // the pending file removes itself
     }
-    return PublishTimeStamped(*file, folder, extension, clock) ? SaveResult::Saved
-                                                               : SaveResult::CreateFailed;
+    if (!PublishTimeStamped(*file, folder, extension, clock)) {
+        return {SaveResult::CreateFailed, file->Failure()};
+    }
+    return {};
 }
 
 }  // namespace zep

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/path_text.h"
 #include "platform/dispatch_values.h"
 #include "platform/shared_library.h"
 #include "tests/support/archive_builder.h"

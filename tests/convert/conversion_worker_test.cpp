@@ -180,9 +180,10 @@ TEST_F(ConversionWorkerTest, APrinterProtocolThatCannotBeMovedIsKeptAndNotRetrie
     EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{WithLoneDot("p.bil")});
     EXPECT_EQ(watched.Upper(),
-              std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
-                                       "в каталог '" +
-                                       (import / "no-zuvo" / "Base").string() + "'."});
+              (std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
+                                        "в каталог '" +
+                                            (import / "no-zuvo" / "Base").string() + "'.",
+                                        "$04Причина: нет такого файла или папки"}));
 }
 
 TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
@@ -339,9 +340,12 @@ TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAg
     auto worker = MakeWorker();
     EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{name});
-    EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '" + name +
-                                 "' не удалось удалить или переименовать, он остаётся до "
-                                 "перезапуска программы."));
+    // The system's reason follows, naming the file.
+    const auto reason = watched.UpperAfter("$04CNV: Файл '" + name +
+                                           "' не удалось удалить или переименовать, он остаётся "
+                                           "до перезапуска программы.");
+    EXPECT_TRUE(reason.value_or("").starts_with("$04Причина: " + PathToUtf8(raw / name) + ": "))
+        << reason.value_or("none");
     watched.Clear();
     EXPECT_TRUE(worker->RunPass());
     EXPECT_EQ(watched.Upper(), std::vector<std::string>{});
