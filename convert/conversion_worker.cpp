@@ -113,6 +113,9 @@ bool ConversionWorker::Configure() {
     const auto import = m_config.values.GetValue(kVelmoraSection, "Import");
     if (!import || import->empty()) {
         m_config.report.LogUpper(kImportFolderMissingLine);
+        if (auto hint = ForeignEncodingLine(m_config.values, kVelmoraSection)) {
+            m_config.report.LogUpper(std::move(*hint));
+        }
         m_setup = Setup::Failed;
         return false;
     }
@@ -121,6 +124,9 @@ bool ConversionWorker::Configure() {
     const auto installTo = m_config.values.GetValue(kZuvoSection, "InstallTo");
     if (installTo && !installTo->empty()) {
         m_printerFolder = PathFromUtf8(*installTo) / "Base";
+    } else if (auto hint = ForeignEncodingLine(m_config.values, kZuvoSection)) {
+        // Printer protocols would go to the import folder without a word.
+        m_config.report.LogUpper(std::move(*hint));
     }
     m_setup = Setup::Ready;
     return true;

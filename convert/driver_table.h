@@ -27,7 +27,8 @@ public:
 
     // Reads the driver folder from the dispatch-system values, loads every driver below it and
     // logs each loaded one to the upper pane ("$04Не найден путь к папке драйверов." when the
-    // folder is not configured). Call once, before any conversion runs.
+    // folder is not configured, with the reason when it cannot be listed). Call once, before
+    // any conversion runs.
     void LoadDrivers(WorkerReport& report, const DispatchValues& values);
     // The same for a folder given directly (tools and benches).
     void LoadDriversFrom(WorkerReport& report, const std::filesystem::path& folder);
