@@ -220,12 +220,15 @@ std::wstring DeviceName(int port) {
 // Opens "\\.\COMn" with the read time-outs that never wait.
 SystemResult<std::shared_ptr<OpenSerialPort>> OpenPort(int port) {
     // No sharing: a port held by another program refuses the open, and the system says so
-    // with ERROR_ACCESS_DENIED, which for a COM port means that it is busy.
+    // with ERROR_ACCESS_DENIED, which for a COM port means that it is busy; a COM number
+    // without a device is "not found", which for a port means that the device is not there.
     const HANDLE handle = CreateFileW(DeviceName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        return WindowsError(error == ERROR_ACCESS_DENIED ? ERROR_BUSY : error);
+        return WindowsError(error == ERROR_ACCESS_DENIED    ? ERROR_BUSY
+                            : error == ERROR_FILE_NOT_FOUND ? ERROR_DEV_NOT_EXIST
+                                                            : error);
     }
     auto open = std::make_shared<Win32Port>(handle, port);
     DCB dcb{};

@@ -49,7 +49,7 @@ TEST(Win32FailureReason, AReadOnlyFileAndAMissingPort) {
 
     auto port = CreateSerialPort();
     EXPECT_EQ(PortReasonLine(200, port->PortOpenWithReason(200).Error()),
-              "$04Причина: COM200: нет такого файла или папки");
+              "$04Причина: COM200: устройство отключено");
 }
 
 }  // namespace
