@@ -1,5 +1,5 @@
 // The reason of a failed system call in the log's words: the one home of those words, and the
-// errno values that every C library numbers alike.
+// meaning of the errno values every C library names alike.
 #include "platform/system_error.h"
 
 #include <cerrno>
