@@ -115,7 +115,11 @@ private:
     // Port.
     enum class OpenFailure { Logged, Silent };
     void OpenPort(OpenFailure failure = OpenFailure::Logged);
-    std::optional<std::string_view> SetUpPort();
+    struct PortFailure {
+        std::string_view line;
+        SystemError reason;
+    };
+    std::optional<PortFailure> SetUpPort();
     void ClosePort();
     // Adapters that come and go.
     void DropVanishedPort();

@@ -158,7 +158,9 @@ void SessionRecorder::Handle(Job& job) {
     }
     if (!session.file) {
         if (HaveFolder(m_folder)) {
-            session.file = PendingFile::Create(m_folder);
+            if (auto created = PendingFile::Create(m_folder)) {
+                session.file = std::move(*created);
+            }
         }
         if (!session.file) {
             Fail(session);

@@ -1,4 +1,5 @@
-// The conversion worker: once a second the settled raw files of the program folder, converted or moved.
+// The conversion worker: once a second the settled raw files of the program folder, converted or
+// moved.
 #include "convert/conversion_worker.h"
 
 #include <algorithm>
@@ -41,9 +42,13 @@ fs::path WithDot(fs::path path) {
     return path;
 }
 
+SystemDone DoneOr(const std::error_code& error) {
+    return error ? SystemDone(FromErrorCode(error)) : SystemDone();
+}
+
 // Renames without replacing a file of the new name; when the name is taken, "~1", "~2" ... are
 // tried after it.
-bool RenameKeeping(const fs::path& from, const fs::path& to) {
+SystemDone RenameKeeping(const fs::path& from, const fs::path& to) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         fs::path target = to;
         if (attempt != 0) {
@@ -54,16 +59,16 @@ bool RenameKeeping(const fs::path& from, const fs::path& to) {
         }
         std::error_code error;
         fs::rename(from, target, error);
-        return !error;
+        return DoneOr(error);
     }
-    return false;
+    return SystemError{};
 }
 
-// True when the name is free afterwards, also when another program took the file first.
-bool Remove(const fs::path& path) {
+// Done when the name is free afterwards, also when another program took the file first.
+SystemDone Remove(const fs::path& path) {
     std::error_code error;
     fs::remove(path, error);
-    return !error;
+    return DoneOr(error);
 }
 
 }  // namespace
@@ -109,6 +114,9 @@ bool ConversionWorker::Configure() {
     const auto import = m_config.values.GetValue(kVelmoraSection, "Import");
     if (!import || import->empty()) {
         m_config.report.LogUpper(kImportFolderMissingLine);
+        if (auto hint = ForeignEncodingLine(m_config.values, kVelmoraSection)) {
+            m_config.report.LogUpper(std::move(*hint));
+        }
         m_setup = Setup::Failed;
         return false;
     }
@@ -117,6 +125,9 @@ bool ConversionWorker::Configure() {
     const auto installTo = m_config.values.GetValue(kZuvoSection, "InstallTo");
     if (installTo && !installTo->empty()) {
         m_printerFolder = PathFromUtf8(*installTo) / "Base";
+    } else if (auto hint = ForeignEncodingLine(m_config.values, kZuvoSection)) {
+        // Printer protocols would go to the import folder without a word.
+        m_config.report.LogUpper(std::move(*hint));
     }
     m_setup = Setup::Ready;
     return true;
@@ -202,7 +213,7 @@ ConversionWorker::RawKind ConversionWorker::RawKindOf(const std::string& name) {
 
 void ConversionWorker::HandleRawFile(const fs::path& path) {
     const std::string name = PathToUtf8(path.filename());
-    bool gone = false;
+    SystemDone gone = SystemError{};
     const RawKind kind = RawKindOf(name);
     switch (kind) {
         case RawKind::MeterArchive:
@@ -216,11 +227,11 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
             return;
     }
     if (!gone) {
-        KeepOutOfLaterPasses(path);
+        KeepOutOfLaterPasses(path, gone.Error());
     }
 }
 
-bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
+SystemDone ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     m_config.report.SetBar2(0, PathToUtf8(path.filename()));
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock, &m_stopping};
     std::string label;
@@ -229,7 +240,7 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
             ? ConvertMeterArchive(path, m_importFolder, context, label)
             : ConvertAssembledArchive(path, m_importFolder, m_printerFolder, context, label);
     if (context.stopped) {
-        return true;  // not the file's fault: it is converted at the next start
+        return {};  // not the file's fault: it is converted at the next start
     }
 
     // The folder stays as the system gave it; only the ending is text of ours.
@@ -239,26 +250,33 @@ bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     // otherwise lose both. If they cannot be flushed, the raw file is kept as with SaveBin.
     if (converted && !m_config.saveBin && FlushFolder(m_importFolder)) {
         // A file that cannot be deleted must still not be converted a second time.
-        return Remove(path) || RenameKeeping(path, labelled);
+        if (auto removed = Remove(path)) {
+            return removed;
+        }
+        return RenameKeeping(path, labelled);
     }
     // The label may hold what the file system refuses in a name (or be too long for it); the
     // raw data matter more than the label, after a failure and with SaveBin alike.
-    if (RenameKeeping(path, labelled) || RenameKeeping(path, WithDot(path))) {
-        return true;
+    if (auto renamed = RenameKeeping(path, labelled)) {
+        return renamed;
     }
+    auto renamed = RenameKeeping(path, WithDot(path));
     // No new name at all: a converted file has its import file, and must not be converted again.
-    return converted && Remove(path);
+    return renamed || !converted ? renamed : Remove(path);
 }
 
-bool ConversionWorker::MovePrinterFile(const fs::path& path) {
+SystemDone ConversionWorker::MovePrinterFile(const fs::path& path) {
     ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
-    return MovePrinterProtocol(path, m_printerFolder, context) ||
-           RenameKeeping(path, WithDot(path));
+    if (MovePrinterProtocol(path, m_printerFolder, context)) {
+        return {};
+    }
+    return RenameKeeping(path, WithDot(path));
 }
 
-void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path) {
+void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path, const SystemError& reason) {
     m_passedOver.insert(path);
     m_config.report.LogUpper(RawFileStuckLine(PathToUtf8(path.filename())));
+    LogReasonUpper(m_config.report, reason, path);
 }
 
 }  // namespace zep

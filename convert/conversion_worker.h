@@ -72,13 +72,15 @@ private:
     std::vector<std::filesystem::path> SettledFiles(
         const std::vector<std::filesystem::path>& found);
     void HandleRawFile(const std::filesystem::path& path);
-    // Both return whether the raw file left its name (deleted, renamed or moved), or was left
-    // under it for the next start by a stop request. The name itself says nothing afterwards:
-    // an exchange may publish a new raw file under it as soon as it is free.
-    bool ConvertArchive(const std::filesystem::path& path, RawKind kind);
-    bool MovePrinterFile(const std::filesystem::path& path);
-    // A raw file that is still present after its turn is never taken up again in this run.
-    void KeepOutOfLaterPasses(const std::filesystem::path& path);
+    // Both are done when the raw file left its name (deleted, renamed or moved), or was left
+    // under it for the next start by a stop request, and fail with the reason of the last
+    // attempt otherwise. The name itself says nothing afterwards: an exchange may publish a new
+    // raw file under it as soon as it is free.
+    SystemDone ConvertArchive(const std::filesystem::path& path, RawKind kind);
+    SystemDone MovePrinterFile(const std::filesystem::path& path);
+    // A raw file that is still present after its turn is never taken up again in this run; the
+    // log says so, and why.
+    void KeepOutOfLaterPasses(const std::filesystem::path& path, const SystemError& reason);
 
     Config m_config;
     Setup m_setup = Setup::NotDone;

@@ -6,14 +6,18 @@
 #include <mutex>
 #include <system_error>
 
+#include "convert/conversion_lines.h"
 #include "core/path_text.h"
 #include "platform/cp1251.h"
+#include "platform/system_error.h"
 
 namespace zep {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kDriverFolderMissingLine = "$04Не найден путь к папке драйверов.";
 
 // What a driver's VLSetApp is given: a description of the host that stays valid for the life
 // of the process.
@@ -43,10 +47,22 @@ void Terminate(char (&text)[N]) {
 std::optional<fs::path> DriverFolder(WorkerReport& report, const DispatchValues& values) {
     const auto folder = values.GetValue(kVelmoraSection, "Drivers");
     if (!folder || folder->empty()) {
-        report.LogUpper("$04Не найден путь к папке драйверов.");
+        report.LogUpper(kDriverFolderMissingLine);
+        if (auto hint = ForeignEncodingLine(values, kVelmoraSection)) {
+            report.LogUpper(std::move(*hint));
+        }
         return std::nullopt;
     }
-    return PathFromUtf8(*folder);
+    // A folder that is named but cannot be listed gives no driver either, and says why.
+    fs::path path = PathFromUtf8(*folder);
+    std::error_code error;
+    fs::directory_iterator listing(path, error);
+    if (error) {
+        report.LogUpper(kDriverFolderMissingLine);
+        LogReasonUpper(report, FromErrorCode(error), path);
+        return std::nullopt;
+    }
+    return path;
 }
 
 std::string DriverLoadedLine(const std::string& name) {

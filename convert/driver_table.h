@@ -19,7 +19,9 @@
 namespace zep {
 
 // The driver folder of the dispatch-system values; nullopt, with the line
-// "$04Не найден путь к папке драйверов." posted to the upper pane, when it is not configured.
+// "$04Не найден путь к папке драйверов." posted to the upper pane and what is known of why (the
+// configuration file in UTF-16, the system's reason), when it is not configured or cannot be
+// listed.
 std::optional<std::filesystem::path> DriverFolder(WorkerReport& report,
                                                   const DispatchValues& values);
 // "Загружен драйвер '%s'." for a driver name (Windows-1251 bytes).
@@ -38,7 +40,8 @@ public:
 
     // Reads the driver folder from the dispatch-system values, loads every driver below it and
     // logs each loaded one to the upper pane ("$04Не найден путь к папке драйверов." when the
-    // folder is not configured). Call once, before any conversion runs.
+    // folder is not configured, with the reason when it cannot be listed). Call once, before
+    // any conversion runs.
     void LoadDrivers(WorkerReport& report, const DispatchValues& values);
     // The same for a folder given directly (tools and benches).
     void LoadDriversFrom(WorkerReport& report, const std::filesystem::path& folder);

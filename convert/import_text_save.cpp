@@ -13,16 +13,19 @@ bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& im
     if (output.ReachedLimit()) {
         context.report.LogUpper(kOutputLimitLine);
     }
-    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
-        case OutputFileResult::Written:
-            return true;
-        case OutputFileResult::CannotCreate:
-            context.report.LogUpper(FolderUnavailableLine(PathToUtf8(importFolder)));
-            break;
-        case OutputFileResult::WriteFailed:
-            break;
+    const OutputFileOutcome written = WriteImportFile(output.Text(), importFolder, context.clock);
+    if (written.result == OutputFileResult::Written) {
+        return true;
+    }
+    // The reason follows the line of the failure it explains: the folder's, or the save's.
+    if (written.result == OutputFileResult::CannotCreate) {
+        context.report.LogUpper(FolderUnavailableLine(PathToUtf8(importFolder)));
+        LogReasonUpper(context.report, written.reason, importFolder);
     }
     context.report.LogLower(ImpSaveErrorLine(type, serial, name));
+    if (written.result == OutputFileResult::WriteFailed) {
+        LogReasonLower(context.report, written.reason, importFolder);
+    }
     return false;
 }
 

@@ -60,20 +60,20 @@ std::string WithCrLf(std::string_view text) {
     return result;
 }
 
-OutputFileResult WriteImportFile(std::string_view text, const fs::path& folder, Clock& clock) {
+OutputFileOutcome WriteImportFile(std::string_view text, const fs::path& folder, Clock& clock) {
     auto file = PendingFile::Create(folder);
     if (!file) {
-        return OutputFileResult::CannotCreate;
+        return {OutputFileResult::CannotCreate, file.Error()};
     }
     const std::string content = WithCrLf(text);
     if (file->Write(content) != content.size()) {
-        return OutputFileResult::WriteFailed;
+        return {OutputFileResult::WriteFailed, file->Failure()};
     }
     // Only a taken name moves on to the next attempt number; any other failure ends here.
     if (!PublishAttemptNumbered(*file, folder, clock.Now(), ".imp")) {
-        return OutputFileResult::WriteFailed;
+        return {OutputFileResult::WriteFailed, file->Failure()};
     }
-    return OutputFileResult::Written;
+    return {};
 }
 
 }  // namespace zep

@@ -18,6 +18,11 @@ enum class OutputFileResult {
     WriteFailed,   // fewer bytes written than the content, or not flushed: nothing published
 };
 
+struct OutputFileOutcome {
+    OutputFileResult result = OutputFileResult::Written;
+    SystemError reason;  // the system's, when it failed
+};
+
 // Publishes a finished pending file under the first free attempt number of the moment `now`.
 std::optional<std::filesystem::path> PublishAttemptNumbered(PendingFile& file,
                                                             const std::filesystem::path& folder,
@@ -28,7 +33,7 @@ std::optional<std::filesystem::path> PublishAttemptNumbered(PendingFile& file,
 std::string WithCrLf(std::string_view text);
 
 // Writes the conversion text as an import file, with CR LF line ends, in one write.
-OutputFileResult WriteImportFile(std::string_view text, const std::filesystem::path& folder,
-                                 Clock& clock);
+OutputFileOutcome WriteImportFile(std::string_view text, const std::filesystem::path& folder,
+                                  Clock& clock);
 
 }  // namespace zep

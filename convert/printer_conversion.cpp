@@ -22,6 +22,7 @@ int CopyPrinterRecords(PendingFile& file, std::span<const std::uint8_t> image,
     });
     if (writeFailed) {
         report.LogUpper(kPrinterWriteErrorLine);
+        LogReasonUpper(report, file.Failure(), file.TemporaryPath().parent_path());
         return -1;
     }
     switch (walk) {
@@ -45,14 +46,18 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
     context.report.LogUpper(ProcessingLine(title.type, title.serial, title.vname));
 
     bool result = false;
+    SystemError publishFailure;
     auto file = PendingFile::Create(printerFolder);
     if (!file) {
         context.report.LogUpper(FolderUnavailableLine(PathToUtf8(printerFolder)));
+        LogReasonUpper(context.report, file.Error(), printerFolder);
     } else if (CopyPrinterRecords(*file, image, context.report) == 0) {
         result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value();
+        publishFailure = file->Failure();
     }
     if (!result) {
         context.report.LogLower(ZvoSaveErrorLine(title.type, title.serial, title.vname));
+        LogReasonLower(context.report, publishFailure, printerFolder);
     }
     context.report.LogUpper(kConversionDoneLine);
     return result;
@@ -67,6 +72,8 @@ bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
     if (!moved) {
         context.report.LogUpper(
             PrinterMoveFailedLine(PathToUtf8(path.filename()), PathToUtf8(printerFolder)));
+        // The line names the file and the folder; the failure may lie with either.
+        LogReasonUpper(context.report, moved.Error(), {});
         return false;
     }
     return true;

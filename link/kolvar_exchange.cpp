@@ -144,12 +144,16 @@ private:
     // False when no further records are to be processed.
     bool SaveAndDelete(long recordNumber, const std::vector<std::uint8_t>& record) {
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
-        switch (SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock, m_env.rawFiles)) {
+        const SaveOutcome saved =
+            SaveRawFile(m_env.programFolder, ".bin", archive, m_env.clock, m_env.rawFiles);
+        switch (saved.result) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return true;  // the record stays on the device
             case SaveResult::CreateFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return false;
             case SaveResult::Saved:
                 break;

@@ -28,24 +28,24 @@ std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
     return std::nullopt;
 }
 
-SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
-                       std::span<const std::uint8_t> content, Clock& clock,
-                       RawFileObserver* observer) {
+SaveOutcome SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
+                        std::span<const std::uint8_t> content, Clock& clock,
+                        RawFileObserver* observer) {
     auto file = PendingFile::Create(folder);
     if (!file) {
-        return SaveResult::CreateFailed;
+        return {SaveResult::CreateFailed, file.Error()};
     }
     if (file->Write(content) != content.size()) {
-        return SaveResult::WriteFailed;  // the pending file removes itself
+        return {SaveResult::WriteFailed, file->Failure()};  // the pending file removes itself
     }
     const auto name = PublishTimeStamped(*file, folder, extension, clock);
     if (!name) {
-        return SaveResult::CreateFailed;
+        return {SaveResult::CreateFailed, file->Failure()};
     }
     if (observer) {
         observer->Published(*name, content);
     }
-    return SaveResult::Saved;
+    return {};
 }
 
 }  // namespace zep

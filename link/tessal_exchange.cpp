@@ -174,12 +174,16 @@ private:
 
     // False when no file can be made: the exchange ends.
     bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
-        switch (SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock, m_env.rawFiles)) {
+        const SaveOutcome saved =
+            SaveRawFile(m_env.programFolder, ".bin", content, m_env.clock, m_env.rawFiles);
+        switch (saved.result) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return true;
             case SaveResult::CreateFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return false;
             case SaveResult::Saved:
                 break;

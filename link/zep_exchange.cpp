@@ -155,12 +155,16 @@ private:
 
     bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
         const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
-        switch (SaveRawFile(m_env.programFolder, extension, data, m_env.clock, m_env.rawFiles)) {
+        const SaveOutcome saved =
+            SaveRawFile(m_env.programFolder, extension, data, m_env.clock, m_env.rawFiles);
+        switch (saved.result) {
             case SaveResult::WriteFailed:
                 Log(kWriteError);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return true;
             case SaveResult::CreateFailed:
                 Log(kWriteError);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return false;
             case SaveResult::Saved:
                 break;

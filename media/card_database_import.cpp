@@ -38,9 +38,9 @@ public:
           m_batch(context.env.programFolder) {}
 
     void AssembleAll();
-    // False when archives were published but their names may not be on disk: nothing is then
+    // Fails when archives were published but their names may not be on disk: nothing is then
     // marked, and the records stay on the card.
-    bool PublishAndMark();
+    SystemDone PublishAndMark();
 
 private:
     enum class Step { Next, Stop };
@@ -51,7 +51,8 @@ private:
     bool WriteGathered();
     bool FinishOutput();
     void DropOutput();
-    Step WriteFailure();
+    // The write error line, and the reason: the one given, or that of the output at hand.
+    Step WriteFailure(SystemError reason = {});
 
     CCardDatabase& m_database;
     const MediaImportContext& m_context;
@@ -109,11 +110,12 @@ ChainAssembler::Step ChainAssembler::StartArchive(std::uint32_t i, const CardRec
         return Step::Next;
     }
     m_skipping = false;
-    m_output = PendingFile::Create(m_context.env.programFolder);
+    auto created = PendingFile::Create(m_context.env.programFolder);
     m_outputStamp = OutputStamp(m_context.env);
-    if (!m_output) {
-        return WriteFailure();
+    if (!created) {
+        return WriteFailure(created.Error());
     }
+    m_output = std::move(*created);
     // The first volume gives the archive its title: H, the title strings and the payload.
     return Append(i, record.Checked(), 1);
 }
@@ -175,13 +177,17 @@ void ChainAssembler::DropOutput() {
     m_gathered.clear();
 }
 
-ChainAssembler::Step ChainAssembler::WriteFailure() {
+ChainAssembler::Step ChainAssembler::WriteFailure(SystemError reason) {
+    if (!reason.Known() && m_output) {
+        reason = m_output->Failure();
+    }
     DropOutput();
     m_report.LogUpper(kWriteErrorLine);
+    LogReasonUpper(m_report, reason, m_context.env.programFolder);
     return Step::Stop;
 }
 
-bool ChainAssembler::PublishAndMark() {
+SystemDone ChainAssembler::PublishAndMark() {
     // One flush for all archives instead of one per archive; should it fail, each archive is
     // flushed on its own as it is published.
     m_batch.FlushContents();
@@ -190,6 +196,7 @@ bool ChainAssembler::PublishAndMark() {
         const auto name = PublishOutput(m_batch.File(k), m_finished[k].stamp, ".bin", m_context);
         if (!name) {
             m_report.LogUpper(kWriteErrorLine);
+            LogReasonUpper(m_report, m_batch.File(k).Failure(), m_context.env.programFolder);
             continue;
         }
         const auto& entries = m_finished[k].entries;
@@ -197,15 +204,15 @@ bool ChainAssembler::PublishAndMark() {
     }
     // The names must be on disk as well before the records leave the card.
     if (published.empty()) {
-        return true;
+        return {};
     }
-    if (!m_batch.FlushNames()) {
-        return false;
+    if (auto flushed = m_batch.FlushNames(); !flushed) {
+        return flushed;
     }
     for (const std::uint32_t i : published) {
         m_database.Mark(i, kCardFlagDeleted);
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -229,8 +236,9 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
         return;
     }
     database.EndReading();
-    if (!assembler.PublishAndMark()) {
+    if (const auto marked = assembler.PublishAndMark(); !marked) {
         report.LogUpper(CardLine(kRecordsKeptLine, file));
+        LogReasonUpper(report, marked.Error(), context.env.programFolder);
         return;
     }
     if (!database.IsModified()) {
@@ -238,12 +246,14 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
     }
     // What fails to leave the card here would be imported again at the next insertion.
     if (database.CountFlagged(kCardFlagDeleted) == database.Count()) {
-        report.LogUpper(RemoveCardFile(file) ? std::string(kAllDeletedLine)
-                                             : CardLine(kNotDeletedLine, file));
+        const auto removed = RemoveCardFile(file);
+        report.LogUpper(removed ? std::string(kAllDeletedLine) : CardLine(kNotDeletedLine, file));
+        LogReasonUpper(report, removed.Error(), file.path);
     } else {
         report.LogUpper(kSavingLine);
-        if (!database.SaveFlags()) {
+        if (const auto saved = database.SaveFlags(); !saved) {
             report.LogUpper(CardLine(kNotSavedLine, file));
+            LogReasonUpper(report, saved.Error(), file.path);
         }
     }
 }

@@ -42,20 +42,24 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     if (copied != CopyResult::Copied ||
         !PublishOutput(*output, stamp, extension, context).has_value()) {
         context.env.report.LogUpper(kWriteErrorLine);
+        LogReasonUpper(context.env.report, output ? output->Failure() : output.Error(), folder);
         return;
     }
     if (!context.params.deleteData) {
         return;
     }
     // The copy is flushed; its name must be on disk too before the card gives up the original.
-    if (!FlushFolder(folder)) {
+    if (const auto flushed = FlushFolder(folder); !flushed) {
         context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
+        LogReasonUpper(context.env.report, flushed.Error(), folder);
         return;
     }
     // Only a file that is gone is said to be deleted: one that stays is imported again at the
     // next insertion, and the user must see why.
-    context.env.report.LogUpper(RemoveCardFile(file) ? std::string(kDeletingLine)
-                                                     : CardLine(kNotDeletedLine, file));
+    const auto removed = RemoveCardFile(file);
+    context.env.report.LogUpper(removed ? std::string(kDeletingLine)
+                                        : CardLine(kNotDeletedLine, file));
+    LogReasonUpper(context.env.report, removed.Error(), file.path);
 }
 
 }  // namespace zep

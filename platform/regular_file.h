@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 
+#include "platform/system_result.h"
+
 namespace zep {
 
 enum class FileKind { Regular, Folder, Other, Missing };
@@ -81,8 +83,8 @@ CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output);
 // (a hard link within a file system; across file systems a copy that is flushed and published
 // before the source goes). Only the file found under the name at the start is moved: a link
 // or special file is refused, and nothing is published or removed when the name meanwhile
-// leads to another file. nullopt leaves the source where it was.
-std::optional<std::filesystem::path> MoveRegularFileNumbered(
+// leads to another file. A failure leaves the source where it was.
+SystemResult<std::filesystem::path> MoveRegularFileNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts = 100000);
 

@@ -137,7 +137,7 @@ std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
     return done;
 }
 
-std::optional<std::filesystem::path> MoveRegularFileNumbered(
+SystemResult<std::filesystem::path> MoveRegularFileNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor, int maxAttempts) {
     // A rename moves the entry itself, a link included; so only a plain file is handed on.

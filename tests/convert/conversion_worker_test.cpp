@@ -95,6 +95,21 @@ TEST_F(ConversionWorkerTest, WithoutAnImportFolderTheWorkerSaysSoOnceAndEnds) {
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"a.bia"});
 }
 
+// A configuration file saved as UTF-16 reads as missing: the line of the missing import folder
+// is followed by one naming the file; the Zuvo file's gets a line of its own, since the printer
+// protocols would otherwise go to the import folder without a word.
+TEST_F(ConversionWorkerTest, ConfigurationFilesSavedAsUtf16AreNamed) {
+    const fs::path velmora = import / "Velmora.conf";
+    const fs::path zuvo = import / "Zuvo.conf";
+    setup.foreign = {{"Velmora", velmora}, {"Zuvo", zuvo}};
+    EXPECT_FALSE(MakeWorker("")->RunPass());
+    EXPECT_EQ(watched.Upper(),
+              (std::vector<std::string>{"$04CNV: Не указан каталог импорта.", Utf16Line(velmora)}));
+    watched.Clear();
+    EXPECT_TRUE(MakeWorker()->RunPass());
+    EXPECT_EQ(watched.Upper(), std::vector<std::string>{Utf16Line(zuvo)});
+}
+
 TEST_F(ConversionWorkerTest, ConvertedRawFilesAreDeletedOrKeptUnderTheirLabel) {
     WriteRaw("20240101120000.bia", MeterArchive(kHeader, {}));
     auto worker = MakeWorker();
@@ -198,9 +213,10 @@ TEST_F(ConversionWorkerTest, APrinterProtocolThatCannotBeMovedIsKeptAndNotRetrie
     EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{WithLoneDot("p.bil")});
     EXPECT_EQ(watched.Upper(),
-              std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
-                                       "в каталог '" +
-                                       (import / "no-zuvo" / "Base").string() + "'."});
+              (std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
+                                        "в каталог '" +
+                                            (import / "no-zuvo" / "Base").string() + "'.",
+                                        "$04Причина: нет такого файла или папки"}));
 }
 
 TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
@@ -357,9 +373,12 @@ TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAg
     auto worker = MakeWorker();
     EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{name});
-    EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '" + name +
-                                 "' не удалось удалить или переименовать, он остаётся до "
-                                 "перезапуска программы."));
+    // The system's reason follows, naming the file.
+    const auto reason = watched.UpperAfter("$04CNV: Файл '" + name +
+                                           "' не удалось удалить или переименовать, он остаётся "
+                                           "до перезапуска программы.");
+    EXPECT_TRUE(reason.value_or("").starts_with("$04Причина: " + PathToUtf8(raw / name) + ": "))
+        << reason.value_or("none");
     watched.Clear();
     EXPECT_TRUE(worker->RunPass());
     EXPECT_EQ(watched.Upper(), std::vector<std::string>{});

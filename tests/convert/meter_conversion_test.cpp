@@ -207,8 +207,11 @@ TEST_F(MeterConversionTest, AnImportFolderThatCannotTakeFilesEndsWithASaveError)
                                          context, label));
         EXPECT_EQ(report.Lower(),
                   std::vector<std::string>{"$04M1, 12/3.4, 2 - ошибка сохранения imp-файла"});
-        EXPECT_TRUE(report.HasUpper("$04CNV: Не удалось создать файл в каталоге '" +
-                                    folder.string() + "'."));
+        // The system's reason follows the folder's line.
+        const auto reason = report.UpperAfter("$04CNV: Не удалось создать файл в каталоге '" +
+                                              folder.string() + "'.");
+        EXPECT_TRUE(reason.value_or("").starts_with("$04Причина: " + PathToUtf8(folder) + ": "))
+            << reason.value_or("none");
         EXPECT_EQ(report.Upper().back(), "$02CNV:Обработка завершена");
     }
     EXPECT_EQ(ImportFiles(), std::vector<std::string>{"plain-file"});
