@@ -218,8 +218,16 @@ void SessionRecorder::Prune() {
         entries.push_back({name, statusError ? 0 : size});
         total += entries.back().size;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    // Within one second the later session has the longer name ("-zep" before "-zep-1", "-zep-9"
+    // before "-zep-10"), which a plain comparison of names would put first.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const auto stampA = std::string_view(a.name).substr(0, kStampLength);
+        const auto stampB = std::string_view(b.name).substr(0, kStampLength);
+        if (stampA != stampB) {
+            return stampA < stampB;
+        }
+        return a.name.size() != b.name.size() ? a.name.size() < b.name.size() : a.name < b.name;
+    });
     for (std::size_t oldest = 0;
          entries.size() - oldest > 1 &&
          (entries.size() - oldest > m_limits.recordings || total > m_limits.bytes);

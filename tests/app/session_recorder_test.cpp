@@ -63,6 +63,22 @@ TEST(SessionRecorder, KeepsTheNewestRecordingsWithinItsBounds) {
     }
 }
 
+TEST(SessionRecorder, OfSessionsInOneSecondTheLaterStaysLonger) {
+    TempDir dir;
+    RecordingReport report;
+    {
+        SessionRecorder recorder(dir.path(), {.recordings = 2, .bytes = 1 << 20});
+        for (int i = 0; i < 3; ++i) {
+            RecordSession(recorder, report, 1800000000, 10);
+        }
+        recorder.Drain();
+    }
+    const auto name = [](int attempt) { return RecordingName(HeaderAt(1800000000), attempt); };
+    std::vector<std::string> expected = {name(1), name(2)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFiles(dir / kSessionsFolder), expected);
+}
+
 TEST(SessionRecorder, ARecordingThatCannotBeWrittenIsDroppedWithOneLine) {
     TempDir dir;
     RecordingReport report;
