@@ -9,6 +9,8 @@
 #include "app/headless.h"
 #include "app/inspect.h"
 #include "app/program_version.h"
+#include "app/replay_command.h"
+#include "convert/driver_host_main.h"
 #include "core/path_text.h"
 #include "platform/autostart.h"
 #include "platform/exit_signals.h"
@@ -22,6 +24,7 @@ constexpr const char* kUsageHead =
     "usage: zepimport [--program-dir DIR]\n"
     "       zepimport [--program-dir DIR] --headless\n"
     "       zepimport [--program-dir DIR] --inspect FILE...\n"
+    "       zepimport [--program-dir DIR] --replay FILE\n"
     "       zepimport --help | --version\n"
     "\n"
     "  (no option)        open the window.\n"
@@ -30,7 +33,11 @@ constexpr const char* kUsageHead =
 constexpr const char* kUsageTail =
     "  --program-dir DIR  use DIR as the program folder (raw files, settings file)\n"
     "                     instead of the folder of the executable.\n"
-    "  --inspect FILE...  describe raw files, card files and card databases.\n";
+    "  --inspect FILE...  describe raw files, card files, card databases and session\n"
+    "                     recordings.\n"
+    "  --replay FILE      run a recorded device session again against its recording and\n"
+    "                     write the raw files it wrote into the program folder; nothing\n"
+    "                     is converted. Exit status 1 where the program left the recording.\n";
 
 // Each system names its own way of ending the service.
 std::string Usage() {
@@ -52,7 +59,7 @@ void Choose(CommandLine& line, Command command) {
     if (line.command == Command::Window) {
         line.command = command;
     } else if (line.command != command) {
-        Fail(line, "choose one of --headless and --inspect");
+        Fail(line, "choose one of --headless, --inspect and --replay");
     }
 }
 
@@ -81,6 +88,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         } else if (argument.starts_with(kProgramDirJoined) &&
                    argument.size() > kProgramDirJoined.size()) {
             line.programDir = argument.substr(kProgramDirJoined.size());
+        } else if (argument == kDriverHostOption) {
+            Choose(line, Command::DriverHost);
+        } else if (argument == "--replay") {
+            Choose(line, Command::Replay);
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                Fail(line, "--replay needs a recording");
+            } else {
+                line.files = {arguments[++i]};
+            }
         } else if (argument == "--inspect") {
             Choose(line, Command::Inspect);
             line.files.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
@@ -122,6 +138,9 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
         out << "zepimport " << VersionNumberText(ProgramFileVersion()) << "\n";
         return 0;
     }
+    if (line.command == Command::DriverHost) {
+        return RunDriverHost();
+    }
     if (line.command == Command::Window && !runWindow) {
         err << "zepimport: built without the window\n" << Usage();
         return 2;
@@ -140,6 +159,9 @@ int RunCommandLine(const CommandLine& line, std::ostream& out, std::ostream& err
     }
     if (line.command == Command::Inspect) {
         return RunInspect(line.files, out);
+    }
+    if (line.command == Command::Replay) {
+        return RunReplay(line.files.front(), out, err);
     }
     if (line.command == Command::Window) {
         return runWindow();

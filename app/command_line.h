@@ -13,11 +13,13 @@
 namespace zep {
 
 enum class Command {
-    Window,    // nothing asked for (a program folder at most): the desktop window
-    Help,      // --help, -h
-    Version,   // --version
-    Headless,  // --headless
-    Inspect,   // --inspect FILE...
+    Window,      // nothing asked for (a program folder at most): the desktop window
+    Help,        // --help, -h
+    Version,     // --version
+    Headless,    // --headless
+    Inspect,     // --inspect FILE...
+    Replay,      // --replay FILE
+    DriverHost,  // --driver-host, not in the usage text: the program's own driver host process
     // --remove-autostart-if-mine: the session's autostart entry removed when it names this
     // executable, one of another copy left alone; what the Windows package runs at removal.
     RemoveOwnAutostart,
@@ -26,12 +28,12 @@ enum class Command {
 struct CommandLine {
     Command command = Command::Window;
     std::optional<std::string> programDir;  // --program-dir DIR, --program-dir=DIR
-    std::vector<std::string> files;         // the files to inspect
+    std::vector<std::string> files;         // the files to inspect; the recording to replay
     std::optional<std::string> error;       // what was wrong with the arguments
 };
 
-// A mistake wins over everything; then --help, then --version, over --headless and --inspect.
-// Everything after --inspect is a file to inspect.
+// A mistake wins over everything; then --help, then --version, over --headless, --inspect and
+// --replay. Everything after --inspect is a file to inspect; --replay takes one file.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // Removes the autostart entry when it names programFile; 0 when none of it is left then (it

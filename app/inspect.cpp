@@ -22,36 +22,23 @@ namespace {
 // a huge file of nothing costs neither the memory nor the time of reading it whole.
 constexpr std::size_t kLargestArchive = 64u << 20;
 
-enum class ReadResult { Whole, Prefix, Failed };
-
-// Reads the file up to kLargestArchive bytes; Prefix when there is more. Only a plain file is
-// read, as the program itself reads them: a link is not followed, a FIFO would block.
+// Reads the file up to kLargestArchive bytes; Prefix when there is more.
 ReadResult ReadUpToLimit(const fs::path& file, std::vector<std::uint8_t>& content,
                          std::ostream& out) {
-    const auto in = OpenedRegularFile::Open(file);
-    if (!in) {
+    const ReadResult read = ReadFilePrefix(file, kLargestArchive, content);
+    if (read == ReadResult::Missing) {
         out << "  cannot be read: missing, or not a plain file (a link, folder or device)\n";
-        return ReadResult::Failed;
-    }
-    content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(in->Size(), kLargestArchive)));
-    // One byte beyond the limit tells a larger file; a file that grew since it was opened is
-    // read as far as its size then.
-    std::uint8_t beyond = 0;
-    const auto read = in->ReadAt(0, content);
-    const auto more = in->ReadAt(content.size(), std::span(&beyond, 1));
-    if (!read || !more) {
+    } else if (read == ReadResult::Failed) {
         out << "  cannot be read\n";
-        return ReadResult::Failed;
     }
-    content.resize(*read);
-    return *read == kLargestArchive && *more == 1 ? ReadResult::Prefix : ReadResult::Whole;
+    return read;
 }
 
 bool InspectOne(const fs::path& file, std::ostream& out) {
     out << PathToUtf8(file) << "\n";
     std::vector<std::uint8_t> content;
     const ReadResult read = ReadUpToLimit(file, content, out);
-    if (read == ReadResult::Failed) {
+    if (read == ReadResult::Failed || read == ReadResult::Missing) {
         return false;
     }
     if (read == ReadResult::Prefix) {
@@ -71,7 +58,7 @@ bool InspectOne(const fs::path& file, std::ostream& out) {
             return inspector.inspect(file, content, out);
         }
     }
-    out << "  not a meter archive, assembled archive or card database\n";
+    out << "  not a meter archive, assembled archive, card database or session recording\n";
     return false;
 }
 
@@ -79,13 +66,33 @@ bool InspectOne(const fs::path& file, std::ostream& out) {
 
 std::span<const FileInspector> FileInspectors() {
     static const FileInspector inspectors[] = {
-        // Card databases first: their signature is certain, while almost any file opens as
-        // an assembled archive.
+        // Recordings and card databases first: their signatures are certain, while almost any
+        // file opens as an assembled archive.
+        RecordingInspector(),
         MeterArchiveInspector(),
         CardDatabaseInspector(),
         AssembledArchiveInspector(),
     };
     return inspectors;
+}
+
+ReadResult ReadFilePrefix(const fs::path& file, std::size_t limit,
+                          std::vector<std::uint8_t>& content) {
+    const auto in = OpenedRegularFile::Open(file);
+    if (!in) {
+        return ReadResult::Missing;
+    }
+    content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(in->Size(), limit)));
+    // One byte beyond the limit tells a larger file; a file that grew since it was opened is
+    // read as far as its size then.
+    std::uint8_t beyond = 0;
+    const auto read = in->ReadAt(0, content);
+    const auto more = in->ReadAt(content.size(), std::span(&beyond, 1));
+    if (!read || !more) {
+        return ReadResult::Failed;
+    }
+    content.resize(*read);
+    return *read == limit && *more == 1 ? ReadResult::Prefix : ReadResult::Whole;
 }
 
 std::string LowerExtension(const fs::path& file) {

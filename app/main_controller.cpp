@@ -38,7 +38,8 @@ MainController::MainController(MainView& view, ControllerSetup setup)
       m_values(std::move(setup.values)),
       m_openHelp(std::move(setup.openHelp)),
       m_history(setup.history),
-      m_startLines(std::move(setup.startLines)) {
+      m_startLines(std::move(setup.startLines)),
+      m_logFile(setup.logFile) {
     m_options.autoStart = m_autostart.Query(m_programFile) ? 1 : 0;
 }
 
@@ -168,10 +169,10 @@ void MainController::DeliverMessages() {
                        },
                        [this](const LogMessage& log) {
                            if (log.lower) {
-                               m_view.AddLine(Pane::Lower, *log.lower);
+                               ShowLine(Pane::Lower, *log.lower);
                            }
                            if (log.upper) {
-                               m_view.AddLine(Pane::Upper, *log.upper);
+                               ShowLine(Pane::Upper, *log.upper);
                            }
                        },
                        [this](const MinimizeMessage&) { OnSystemCommand(SystemCommand::Minimize); },
@@ -181,7 +182,14 @@ void MainController::DeliverMessages() {
 }
 
 void MainController::AddLine(const std::string& line) {
-    m_view.AddLine(Pane::Upper, line);
+    ShowLine(Pane::Upper, line);
+}
+
+void MainController::ShowLine(Pane pane, const std::string& line) {
+    m_view.AddLine(pane, line);
+    if (m_logFile) {
+        m_logFile->Add(pane, line);
+    }
 }
 
 // --- Tray -----------------------------------------------------------------------------------

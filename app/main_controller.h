@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/log_sink.h"
 #include "app/main_view.h"
 #include "app/message_queue.h"
 #include "app/prompt_matcher.h"
@@ -45,6 +46,8 @@ struct ControllerSetup {
     // Lines of the start itself (a warning about the program folder), shown first in the
     // upper pane: a message box there would hold an unattended start until someone answers it.
     std::vector<std::string> startLines = {};
+    // Every line of both panes goes here too (the log file); none: nowhere else.
+    LogSink* logFile = nullptr;
 };
 
 // The check boxes whose click the controller handles.
@@ -115,7 +118,11 @@ private:
     // Port.
     enum class OpenFailure { Logged, Silent };
     void OpenPort(OpenFailure failure = OpenFailure::Logged);
-    std::optional<std::string_view> SetUpPort();
+    struct PortFailure {
+        std::string_view line;
+        SystemError reason;
+    };
+    std::optional<PortFailure> SetUpPort();
     void ClosePort();
     // Adapters that come and go.
     void DropVanishedPort();
@@ -132,6 +139,8 @@ private:
     void PollPort();
     void StartExchange(int slot);
     void AddLine(const std::string& line);
+    // The one way a line reaches a pane: the view shows it, the log file keeps it.
+    void ShowLine(Pane pane, const std::string& line);
 
     MainView& m_view;
     Subsystems& m_subsystems;
@@ -146,6 +155,7 @@ private:
     std::function<void(const std::filesystem::path&)> m_openHelp;
     const ImportHistory* m_history;
     std::vector<std::string> m_startLines;
+    LogSink* m_logFile;
 
     MessageQueue m_messages;
 

@@ -2,6 +2,8 @@
 // unknown encoding set aside rather than spoilt by the save at exit.
 #include "app/main_settings.h"
 
+#include <algorithm>
+
 #include "app/profile_settings.h"
 #include "core/path_text.h"
 #include "platform/ini_document.h"
@@ -46,6 +48,12 @@ std::optional<std::string> SetAsideForeignSettings(const std::filesystem::path& 
 
 std::string SettingsNotSavedLine(const std::filesystem::path& iniPath) {
     return "$04Не удалось сохранить настройки в файл '" + PathToUtf8(iniPath) + "'.";
+}
+
+std::chrono::seconds ReadDriverTimeout(const std::filesystem::path& iniPath) {
+    constexpr int kDefaultSeconds = 300;
+    ProfileSettings profile(PathToUtf8(iniPath), "General", true);
+    return std::chrono::seconds(std::max(0, profile.ReadInt("DriverTimeout", kDefaultSeconds)));
 }
 
 }  // namespace zep

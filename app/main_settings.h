@@ -1,6 +1,7 @@
 #pragma once
 // The options that survive between runs, in the settings file beside the program. Read once
 // when the window initialises, written once when it closes.
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -31,5 +32,10 @@ std::optional<std::string> SetAsideForeignSettings(const std::filesystem::path& 
 
 // "$04Не удалось сохранить настройки в файл '%s'."
 std::string SettingsNotSavedLine(const std::filesystem::path& iniPath);
+
+// "DriverTimeout" of [General]: how long a driver may take for one import file (and for one
+// call while the drivers load) before its process is ended; 300 s when missing, 0 (or less)
+// for no limit. Read once at start-up; set by editing the file, never written.
+std::chrono::seconds ReadDriverTimeout(const std::filesystem::path& iniPath);
 
 }  // namespace zep

@@ -4,6 +4,7 @@
 #include "app/main_controller.h"
 #include "core/path_text.h"
 #include "platform/folder_access.h"
+#include "platform/port_reason.h"
 #include "platform/time_base.h"
 
 namespace zep {
@@ -22,6 +23,10 @@ constexpr const char* kPortNotOpenTooltip = "ZEP Импорт (COM-порт не
 void MainController::PollTick() {
     if (m_closed) {
         return;
+    }
+    // Said within a second of the failure, whatever the poll is busy with.
+    if (const auto failure = m_logFile ? m_logFile->TakeFailureLine() : std::nullopt) {
+        AddLine(*failure);
     }
     ++m_tickCounter;
     // A tick that arrives from a modal loop of the tick being handled only counts.
@@ -140,8 +145,8 @@ void MainController::StartExchange(int slot) {
 
 void MainController::OpenPort(OpenFailure failure) {
     if (m_port != 0) {
-        const auto error = SetUpPort();
-        if (!error) {
+        const auto failed = SetUpPort();
+        if (!failed) {
             AddLine("COM-порт открыт, ожидание сеанса связи с ZEP ...");
             SetTooltip("ZEP Импорт (COM" + std::to_string(m_port) + ")");
             return;
@@ -151,23 +156,32 @@ void MainController::OpenPort(OpenFailure failure) {
             m_port = 0;
             return;
         }
-        AddLine(std::string(*error));
+        AddLine(std::string(failed->line));
+        if (auto reason = PortReasonLine(m_port, failed->reason)) {
+            AddLine(std::move(*reason));
+        }
     }
     SetTooltip(kPortNotOpenTooltip);
     m_port = 0;
 }
 
-// Opens m_port with the idle line settings; the error line, or nothing when it is open.
-std::optional<std::string_view> MainController::SetUpPort() {
-    if (m_serial.PortOpen(m_port) != 0) {
-        return "$04Ошибка открытия COM-порта.";
+// Opens m_port with the idle line settings; the error line and the system's reason, or nothing
+// when it is open.
+std::optional<MainController::PortFailure> MainController::SetUpPort() {
+    if (auto opened = m_serial.PortOpenWithReason(m_port); !opened) {
+        return PortFailure{"$04Ошибка открытия COM-порта.", opened.Error()};
     }
-    if (m_serial.PortSetLineParams(m_port, kRateCode9600, kMode8N1) != 0 ||
-        m_serial.PortSetFlowControl(m_port, kNoFlowControl) != 0 ||
-        m_serial.PortSetReadTimeouts(m_port, kNeverWait, 1) != 0) {
+    SystemDone set = m_serial.PortSetLineParamsWithReason(m_port, kRateCode9600, kMode8N1);
+    if (set) {
+        set = m_serial.PortSetFlowControlWithReason(m_port, kNoFlowControl);
+    }
+    if (set) {
+        set = m_serial.PortSetReadTimeoutsWithReason(m_port, kNeverWait, 1);
+    }
+    if (!set) {
         // Not left open: the device would stay taken by a port nobody polls.
         m_serial.PortClose(m_port);
-        return "$04Ошибка установки параметров COM-порта.";
+        return PortFailure{"$04Ошибка установки параметров COM-порта.", set.Error()};
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/session_recorder.h"
 #include "convert/conversion_worker.h"
 #include "core/archive_key.h"
 #include "core/path_text.h"
@@ -47,7 +48,8 @@ std::string TemporaryTagOf(const std::filesystem::path& programFolder) {
 
 void RemoveLeftovers(const std::filesystem::path& programFolder, const DispatchValues& values,
                      std::vector<std::string>& lines) {
-    std::vector<std::filesystem::path> folders{programFolder};
+    // A recording cut short by a kill leaves its temporary among the recordings.
+    std::vector<std::filesystem::path> folders{programFolder, programFolder / kSessionsFolder};
     if (const auto written = ConversionFoldersOf(values)) {
         folders.push_back(written->import);
         if (written->printer != written->import) {

@@ -17,8 +17,9 @@ namespace zep {
 // hexadecimal digits of its path's digest, the same at every start.
 std::string TemporaryTagOf(const std::filesystem::path& programFolder);
 
-// Removes the temporaries of this program folder's tag from the program folder and the folders
-// the conversion writes to. lines: receives the line saying how many, if any.
+// Removes the temporaries of this program folder's tag from the program folder, its session
+// recordings and the folders the conversion writes to. lines: receives the line saying how many, if
+// any.
 void RemoveLeftovers(const std::filesystem::path& programFolder, const DispatchValues& values,
                      std::vector<std::string>& lines);
 

@@ -8,6 +8,8 @@
 
 #include "app/help_request.h"
 #include "app/import_history_file.h"
+#include "app/log_file.h"
+#include "app/main_settings.h"
 #include "app/recovery.h"
 #include "app/unread_config.h"
 #include "app/worker_threads.h"
@@ -62,20 +64,24 @@ int StartProgram(const FrontEnd& frontEnd) {
     for (auto& line : UnreadCarrierLines(values)) {
         startLines.push_back(std::move(line));
     }
+    const auto settingsFile = SettingsFileFor(ProgramFile());
+    // Made before the parts, so it outlives every line a worker may still post.
+    LogFile logFile(folder, DefaultClock());
     // Under the folder lock: no other instance appends to the history meanwhile, and no other
     // writes temporaries of this folder's tag.
     SetTemporaryNameTag(TemporaryTagOf(folder));
     RemoveLeftovers(folder, values, startLines);
     const auto history = ImportHistoryFile::Open(folder, DefaultClock(), startLines);
     RecordUnrecordedRawFiles(folder, *history, startLines);
-    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder, *history);
+    RealParts parts = CreateRealParts(g_workerLock, DefaultClock(), folder, *history,
+                                      ReadDriverTimeout(settingsFile));
     const auto autostart = CreateSessionAutostart();
     // The autostart entry names the executable itself: the program file in a program folder
     // elsewhere (given, or in the data home) is no program that could be started.
     return frontEnd.run({*parts.subsystems, *parts.drives, *parts.serial, g_workerLock,
-                         DefaultClock(), folder, SettingsFileFor(ProgramFile()), ExecutablePath(),
-                         *autostart, std::move(values), ShowHelpWithoutOwner, history.get(),
-                         std::move(startLines)});
+                         DefaultClock(), folder, settingsFile, ExecutablePath(), *autostart,
+                         std::move(values), ShowHelpWithoutOwner, history.get(),
+                         std::move(startLines), &logFile});
 }
 
 }  // namespace zep

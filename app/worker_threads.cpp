@@ -1,17 +1,23 @@
 // The one place where the controller meets the real subsystems.
 #include "app/worker_threads.h"
 
+#include "app/session_recorder.h"
 #include "app/worker_thread.h"
 #include "convert/conversion_worker.h"
-#include "convert/driver_table.h"
+#include "convert/driver_host.h"
+#include "convert/driver_host_main.h"
 #include "core/stop_request.h"
 #include "core/worker_environment.h"
 #include "link/exchanges.h"
+#include "link/session_tape.h"
 #include "media/drive_watcher.h"
 #include "media/media_import_worker.h"
 #include "platform/dispatch_values.h"
+#include "platform/exit_signals.h"
+#include "platform/program_path.h"
 #include "platform/serial_device_map.h"
 #include "platform/serial_port_factory.h"
+#include "platform/time_base.h"
 
 namespace zep {
 
@@ -41,15 +47,34 @@ private:
     RemovableDriveTable m_table;
 };
 
+RecordingHeader SessionHeader(Exchange exchange, const WorkerParams& params, Clock& clock) {
+    RecordingHeader header;
+    header.device = exchange == Exchange::Zep      ? RecordedDevice::Zep
+                    : exchange == Exchange::Tessal ? RecordedDevice::Tessal
+                                                   : RecordedDevice::Kolvar;
+    header.deleteData = params.deleteData;
+    header.port = params.port;
+    header.hoursWest = StandardOffsetHoursWest();
+    header.startUtc = static_cast<std::int64_t>(clock.Now());
+    return header;
+}
+
 class ThreadedSubsystems final : public Subsystems {
 public:
     ThreadedSubsystems(WorkerLock& lock, Clock& clock, std::filesystem::path programFolder,
-                       ImportHistory& history)
+                       ImportHistory& history, std::chrono::seconds driverTimeout)
         : m_lock(lock),
           m_clock(clock),
           m_programFolder(std::move(programFolder)),
           m_history(history),
           m_values(DispatchValues::Installed()),
+          // The executable the program is known by: under the Linux window that is the lean
+          // launcher, which runs the host without the toolkit.
+          m_drivers({ExecutablePath(),
+                     {kDriverHostOption},
+                     driverTimeout,
+                     [] { return ExitSignalReceived(); }}),
+          m_recorder(m_programFolder),
           m_worker(lock) {}
 
     void LoadDrivers(WorkerReport& report) override { m_drivers.LoadDrivers(report, m_values); }
@@ -74,28 +99,41 @@ public:
             m_conversion->Stop();
         }
         m_worker.Join();
+        // Its failure line must reach the window before the window goes.
+        m_recorder.Drain();
     }
 
     void StartExchange(Exchange exchange, const WorkerParams& params, SerialPort& serial,
                        WorkerReport& report) override {
         m_worker.Start([this, exchange, params, &serial, &report] {
-            const WorkerEnvironment env = Environment(report);
+            // Every session is recorded (the folder "sessions"): the exchange is handed the
+            // recording's port, clock, report and stop request, which pass everything through.
+            const RecordingHeader header = SessionHeader(exchange, params, m_clock);
+            const auto output = m_recorder.Begin(header, report);
+            SessionTape tape(header, serial, m_clock, report, *output, m_stop);
+            WorkerEnvironment env{tape.Report(),   tape.SessionClock(), m_lock,
+                                  m_programFolder, tape.Stop(),         &m_history};
+            env.rawFiles = &tape.Files();
             switch (exchange) {
                 case Exchange::Tessal:
-                    TessalExchange(params, serial, env);
+                    TessalExchange(params, tape.Port(), env);
                     break;
                 case Exchange::Kolvar:
-                    KolvarExchange(params, serial, env);
+                    KolvarExchange(params, tape.Port(), env);
                     break;
                 case Exchange::Zep:
-                    ZepExchange(params, serial, env);
+                    ZepExchange(params, tape.Port(), env);
                     break;
             }
+            tape.End();
         });
     }
 
     void StartCardImport(const WorkerParams& params, WorkerReport& report) override {
-        m_worker.Start([this, params, &report] { MediaImportWorker(params, Environment(report)); });
+        m_worker.Start([this, params, &report] {
+            MediaImportWorker(params, WorkerEnvironment{report, m_clock, m_lock, m_programFolder,
+                                                        m_stop, &m_history});
+        });
     }
 
     void RequestWorkerStop() override { m_stop.Request(); }
@@ -113,17 +151,14 @@ public:
     }
 
 private:
-    WorkerEnvironment Environment(WorkerReport& report) {
-        return {report, m_clock, m_lock, m_programFolder, m_stop, &m_history};
-    }
-
     WorkerLock& m_lock;
     Clock& m_clock;
     std::filesystem::path m_programFolder;
     ImportHistory& m_history;
     DispatchValues m_values;
-    DriverTable m_drivers;
+    DriverHost m_drivers;
     std::unique_ptr<ConversionWorker> m_conversion;
+    SessionRecorder m_recorder;
     StopRequest m_stop;
     // Declared last, so it is joined first: no worker outlives what it uses.
     WorkerThread m_worker;
@@ -132,11 +167,13 @@ private:
 }  // namespace
 
 RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
-                          const std::filesystem::path& programFolder, ImportHistory& history) {
+                          const std::filesystem::path& programFolder, ImportHistory& history,
+                          std::chrono::seconds driverTimeout) {
     RealParts parts;
     parts.serial = CreateSerialPort();
     parts.drives = std::make_unique<DriveTableWatch>();
-    parts.subsystems = std::make_unique<ThreadedSubsystems>(lock, clock, programFolder, history);
+    parts.subsystems =
+        std::make_unique<ThreadedSubsystems>(lock, clock, programFolder, history, driverTimeout);
     return parts;
 }
 

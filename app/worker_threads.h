@@ -1,7 +1,8 @@
 #pragma once
 // The real subsystems behind the controller: the serial port component, the drive table, and
-// the drivers, the conversion worker, the device exchanges and the card import, each worker on
-// its own thread.
+// the drivers (in the driver host process), the conversion worker, the device exchanges and the
+// card import, each worker on its own thread.
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -20,8 +21,10 @@ struct RealParts {
 };
 
 // history: where the workers record what they take and the conversion its progress; it
-// outlives the parts.
+// outlives the parts. The drivers run in the driver host, this program started in its hidden
+// mode, and may take driverTimeout for the records of one import file (0: no limit).
 RealParts CreateRealParts(WorkerLock& lock, Clock& clock,
-                          const std::filesystem::path& programFolder, ImportHistory& history);
+                          const std::filesystem::path& programFolder, ImportHistory& history,
+                          std::chrono::seconds driverTimeout);
 
 }  // namespace zep

@@ -17,9 +17,7 @@ namespace zep {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
+std::optional<std::vector<std::uint8_t>> ReadAssembledArchive(const fs::path& path) {
     const auto in = OpenedRegularFile::Open(path);
     if (!in || in->Size() > kMaxAssembledArchiveBytes) {
         return std::nullopt;
@@ -30,6 +28,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const fs::path& path) {
     }
     return image;
 }
+
+namespace {
 
 // Writes the import file of one virtual device; false after the posted save error.
 bool WriteDeviceFile(const BoundedOutput& output, const TitleStrings& title,
@@ -42,11 +42,12 @@ bool WriteDeviceFile(const BoundedOutput& output, const TitleStrings& title,
     return !output.ReachedLimit();
 }
 
-bool ConvertMeterBranch(std::span<const std::uint8_t> image, const TitleStrings& title,
-                        const fs::path& importFolder, ConversionContext& context,
-                        std::string& deviceLabel) {
+bool ConvertMeterBranch(const fs::path& path, std::span<const std::uint8_t> image,
+                        const TitleStrings& title, const fs::path& importFolder,
+                        ConversionContext& context, std::string& deviceLabel) {
     BoundedOutput output;
     bool result = true;
+    bool written = false;  // an import file of a device may exist
     for (int n = 0;; ++n) {
         const long v = NthNumber(title.virtualDevices, n);
         if (v < 0) {
@@ -61,11 +62,24 @@ bool ConvertMeterBranch(std::span<const std::uint8_t> image, const TitleStrings&
                         << "Vname=" << title.vname << "\n"
                         << "[DEVICE_END]\n";
         context.report.LogUpper(ProcessingLine(title.type, title.serial, title.vname));
-        if (ConvertRecords(ClampToInt32(v), title.type, image, output, context) < 0) {
+        const DriverRun run = context.drivers.ConvertAssembledRecords(
+            {path, title.type, ClampToInt32(v), context.stop}, image, output, context.report);
+        if (run == DriverRun::Stopped) {
+            // The archive waits for the next start, unless a device of it is imported already:
+            // then it ends as a failure does, so that no device is imported twice.
+            context.stopped = !written;
+            return false;
+        }
+        if (run != DriverRun::Done) {
             context.report.LogLower(BinErrorLine(title.type, title.serial, title.vname));
             result = false;
+            // A file set aside is handed to no driver again, for no virtual device either.
+            if (run == DriverRun::SetAside) {
+                break;
+            }
             continue;
         }
+        written = true;
         if (!WriteDeviceFile(output, title, importFolder, context, n)) {
             result = false;
         }
@@ -75,37 +89,10 @@ bool ConvertMeterBranch(std::span<const std::uint8_t> image, const TitleStrings&
 
 }  // namespace
 
-int ConvertRecords(std::int32_t v, const std::string& type, std::span<const std::uint8_t> image,
-                   BoundedOutput& output, ConversionContext& context) {
-    RecordConverter converter(context, type, output, v);
-    bool failed = false;
-    const WalkResult walk = WalkAssembledArchive(image, [&](const AssembledRecord& record) {
-        failed = !converter.Convert(record.kind, record.data);
-        if (!failed) {
-            converter.Progress(static_cast<int>(record.endOffset * 100 / image.size()));
-        }
-        return !failed;
-    });
-    if (failed) {
-        return -1;
-    }
-    switch (walk) {
-        case WalkResult::Ok:
-            return 0;
-        case WalkResult::StructureError:
-            context.report.LogUpper(kStructureErrorLine);
-            return -1;
-        case WalkResult::FormatError:
-            context.report.LogUpper(kFormatErrorLine);
-            return -1;
-    }
-    return -1;
-}
-
 bool ConvertAssembledArchive(const fs::path& path, const fs::path& importFolder,
                              const fs::path& printerFolder, ConversionContext& context,
                              std::string& deviceLabel) {
-    const auto image = ReadWholeFile(path);
+    const auto image = ReadAssembledArchive(path);
     if (!image) {
         return false;
     }
@@ -120,7 +107,7 @@ bool ConvertAssembledArchive(const fs::path& path, const fs::path& importFolder,
     if (title->type == "ZUVO") {
         return ConvertPrinterArchive(*image, *title, printerFolder, context, deviceLabel);
     }
-    return ConvertMeterBranch(*image, *title, importFolder, context, deviceLabel);
+    return ConvertMeterBranch(path, *image, *title, importFolder, context, deviceLabel);
 }
 
 }  // namespace zep

@@ -88,4 +88,12 @@ std::string_view BoundedOutput::Text() const {
     return m_buffer.Text();
 }
 
+void BoundedOutput::Append(std::string_view text, bool reachedLimit) {
+    m_stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (reachedLimit) {
+        m_buffer.MarkOverflowed();
+        m_stream.setstate(std::ios_base::badbit);
+    }
+}
+
 }  // namespace zep

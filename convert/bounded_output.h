@@ -25,6 +25,9 @@ public:
     std::string_view Text() const;
     // True when text was dropped because the buffer was full.
     bool ReachedLimit() const { return m_buffer.Overflowed(); }
+    // Adds text that a copy of this output received elsewhere (in the driver host), and that
+    // copy's limit state.
+    void Append(std::string_view text, bool reachedLimit);
 
 private:
     class Buffer : public std::streambuf {
@@ -36,6 +39,7 @@ private:
         void Rewind();
         std::string_view Text() const;
         bool Overflowed() const { return m_overflowed; }
+        void MarkOverflowed() { m_overflowed = true; }
 
     protected:
         int_type overflow(int_type ch) override;

@@ -1,7 +1,10 @@
 #pragma once
-// What every conversion of one raw file works with: where it reports, the loaded drivers, the
-// clock that names the files it writes, and the ledger of the outputs it has published.
-#include "convert/driver_table.h"
+// What every conversion of one raw file works with: where it reports, the drivers, the clock
+// that names the files it writes, the worker's stop request, and the ledger of the outputs it
+// has published.
+#include <atomic>
+
+#include "convert/driver_calls.h"
 #include "core/clock.h"
 #include "core/worker_report.h"
 
@@ -22,8 +25,10 @@ public:
 
 struct ConversionContext {
     WorkerReport& report;
-    const DriverTable& drivers;
+    DriverCalls& drivers;
     Clock& clock;
+    const std::atomic<bool>* stop = nullptr;  // ends a driver run early; may be null
+    bool stopped = false;  // set when the stop request ended a driver run: the raw file stays
     OutputLedger* ledger = nullptr;  // none: every output is written
 
     bool Published(int output) const { return ledger && ledger->Published(output); }

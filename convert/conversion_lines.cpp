@@ -1,6 +1,7 @@
 // The log lines of the conversions, with the values of files and drivers made readable.
 #include "convert/conversion_lines.h"
 
+#include "core/path_text.h"
 #include "platform/cp1251.h"
 
 namespace zep {
@@ -68,6 +69,17 @@ std::string DamagedArchiveLine(const std::string& file, std::uint64_t offset) {
 std::string RawFileStuckLine(const std::string& file) {
     return "$04CNV: Файл '" + file +
            "' не удалось удалить или переименовать, он остаётся до перезапуска программы.";
+}
+
+std::optional<std::string> ForeignEncodingLine(const DispatchValues& values,
+                                               std::string_view section) {
+    const auto file = values.ForeignEncodingCarrier(section);
+    if (!file) {
+        return std::nullopt;
+    }
+    return "$04Файл '" + PathToUtf8(*file) +
+           "' есть, но сохранён в кодировке Unicode (UTF-16 или UTF-32), его значения не "
+           "прочитаны: сохраните файл в кодировке ANSI или UTF-8.";
 }
 
 }  // namespace zep

@@ -2,7 +2,11 @@
 // Log lines of the conversions. Values from files and drivers are Windows-1251 and are turned
 // into UTF-8 before they are put into a line.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "platform/dispatch_values.h"
 
 namespace zep {
 
@@ -10,6 +14,9 @@ constexpr const char* kBiaFormatErrorLine = "$04Ошибка формата ZEP-
 constexpr const char* kConversionDoneLine = "$02CNV:Обработка завершена";
 constexpr const char* kDriverCallFailedLine = "$04CNV: Ошибка вызова функции драйвера.";
 constexpr const char* kPrinterWriteErrorLine = "$04CNV: Ошибка обработки данных принтера (ZUVO).";
+// The driver left the output stream failed (bad or fail bit) other than by filling the buffer.
+constexpr const char* kDriverStreamFailedLine =
+    "$04CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены.";
 constexpr const char* kImportFolderMissingLine = "$04CNV: Не указан каталог импорта.";
 // The text stopped at the 10 MiB of the output buffer; the rest of the file's text is missing.
 constexpr const char* kOutputLimitLine =
@@ -47,5 +54,11 @@ std::string DamagedArchiveLine(const std::string& file, std::uint64_t offset);
 // A raw file that can be neither deleted nor renamed: "$04CNV: Файл '%s' не удалось удалить
 // или переименовать, он остаётся до перезапуска программы."
 std::string RawFileStuckLine(const std::string& file);
+// Follows the line of a value that is missing when the section's configuration file is there but
+// saved as UTF-16 or UTF-32, which is read as missing: "$04Файл '%s' есть, но сохранён в
+// кодировке Unicode (UTF-16 или UTF-32), его значения не прочитаны: сохраните файл в кодировке
+// ANSI или UTF-8."; nullopt for any other file.
+std::optional<std::string> ForeignEncodingLine(const DispatchValues& values,
+                                               std::string_view section);
 
 }  // namespace zep

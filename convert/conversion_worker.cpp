@@ -34,9 +34,13 @@ fs::path WithDot(fs::path path) {
     return path;
 }
 
+SystemDone DoneOr(const std::error_code& error) {
+    return error ? SystemDone(FromErrorCode(error)) : SystemDone();
+}
+
 // Renames without replacing a file of the new name; when the name is taken, "~1", "~2" ... are
 // tried after it.
-bool RenameKeeping(const fs::path& from, const fs::path& to) {
+SystemDone RenameKeeping(const fs::path& from, const fs::path& to) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         fs::path target = to;
         if (attempt != 0) {
@@ -47,16 +51,16 @@ bool RenameKeeping(const fs::path& from, const fs::path& to) {
         }
         std::error_code error;
         fs::rename(from, target, error);
-        return !error;
+        return DoneOr(error);
     }
-    return false;
+    return SystemError{};
 }
 
-// True when the name is free afterwards, also when another program took the file first.
-bool Remove(const fs::path& path) {
+// Done when the name is free afterwards, also when another program took the file first.
+SystemDone Remove(const fs::path& path) {
     std::error_code error;
     fs::remove(path, error);
-    return !error;
+    return DoneOr(error);
 }
 
 // The outputs of one raw file's conversion in the import history, under the key of the raw
@@ -167,11 +171,20 @@ bool ConversionWorker::Configure() {
     const auto folders = ConversionFoldersOf(m_config.values);
     if (!folders) {
         m_config.report.LogUpper(kImportFolderMissingLine);
+        if (auto hint = ForeignEncodingLine(m_config.values, kVelmoraSection)) {
+            m_config.report.LogUpper(std::move(*hint));
+        }
         m_setup = Setup::Failed;
         return false;
     }
     m_importFolder = folders->import;
     m_printerFolder = folders->printer;
+    if (m_printerFolder == m_importFolder) {
+        if (auto hint = ForeignEncodingLine(m_config.values, kZuvoSection)) {
+            // Printer protocols would go to the import folder without a word.
+            m_config.report.LogUpper(std::move(*hint));
+        }
+    }
     m_setup = Setup::Ready;
     return true;
 }
@@ -196,10 +209,14 @@ void ConversionWorker::Pass() {
             found.push_back(path);
         }
     }
-    const std::vector<fs::path> settled = SettledFiles(found);
+    std::vector<fs::path> settled = SettledFiles(found);
     if (settled.empty()) {
         return;
     }
+    // Printer protocols need no driver: taken first, they never wait for one that takes long.
+    std::stable_partition(settled.begin(), settled.end(), [](const fs::path& path) {
+        return RawKindOf(PathToUtf8(path.filename())) == RawKind::PrinterProtocol;
+    });
     m_config.convertBusy = 1;
     for (const fs::path& path : settled) {
         if (m_stopping) {
@@ -251,7 +268,7 @@ ConversionWorker::RawKind ConversionWorker::RawKindOf(const std::string& name) {
 
 void ConversionWorker::HandleRawFile(const fs::path& path) {
     const std::string name = PathToUtf8(path.filename());
-    bool gone = false;
+    SystemDone gone = SystemError{};
     const RawKind kind = RawKindOf(name);
     switch (kind) {
         case RawKind::MeterArchive:
@@ -265,28 +282,33 @@ void ConversionWorker::HandleRawFile(const fs::path& path) {
             return;
     }
     if (!gone) {
-        KeepOutOfLaterPasses(path);
+        KeepOutOfLaterPasses(path, gone.Error());
     }
 }
 
-bool ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
+SystemDone ConversionWorker::ConvertArchive(const fs::path& path, RawKind kind) {
     m_config.report.SetBar2(0, PathToUtf8(path.filename()));
     auto ledger = HistoryLedger::For(path, m_config.history, m_config.report);
-    ConversionContext context{m_config.report, m_config.drivers, m_config.clock,
-                              ledger ? &*ledger : nullptr};
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock, &m_stopping};
+    context.ledger = ledger ? &*ledger : nullptr;
     std::string label;
     const bool converted =
         kind == RawKind::MeterArchive
             ? ConvertMeterArchive(path, m_importFolder, context, label)
             : ConvertAssembledArchive(path, m_importFolder, m_printerFolder, context, label);
-    const bool gone = LeaveName(path, converted, label);
+    if (context.stopped) {
+        // Not the file's fault: it is converted at the next start, past the outputs on record.
+        return {};
+    }
+    SystemDone gone = LeaveName(path, converted, label);
     if (gone && ledger) {
         ledger->End();
     }
     return gone;
 }
 
-bool ConversionWorker::LeaveName(const fs::path& path, bool converted, const std::string& label) {
+SystemDone ConversionWorker::LeaveName(const fs::path& path, bool converted,
+                                       const std::string& label) {
     // The folder stays as the system gave it; only the ending is text of ours.
     fs::path labelled = path;
     labelled += "." + label;
@@ -295,32 +317,38 @@ bool ConversionWorker::LeaveName(const fs::path& path, bool converted, const std
     // fail, and the raw file is kept.
     if (converted && !m_config.saveBin) {
         // A file that cannot be deleted must still not be converted a second time.
-        return Remove(path) || RenameKeeping(path, labelled);
+        if (auto removed = Remove(path)) {
+            return removed;
+        }
+        return RenameKeeping(path, labelled);
     }
     // The label may hold what the file system refuses in a name (or be too long for it); the
     // raw data matter more than the label, after a failure and with SaveBin alike.
-    if (RenameKeeping(path, labelled) || RenameKeeping(path, WithDot(path))) {
-        return true;
+    if (auto renamed = RenameKeeping(path, labelled)) {
+        return renamed;
     }
+    auto renamed = RenameKeeping(path, WithDot(path));
     // No new name at all: a converted file has its import file, and must not be converted again.
-    return converted && Remove(path);
+    return renamed || !converted ? renamed : Remove(path);
 }
 
-bool ConversionWorker::MovePrinterFile(const fs::path& path) {
+SystemDone ConversionWorker::MovePrinterFile(const fs::path& path) {
     auto ledger = HistoryLedger::For(path, m_config.history, m_config.report);
-    ConversionContext context{m_config.report, m_config.drivers, m_config.clock,
-                              ledger ? &*ledger : nullptr};
-    const bool gone =
-        MovePrinterProtocol(path, m_printerFolder, context) || RenameKeeping(path, WithDot(path));
+    ConversionContext context{m_config.report, m_config.drivers, m_config.clock};
+    context.ledger = ledger ? &*ledger : nullptr;
+    SystemDone gone = MovePrinterProtocol(path, m_printerFolder, context)
+                          ? SystemDone()
+                          : RenameKeeping(path, WithDot(path));
     if (gone && ledger) {
         ledger->End();
     }
     return gone;
 }
 
-void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path) {
+void ConversionWorker::KeepOutOfLaterPasses(const fs::path& path, const SystemError& reason) {
     m_passedOver.insert(path);
     m_config.report.LogUpper(RawFileStuckLine(PathToUtf8(path.filename())));
+    LogReasonUpper(m_config.report, reason, path);
 }
 
 }  // namespace zep

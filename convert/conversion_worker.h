@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "convert/driver_table.h"
+#include "convert/driver_calls.h"
 #include "core/clock.h"
 #include "core/import_history.h"
 #include "core/worker_report.h"
@@ -40,7 +40,7 @@ public:
         std::filesystem::path scanFolder;  // the program folder
         DispatchValues values;             // "Import" and "InstallTo", read once at start
         WorkerReport& report;
-        const DriverTable& drivers;
+        DriverCalls& drivers;              // in this process or in the driver host
         std::atomic<int>& convertBusy;     // 1 while a pass works through found files
         const std::atomic<bool>& saveBin;  // keep raw files after a successful conversion
         Clock& clock;                      // time stamps of the files written
@@ -89,16 +89,19 @@ private:
     std::vector<std::filesystem::path> SettledFiles(
         const std::vector<std::filesystem::path>& found);
     void HandleRawFile(const std::filesystem::path& path);
-    // Both return whether the raw file left its name (deleted, renamed or moved). The name
-    // itself says nothing afterwards: an exchange may publish a new raw file under it as soon
-    // as it is free.
-    bool ConvertArchive(const std::filesystem::path& path, RawKind kind);
-    bool MovePrinterFile(const std::filesystem::path& path);
-    // After a conversion: the raw file deleted, or kept under its label; whether it left its
+    // Both are done when the raw file left its name (deleted, renamed or moved), or was left
+    // under it for the next start by a stop request, and fail with the reason of the last
+    // attempt otherwise. The name itself says nothing afterwards: an exchange may publish a new
+    // raw file under it as soon as it is free.
+    SystemDone ConvertArchive(const std::filesystem::path& path, RawKind kind);
+    SystemDone MovePrinterFile(const std::filesystem::path& path);
+    // After a conversion: the raw file deleted, or kept under its label; done when it left its
     // name.
-    bool LeaveName(const std::filesystem::path& path, bool converted, const std::string& label);
-    // A raw file that is still present after its turn is never taken up again in this run.
-    void KeepOutOfLaterPasses(const std::filesystem::path& path);
+    SystemDone LeaveName(const std::filesystem::path& path, bool converted,
+                         const std::string& label);
+    // A raw file that is still present after its turn is never taken up again in this run; the
+    // log says so, and why.
+    void KeepOutOfLaterPasses(const std::filesystem::path& path, const SystemError& reason);
 
     Config m_config;
     Setup m_setup = Setup::NotDone;

@@ -6,14 +6,18 @@
 #include <mutex>
 #include <system_error>
 
+#include "convert/conversion_lines.h"
 #include "core/path_text.h"
 #include "platform/cp1251.h"
+#include "platform/system_error.h"
 
 namespace zep {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kDriverFolderMissingLine = "$04Не найден путь к папке драйверов.";
 
 // What a driver's VLSetApp is given: a description of the host that stays valid for the life
 // of the process.
@@ -40,28 +44,61 @@ void Terminate(char (&text)[N]) {
 
 }  // namespace
 
-void DriverTable::LoadDrivers(WorkerReport& report, const DispatchValues& values) {
+std::optional<fs::path> DriverFolder(WorkerReport& report, const DispatchValues& values) {
     const auto folder = values.GetValue(kVelmoraSection, "Drivers");
     if (!folder || folder->empty()) {
-        report.LogUpper("$04Не найден путь к папке драйверов.");
-        return;
+        report.LogUpper(kDriverFolderMissingLine);
+        if (auto hint = ForeignEncodingLine(values, kVelmoraSection)) {
+            report.LogUpper(std::move(*hint));
+        }
+        return std::nullopt;
     }
-    LoadDriversFrom(report, PathFromUtf8(*folder));
+    // A folder that is named but cannot be listed gives no driver either, and says why.
+    fs::path path = PathFromUtf8(*folder);
+    std::error_code error;
+    fs::directory_iterator listing(path, error);
+    if (error) {
+        report.LogUpper(kDriverFolderMissingLine);
+        LogReasonUpper(report, FromErrorCode(error), path);
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::string DriverLoadedLine(const std::string& name) {
+    return "Загружен драйвер '" + Cp1251ToUtf8(name) + "'.";
+}
+
+void DriverTable::LoadDrivers(WorkerReport& report, const DispatchValues& values) {
+    if (const auto folder = DriverFolder(report, values)) {
+        LoadDriversFrom(report, *folder);
+    }
 }
 
 void DriverTable::LoadDriversFrom(WorkerReport& report, const fs::path& folder) {
-    {
-        std::unique_lock lock(m_mutex);
-        std::vector<fs::path> visited;
-        Scan(folder, visited);
-        RemoveDuplicates();
-    }
+    LoadLibraries(ListLibraries(folder));
     for (int i = 0; i < Count(); ++i) {
-        report.LogUpper("Загружен драйвер '" + Cp1251ToUtf8(Name(i)) + "'.");
+        report.LogUpper(DriverLoadedLine(Name(i)));
     }
 }
 
-void DriverTable::Scan(const fs::path& folder, std::vector<fs::path>& visited) {
+std::vector<fs::path> DriverTable::ListLibraries(const fs::path& folder) {
+    std::vector<fs::path> visited;
+    std::vector<fs::path> found;
+    Scan(folder, visited, found);
+    return found;
+}
+
+void DriverTable::LoadLibraries(const std::vector<fs::path>& files, const CallNotice& beforeCalls) {
+    std::unique_lock lock(m_mutex);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        TryLoad(files[i], i, beforeCalls);
+    }
+    RemoveDuplicates(beforeCalls);
+}
+
+void DriverTable::Scan(const fs::path& folder, std::vector<fs::path>& visited,
+                       std::vector<fs::path>& found) {
     // A folder reached twice (through a link) would be scanned forever.
     std::error_code error;
     const fs::path identity = fs::canonical(folder, error);
@@ -78,17 +115,20 @@ void DriverTable::Scan(const fs::path& folder, std::vector<fs::path>& visited) {
         const std::string name = PathToUtf8(entry.path().filename());
         if (entry.is_directory(error)) {
             if (!name.starts_with(".")) {
-                Scan(entry.path(), visited);
+                Scan(entry.path(), visited, found);
             }
             continue;
         }
         if (HasSharedLibrarySuffix(name)) {
-            TryLoad(entry.path());
+            found.push_back(entry.path());
         }
     }
 }
 
-void DriverTable::TryLoad(const fs::path& file) {
+void DriverTable::TryLoad(const fs::path& file, std::size_t source, const CallNotice& notice) {
+    if (notice) {
+        notice(source);
+    }
     auto library = SharedLibrary::Open(file);
     if (!library) {
         return;
@@ -112,16 +152,19 @@ void DriverTable::TryLoad(const fs::path& file) {
         void* address = library->Find(driver->descriptor.entries[i].exportName);
         driver->entries[i] = address != nullptr ? address : kStub;
     }
-    if (driver->entries[kVLConvertEntry] == kStub) {
+    // An entry 6 that names a data object would be called as a function at the first record.
+    if (driver->entries[kVLConvertEntry] == kStub ||
+        !library->HoldsCodeAt(driver->entries[kVLConvertEntry])) {
         return;
     }
     driver->convert = AsFunction<VLConvertRecordFunction>(driver->entries[kVLConvertEntry]);
     driver->exit = AsFunction<VLExitFunction>(library->Find("VLExit"));
     driver->library = std::move(*library);
+    driver->source = source;
     m_drivers.push_back(std::move(driver));
 }
 
-void DriverTable::RemoveDuplicates() {
+void DriverTable::RemoveDuplicates(const CallNotice& notice) {
     for (std::size_t i = 0; i < m_drivers.size();) {
         const auto same = std::find_if(m_drivers.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                                        m_drivers.end(), [&](const auto& other) {
@@ -140,6 +183,9 @@ void DriverTable::RemoveDuplicates() {
         const bool keepFirst =
             keptMajor != otherMajor ? keptMajor > otherMajor : keptMinor >= otherMinor;
         const auto dropped = keepFirst ? same : m_drivers.begin() + static_cast<std::ptrdiff_t>(i);
+        if (notice) {
+            notice((*dropped)->source);
+        }
         Release(**dropped);
         m_drivers.erase(dropped);
     }
@@ -204,6 +250,11 @@ int DriverTable::Count() const {
 std::string DriverTable::Name(int index) const {
     std::shared_lock lock(m_mutex);
     return m_drivers.at(index)->descriptor.name;
+}
+
+std::size_t DriverTable::Library(int index) const {
+    std::shared_lock lock(m_mutex);
+    return m_drivers.at(index)->source;
 }
 
 }  // namespace zep

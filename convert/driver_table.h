@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -16,9 +18,20 @@
 
 namespace zep {
 
+// The driver folder of the dispatch-system values; nullopt, with the line
+// "$04Не найден путь к папке драйверов." posted to the upper pane and what is known of why (the
+// configuration file in UTF-16, the system's reason), when it is not configured or cannot be
+// listed.
+std::optional<std::filesystem::path> DriverFolder(WorkerReport& report,
+                                                  const DispatchValues& values);
+// "Загружен драйвер '%s'." for a driver name (Windows-1251 bytes).
+std::string DriverLoadedLine(const std::string& name);
+
 class DriverTable {
 public:
     static constexpr int kMaxDrivers = 100;
+    // Told the index (in the list loaded) of the library about to be called.
+    using CallNotice = std::function<void(std::size_t library)>;
 
     DriverTable() = default;
     DriverTable(const DriverTable&) = delete;
@@ -27,10 +40,21 @@ public:
 
     // Reads the driver folder from the dispatch-system values, loads every driver below it and
     // logs each loaded one to the upper pane ("$04Не найден путь к папке драйверов." when the
-    // folder is not configured). Call once, before any conversion runs.
+    // folder is not configured, with the reason when it cannot be listed). Call once, before
+    // any conversion runs.
     void LoadDrivers(WorkerReport& report, const DispatchValues& values);
     // The same for a folder given directly (tools and benches).
     void LoadDriversFrom(WorkerReport& report, const std::filesystem::path& folder);
+
+    // The libraries below the folder that are tried, in the order they are found; nothing is
+    // loaded.
+    static std::vector<std::filesystem::path> ListLibraries(const std::filesystem::path& folder);
+    // Loads the libraries in the order given (at most kMaxDrivers are taken), then removes the
+    // duplicates, without a line. Before each call into a library (VLSetApp and VLInit, the
+    // VLExit of a dropped duplicate) the notice names it, so that a library that never
+    // returns can be told.
+    void LoadLibraries(const std::vector<std::filesystem::path>& files,
+                       const CallNotice& beforeCalls = {});
 
     // Index of the first driver whose name equals the type byte for byte, or -1.
     int FindDriver(const std::string& type) const;
@@ -61,19 +85,24 @@ public:
     int Count() const;
     // Name (Windows-1251 bytes) of driver index; index must be valid.
     std::string Name(int index) const;
+    // Index of driver index's library in the list it was loaded from; index must be valid.
+    std::size_t Library(int index) const;
 
 private:
     struct Driver {
         SharedLibrary library;
+        std::size_t source = 0;  // index in the list of libraries loaded
         VLDriverDescriptor descriptor{};
         std::array<void*, kVLEntryCount> entries{};
         VLConvertRecordFunction convert = nullptr;
         VLExitFunction exit = nullptr;
     };
 
-    void Scan(const std::filesystem::path& folder, std::vector<std::filesystem::path>& visited);
-    void TryLoad(const std::filesystem::path& file);
-    void RemoveDuplicates();
+    static void Scan(const std::filesystem::path& folder,
+                     std::vector<std::filesystem::path>& visited,
+                     std::vector<std::filesystem::path>& found);
+    void TryLoad(const std::filesystem::path& file, std::size_t source, const CallNotice& notice);
+    void RemoveDuplicates(const CallNotice& notice);
     static void Release(Driver& driver);
     int FindLocked(const std::string& type) const;
     int ConvertLocked(int index, VLRecordBlock& block) const;

@@ -16,20 +16,27 @@ bool SaveImportText(const BoundedOutput& output, const std::filesystem::path& im
     if (context.Published(number)) {
         return true;
     }
-    switch (WriteImportFile(output.Text(), importFolder, context.clock)) {
+    const OutputFileOutcome written = WriteImportFile(output.Text(), importFolder, context.clock);
+    switch (written.result) {
         case OutputFileResult::Written:
             context.Record(number);
             return true;
-        case OutputFileResult::CannotCreate:
-            context.report.LogUpper(FolderUnavailableLine(PathToUtf8(importFolder)));
-            break;
-        case OutputFileResult::WriteFailed:
-            break;
         case OutputFileResult::NameNotOnDisk:
             // The import file is there; only its raw file must not go, so it is kept.
             return false;
+        case OutputFileResult::CannotCreate:
+            // The reason follows the line of the failure it explains: the folder's, or the
+            // save's.
+            context.report.LogUpper(FolderUnavailableLine(PathToUtf8(importFolder)));
+            LogReasonUpper(context.report, written.reason, importFolder);
+            break;
+        case OutputFileResult::WriteFailed:
+            break;
     }
     context.report.LogLower(ImpSaveErrorLine(type, serial, name));
+    if (written.result == OutputFileResult::WriteFailed) {
+        LogReasonLower(context.report, written.reason, importFolder);
+    }
     return false;
 }
 

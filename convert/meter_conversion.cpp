@@ -6,42 +6,24 @@
 #include "convert/conversion_lines.h"
 #include "convert/device_label.h"
 #include "convert/import_text_save.h"
-#include "convert/raw_archive_reader.h"
-#include "convert/record_converter.h"
-#include "core/number_text.h"
 
 namespace zep {
 
 namespace {
 
-// Renders the records and writes the import file; every outcome but the closing line.
-bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path& path,
-                          const std::filesystem::path& importFolder, ConversionContext& context) {
-    const std::string type = reader.GetValue("Type");
-    const std::string serial = reader.GetValue("Serial");
-    const std::string virtualText = reader.GetValue("Virtual");
-
-    BoundedOutput output;
-    output.Stream() << "[DEVICE]\n"
-                    << reader.GetHeaderText() << "\n"
-                    << "[DEVICE_END]\n";
-    context.report.LogUpper(ProcessingLine(type, serial, reader.GetValue("Vname")));
-
-    RecordConverter converter(context, type, output, ParseDecimalAs<std::int32_t>(virtualText));
-    std::uint64_t recordStart = reader.Position();
-    while (const auto record = reader.ReadRecord()) {
-        if (!converter.Convert(record->Kind(), record->Data())) {
-            return false;
-        }
-        converter.Progress(reader.GetProgress());
-        recordStart = reader.Position();
+// Writes the import file of a rendered archive; every outcome but the closing line.
+bool SaveArchive(const MeterArchiveRun& archive, const std::filesystem::path& path,
+                 const BoundedOutput& output, const std::filesystem::path& importFolder,
+                 ConversionContext& context) {
+    if (archive.run != DriverRun::Done) {
+        return false;
     }
-
     // The records before damage are imported; the raw file stays for the readings behind it,
     // as it does for a text cut at the buffer's limit.
-    const bool saved = SaveImportText(output, importFolder, context, type, serial, virtualText, 0);
-    if (!reader.EndedCleanly()) {
-        context.report.LogUpper(DamagedArchiveLine(path.filename().string(), recordStart));
+    const bool saved = SaveImportText(output, importFolder, context, archive.type, archive.serial,
+                                      archive.virtualNumber, 0);
+    if (!archive.endedCleanly) {
+        context.report.LogUpper(DamagedArchiveLine(path.filename().string(), archive.stopOffset));
         return false;
     }
     return saved && !output.ReachedLimit();
@@ -52,14 +34,17 @@ bool ConvertOpenedArchive(RawArchiveReader& reader, const std::filesystem::path&
 bool ConvertMeterArchive(const std::filesystem::path& path,
                          const std::filesystem::path& importFolder, ConversionContext& context,
                          std::string& deviceLabel) {
-    RawArchiveReader reader;
+    BoundedOutput output;
+    const MeterArchiveRun archive =
+        context.drivers.RenderMeterArchive(path, context.stop, output, context.report);
     bool result = false;
-    if (!reader.Open(path)) {
+    if (archive.run == DriverRun::Stopped) {
+        context.stopped = true;  // the header may be unread: the file waits for the next start
+    } else if (!archive.opened) {
         context.report.LogUpper(kBiaFormatErrorLine);
     } else {
-        deviceLabel = MakeDeviceLabel(reader.GetValue("Type"), reader.GetValue("Serial"),
-                                      reader.GetValue("Virtual"));
-        result = ConvertOpenedArchive(reader, path, importFolder, context);
+        deviceLabel = MakeDeviceLabel(archive.type, archive.serial, archive.virtualNumber);
+        result = SaveArchive(archive, path, output, importFolder, context);
     }
     context.report.LogUpper(kConversionDoneLine);
     return result;

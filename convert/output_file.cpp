@@ -60,20 +60,23 @@ std::string WithCrLf(std::string_view text) {
     return result;
 }
 
-OutputFileResult WriteImportFile(std::string_view text, const fs::path& folder, Clock& clock) {
+OutputFileOutcome WriteImportFile(std::string_view text, const fs::path& folder, Clock& clock) {
     auto file = PendingFile::Create(folder);
     if (!file) {
-        return OutputFileResult::CannotCreate;
+        return {OutputFileResult::CannotCreate, file.Error()};
     }
     const std::string content = WithCrLf(text);
     if (file->Write(content) != content.size()) {
-        return OutputFileResult::WriteFailed;
+        return {OutputFileResult::WriteFailed, file->Failure()};
     }
     // Only a taken name moves on to the next attempt number; any other failure ends here.
     if (!PublishAttemptNumbered(*file, folder, clock.Now(), ".imp")) {
-        return OutputFileResult::WriteFailed;
+        return {OutputFileResult::WriteFailed, file->Failure()};
     }
-    return FlushFolder(folder) ? OutputFileResult::Written : OutputFileResult::NameNotOnDisk;
+    if (const auto flushed = FlushFolder(folder); !flushed) {
+        return {OutputFileResult::NameNotOnDisk, flushed.Error()};
+    }
+    return {};
 }
 
 }  // namespace zep

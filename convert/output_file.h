@@ -19,6 +19,11 @@ enum class OutputFileResult {
     NameNotOnDisk,  // published, but the folder's names could not be flushed
 };
 
+struct OutputFileOutcome {
+    OutputFileResult result = OutputFileResult::Written;
+    SystemError reason;  // the system's, when it failed
+};
+
 // Publishes a finished pending file under the first free attempt number of the moment `now`.
 std::optional<std::filesystem::path> PublishAttemptNumbered(PendingFile& file,
                                                             const std::filesystem::path& folder,
@@ -30,7 +35,7 @@ std::string WithCrLf(std::string_view text);
 
 // Writes the conversion text as an import file, with CR LF line ends, in one write, and
 // flushes the folder's names once it is published: only then may its raw file go.
-OutputFileResult WriteImportFile(std::string_view text, const std::filesystem::path& folder,
-                                 Clock& clock);
+OutputFileOutcome WriteImportFile(std::string_view text, const std::filesystem::path& folder,
+                                  Clock& clock);
 
 }  // namespace zep

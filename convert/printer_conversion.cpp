@@ -22,6 +22,7 @@ int CopyPrinterRecords(PendingFile& file, std::span<const std::uint8_t> image,
     });
     if (writeFailed) {
         report.LogUpper(kPrinterWriteErrorLine);
+        LogReasonUpper(report, file.Failure(), file.TemporaryPath().parent_path());
         return -1;
     }
     switch (walk) {
@@ -44,21 +45,28 @@ bool ConvertPrinterArchive(std::span<const std::uint8_t> image, const TitleStrin
     const std::time_t now = context.clock.Now();
     context.report.LogUpper(ProcessingLine(title.type, title.serial, title.vname));
 
-    bool result = context.Published(0);  // written before a restart
-    auto file = result ? std::nullopt : PendingFile::Create(printerFolder);
-    if (result) {
-    } else if (!file) {
+    bool result = false;
+    SystemError publishFailure;
+    if (context.Published(0)) {
+        result = true;  // written before a restart
+    } else if (auto file = PendingFile::Create(printerFolder); !file) {
         context.report.LogUpper(FolderUnavailableLine(PathToUtf8(printerFolder)));
+        LogReasonUpper(context.report, file.Error(), printerFolder);
     } else if (CopyPrinterRecords(*file, image, context.report) == 0) {
+        result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value();
+        publishFailure = file->Failure();
         // The protocol's name must be on disk before its raw file may go.
-        result = PublishAttemptNumbered(*file, printerFolder, now, ".zvo").has_value() &&
-                 FlushFolder(printerFolder);
+        if (const auto flushed = result ? FlushFolder(printerFolder) : SystemDone(); !flushed) {
+            result = false;
+            publishFailure = flushed.Error();
+        }
         if (result) {
             context.Record(0);
         }
     }
     if (!result) {
         context.report.LogLower(ZvoSaveErrorLine(title.type, title.serial, title.vname));
+        LogReasonLower(context.report, publishFailure, printerFolder);
     }
     context.report.LogUpper(kConversionDoneLine);
     return result;
@@ -68,7 +76,7 @@ bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
                          ConversionContext& context) {
     if (context.Published(0)) {
         // Moved before a restart, which came before the old name could go.
-        return RemoveFile(path);
+        return static_cast<bool>(RemoveFile(path));
     }
     const std::string stamp = FormatLocalTime(context.clock.Now(), kFileStampPattern);
     const auto moved = MoveRegularFileNumbered(
@@ -80,6 +88,8 @@ bool MovePrinterProtocol(const fs::path& path, const fs::path& printerFolder,
     if (!moved) {
         context.report.LogUpper(
             PrinterMoveFailedLine(PathToUtf8(path.filename()), PathToUtf8(printerFolder)));
+        // The line names the file and the folder; the failure may lie with either.
+        LogReasonUpper(context.report, moved.Error(), {});
         return false;
     }
     return true;

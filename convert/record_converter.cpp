@@ -14,9 +14,9 @@ std::int32_t ClampToInt32(long value) {
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-RecordConverter::RecordConverter(ConversionContext& context, std::string type,
+RecordConverter::RecordConverter(const DriverTable& drivers, WorkerReport& report, std::string type,
                                  BoundedOutput& output, std::int32_t virtualDevice)
-    : m_context(context), m_calls(context.drivers), m_type(std::move(type)), m_output(output) {
+    : m_report(report), m_calls(drivers), m_type(std::move(type)), m_output(output) {
     m_block.virtualDevice = virtualDevice;
     m_block.result = 0;
 }
@@ -29,7 +29,7 @@ bool RecordConverter::Convert(std::uint8_t kind, std::span<const std::uint8_t> d
         m_driver = m_calls.FindDriver(m_type);
     }
     if (m_driver < 0) {
-        m_context.report.LogUpper(NoDriverLine(m_type));
+        m_report.LogUpper(NoDriverLine(m_type));
         return false;
     }
     // The result carries over from the previous record; the other fields are set for every
@@ -42,15 +42,21 @@ bool RecordConverter::Convert(std::uint8_t kind, std::span<const std::uint8_t> d
     const int called = m_calls.ConvertRecord(m_driver, m_block);
     m_block.virtualDevice = virtualDevice;
     if (called != kVLCallDone) {
-        m_context.report.LogUpper(kDriverCallFailedLine);
+        m_report.LogUpper(kDriverCallFailedLine);
+        return false;
+    }
+    // A full buffer fails the stream too, and has its own rule; any other failed state means
+    // text the driver meant to write is missing, whatever it reported.
+    if (!m_output.Stream() && !m_output.ReachedLimit()) {
+        m_report.LogUpper(kDriverStreamFailedLine);
         return false;
     }
     if (m_block.result < 0) {
-        m_context.report.LogUpper(DriverErrorLine(m_block.result));
+        m_report.LogUpper(DriverErrorLine(m_block.result));
         return false;
     }
     if (m_block.result > 0 && m_block.result != m_lastCode) {
-        m_context.report.LogUpper(IncompleteLine(m_block.result));
+        m_report.LogUpper(IncompleteLine(m_block.result));
         m_lastCode = m_block.result;
     }
     return true;
@@ -58,7 +64,7 @@ bool RecordConverter::Convert(std::uint8_t kind, std::span<const std::uint8_t> d
 
 void RecordConverter::Progress(int percent) {
     if (percent != m_lastPercent) {
-        m_context.report.SetBar2(percent, std::nullopt);
+        m_report.SetBar2(percent, std::nullopt);
         m_lastPercent = percent;
     }
 }

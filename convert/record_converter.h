@@ -6,7 +6,8 @@
 #include <string>
 
 #include "convert/bounded_output.h"
-#include "convert/conversion_context.h"
+#include "convert/driver_table.h"
+#include "core/worker_report.h"
 #include "sdk/vl_driver.h"
 
 namespace zep {
@@ -16,11 +17,12 @@ std::int32_t ClampToInt32(long value);
 
 class RecordConverter {
 public:
-    RecordConverter(ConversionContext& context, std::string type, BoundedOutput& output,
-                    std::int32_t virtualDevice);
+    RecordConverter(const DriverTable& drivers, WorkerReport& report, std::string type,
+                    BoundedOutput& output, std::int32_t virtualDevice);
 
     // Converts one record; records without data are not handed to the driver. False after a
-    // failure of the run, whose line has been posted.
+    // failure of the run, whose line has been posted: the call was not carried out, the driver
+    // left the stream failed (other than by filling the buffer), or reported an error.
     bool Convert(std::uint8_t kind, std::span<const std::uint8_t> data);
     // Posts the percentage to bar 2 when it changed since the last one posted.
     void Progress(int percent);
@@ -28,7 +30,7 @@ public:
 private:
     static constexpr int kNotLookedUp = -2;
 
-    ConversionContext& m_context;
+    WorkerReport& m_report;
     DriverTable::CallScope m_calls;
     std::string m_type;
     BoundedOutput& m_output;

@@ -26,8 +26,8 @@ ArchiveKey ArchiveKeyOf(std::span<const std::uint8_t> bytes) {
 
 ArchiveKeyBuilder::ArchiveKeyBuilder(std::string_view rawFileName) {
     // The name ends at its terminator, so no name and content can pass for another pair.
-    m_hash.Add(std::span(reinterpret_cast<const std::uint8_t*>(rawFileName.data()),
-                         rawFileName.size()));
+    m_hash.Add(
+        std::span(reinterpret_cast<const std::uint8_t*>(rawFileName.data()), rawFileName.size()));
     const std::uint8_t terminator = 0;
     m_hash.Add(std::span(&terminator, 1));
 }

@@ -5,18 +5,22 @@
 
 namespace zep {
 
-SaveResult ArchiveIntake::Take(std::span<const std::uint8_t> content,
-                               const std::string& extension) {
+SaveOutcome ArchiveIntake::Take(std::span<const std::uint8_t> content,
+                                const std::string& extension) {
     ImportHistory* history = m_env.history;
     const ArchiveKey key = history ? ArchiveKeyOf(content) : ArchiveKey{};
     if (history && m_params.importOnce && history->Contains(key)) {
         ++m_known;
-        return SaveResult::Known;
+        if (m_env.rawFiles) {
+            m_env.rawFiles->PassedOver(content);
+        }
+        return {SaveResult::Known, {}};
     }
-    const SaveResult saved = SaveRawFile(m_env.programFolder, extension, content, m_env.clock);
+    const SaveOutcome saved =
+        SaveRawFile(m_env.programFolder, extension, content, m_env.clock, m_env.rawFiles);
     // Only a raw file whose name is on disk may be recorded: a crash before then must bring the
     // unit again, never lose it.
-    if (history && saved == SaveResult::Saved) {
+    if (history && saved.result == SaveResult::Saved) {
         history->Record(std::span(&key, 1), m_env.report);
     }
     return saved;

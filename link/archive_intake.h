@@ -19,7 +19,7 @@ public:
         : m_params(params), m_env(env) {}
 
     // Saved and Known leave the unit free to be deleted on the device; anything else keeps it.
-    SaveResult Take(std::span<const std::uint8_t> content, const std::string& extension);
+    SaveOutcome Take(std::span<const std::uint8_t> content, const std::string& extension);
     // The session's line on the units passed over as imported before, if there were any.
     void ReportKnown() const;
 

@@ -147,12 +147,15 @@ private:
     bool SaveAndDelete(long recordNumber, const std::vector<std::uint8_t>& record) {
         const std::vector<std::uint8_t> archive = BuildKolvarArchive(record);
         bool mayDelete = true;
-        switch (m_intake.Take(archive, ".bin")) {
+        const SaveOutcome saved = m_intake.Take(archive, ".bin");
+        switch (saved.result) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return true;  // the record stays on the device
             case SaveResult::CreateFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return false;
             case SaveResult::NameNotOnDisk:
                 mayDelete = false;
@@ -170,6 +173,8 @@ private:
             KolvarCommand(m_deletionLine, "DELETE RECORD " + std::to_string(recordNumber) + "\r",
                           reply) != LineResult::Ok) {
             Log("$04Ошибка удаления записи");
+            // Why the name of the saved file is not sure to be on disk, when that kept it.
+            LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
             return false;
         }
         return true;

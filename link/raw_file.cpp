@@ -28,21 +28,29 @@ std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
     return std::nullopt;
 }
 
-SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
-                       std::span<const std::uint8_t> content, Clock& clock) {
+SaveOutcome SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
+                        std::span<const std::uint8_t> content, Clock& clock,
+                        RawFileObserver* observer) {
     auto file = PendingFile::Create(folder);
     if (!file) {
-        return SaveResult::CreateFailed;
+        return {SaveResult::CreateFailed, file.Error()};
     }
     if (file->Write(content) != content.size()) {
-        return SaveResult::WriteFailed;  // the pending file removes itself
+        return {SaveResult::WriteFailed, file->Failure()};  // the pending file removes itself
     }
-    if (!PublishTimeStamped(*file, folder, extension, clock)) {
-        return SaveResult::CreateFailed;
+    const auto name = PublishTimeStamped(*file, folder, extension, clock);
+    if (!name) {
+        return {SaveResult::CreateFailed, file->Failure()};
+    }
+    if (observer) {
+        observer->Published(*name, content);
     }
     // A name still in the cache is lost with a power cut, and with it the only copy once the
     // device has deleted its own.
-    return FlushFolder(folder) ? SaveResult::Saved : SaveResult::NameNotOnDisk;
+    if (const auto flushed = FlushFolder(folder); !flushed) {
+        return {SaveResult::NameNotOnDisk, flushed.Error()};
+    }
+    return {};
 }
 
 }  // namespace zep

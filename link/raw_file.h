@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/clock.h"
+#include "core/raw_file_observer.h"
 #include "platform/publish_file.h"
 
 namespace zep {
@@ -22,15 +23,22 @@ enum class SaveResult {
     CreateFailed,   // no file can be made in the folder (missing, not writable, link refused)
 };
 
+struct SaveOutcome {
+    SaveResult result = SaveResult::Saved;
+    SystemError reason;  // the system's, when it failed
+};
+
 // Publishes as folder + "/" + local time stamp + extension, waiting for the next second while
-// the name of this second is taken. nullopt on any other failure.
+// the name of this second is taken. nullopt on any other failure (file.Failure() says why).
 std::optional<std::filesystem::path> PublishTimeStamped(PendingFile& file,
                                                         const std::filesystem::path& folder,
                                                         const std::string& extension, Clock& clock);
 
 // Publishes as folder/<%Y%m%d%H%M%S><extension>; a name of this second that is taken makes it
-// wait for the next second's name. One flush of the folder per file.
-SaveResult SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
-                       std::span<const std::uint8_t> content, Clock& clock);
+// wait for the next second's name; then one flush of the folder. The observer, if any, is told
+// of the file once it is published.
+SaveOutcome SaveRawFile(const std::filesystem::path& folder, const std::string& extension,
+                        std::span<const std::uint8_t> content, Clock& clock,
+                        RawFileObserver* observer = nullptr);
 
 }  // namespace zep

@@ -178,12 +178,15 @@ private:
     // False when no file can be made: the exchange ends.
     bool SaveArchive(long long start, std::span<const std::uint8_t> content) {
         bool mayMark = true;
-        switch (m_intake.Take(content, ".bin")) {
+        const SaveOutcome saved = m_intake.Take(content, ".bin");
+        switch (saved.result) {
             case SaveResult::WriteFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return true;
             case SaveResult::CreateFailed:
                 Log(kWriteErrorLine);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return false;
             case SaveResult::NameNotOnDisk:
                 mayMark = false;
@@ -200,6 +203,8 @@ private:
             if (!mayMark || TessalCommand(marking, marking.Command(), "OK", kReject, kPrompt) !=
                                 LineResult::Ok) {
                 Log("$04Ошибка маркирования считанного архива.");
+                // Why the name of the saved file is not sure to be on disk, when that kept it.
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
             }
         }
         return true;

@@ -158,12 +158,15 @@ private:
     bool Save(const std::string& name, const std::vector<std::uint8_t>& data) {
         const std::string extension = Contains(name, ".zvo") ? ".bil" : ".bia";
         bool mayDelete = true;
-        switch (m_intake.Take(data, extension)) {
+        const SaveOutcome saved = m_intake.Take(data, extension);
+        switch (saved.result) {
             case SaveResult::WriteFailed:
                 Log(kWriteError);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return true;
             case SaveResult::CreateFailed:
                 Log(kWriteError);
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
                 return false;
             case SaveResult::NameNotOnDisk:
                 mayDelete = false;
@@ -178,6 +181,8 @@ private:
                 // The file stays on the adapter and comes again with the next session: said, so
                 // that the duplicate import is not a surprise.
                 Log("$04Ошибка удаления файла '" + Cp1251ToUtf8(name) + "' с ZEP");
+                // Why the name of the saved file is not sure to be on disk, when that kept it.
+                LogReasonUpper(m_env.report, saved.reason, m_env.programFolder);
             }
         }
         return true;

@@ -19,9 +19,15 @@ bool ArchiveOutput::Append(std::span<const std::uint8_t> bytes) {
 
 bool ArchiveOutput::WriteGathered() {
     if (!m_file) {
-        m_file = PendingFile::Create(m_folder);
+        auto created = PendingFile::Create(m_folder);
+        if (!created) {
+            m_createFailure = created.Error();
+            m_gathered.clear();
+            return false;
+        }
+        m_file = std::move(*created);
     }
-    const bool written = m_file && m_file->Write(m_gathered) == m_gathered.size();
+    const bool written = m_file->Write(m_gathered) == m_gathered.size();
     m_gathered.clear();
     return written;
 }

@@ -25,6 +25,8 @@ public:
     // The archive as a finished file of the folder, ready to be published; nullopt when it
     // could not be made or written in full.
     std::optional<PendingFile> Finish();
+    // Why the output file could not be made or written (unknown while it could).
+    SystemError Failure() const { return m_file ? m_file->Failure() : m_createFailure; }
 
 private:
     bool WriteGathered();
@@ -32,6 +34,7 @@ private:
     std::filesystem::path m_folder;
     std::vector<std::uint8_t> m_gathered;
     std::optional<PendingFile> m_file;
+    SystemError m_createFailure;
     ArchiveKeyBuilder m_key;
 };
 

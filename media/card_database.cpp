@@ -260,7 +260,7 @@ std::uint32_t CCardDatabase::CountFlagged(std::uint8_t mask) const {
     return count;
 }
 
-bool CCardDatabase::SaveFlags() {
+SystemDone CCardDatabase::SaveFlags() {
     std::vector<BytePatch> patches;
     for (Entry& entry : m_entries) {
         if ((entry.changed & 1) != 0) {
@@ -272,7 +272,7 @@ bool CCardDatabase::SaveFlags() {
     // on Windows it would keep a file deleted meanwhile in being, and the write would not fail.
     EndReading();
     // A flags byte that never reaches the card would bring the record back next time.
-    return patches.empty() || PatchFileBytes(m_path, patches);
+    return patches.empty() ? SystemDone() : PatchFileBytes(m_path, patches);
 }
 
 void CCardDatabase::Release() {

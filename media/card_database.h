@@ -92,9 +92,9 @@ public:
     std::uint32_t CountFlagged(std::uint8_t mask) const;
     bool IsModified() const { return m_modified; }
     // Writes the flags byte of every changed entry back into the file, nothing else, and flushes
-    // them to the medium; reading ends here. True when nothing had changed; false when the file
-    // cannot be written (write-protected, pulled or full card).
-    bool SaveFlags();
+    // them to the medium; reading ends here. Done when nothing had changed; fails, with the
+    // system's reason, when the file cannot be written (write-protected, pulled or full card).
+    SystemDone SaveFlags();
     std::uint64_t FileLength() const { return m_fileLength; }
     // Position of entry i's 8 index bytes and its record's offset in the file.
     std::uint32_t IndexPosition(std::uint32_t i) const;

@@ -37,9 +37,9 @@ public:
           m_batch(context.env.programFolder) {}
 
     void AssembleAll();
-    // False when archives were published but their names may not be on disk: nothing is then
+    // Fails when archives were published but their names may not be on disk: nothing is then
     // marked, and the records stay on the card.
-    bool PublishAndMark();
+    SystemDone PublishAndMark();
 
 private:
     enum class Step { Next, Stop };
@@ -49,7 +49,8 @@ private:
     Step Append(std::uint32_t i, std::span<const std::uint8_t> data, long volume);
     bool FinishOutput();
     void DropOutput();
-    Step WriteFailure();
+    // The write error line, and the reason: the one given, or that of the output at hand.
+    Step WriteFailure(SystemError reason = {});
 
     CCardDatabase& m_database;
     const MediaImportContext& m_context;
@@ -168,13 +169,17 @@ void ChainAssembler::DropOutput() {
     m_outputEntries.clear();
 }
 
-ChainAssembler::Step ChainAssembler::WriteFailure() {
+ChainAssembler::Step ChainAssembler::WriteFailure(SystemError reason) {
+    if (!reason.Known() && m_output) {
+        reason = m_output->Failure();
+    }
     DropOutput();
     m_report.LogUpper(kWriteErrorLine);
+    LogReasonUpper(m_report, reason, m_context.env.programFolder);
     return Step::Stop;
 }
 
-bool ChainAssembler::PublishAndMark() {
+SystemDone ChainAssembler::PublishAndMark() {
     // One flush for all archives instead of one per archive; should it fail, each archive is
     // flushed on its own as it is published.
     m_batch.FlushContents();
@@ -184,6 +189,7 @@ bool ChainAssembler::PublishAndMark() {
         const auto name = PublishOutput(m_batch.File(k), m_finished[k].stamp, ".bin", m_context);
         if (!name) {
             m_report.LogUpper(kWriteErrorLine);
+            LogReasonUpper(m_report, m_batch.File(k).Failure(), m_context.env.programFolder);
             continue;
         }
         const auto& entries = m_finished[k].entries;
@@ -193,8 +199,8 @@ bool ChainAssembler::PublishAndMark() {
     // The names must be on disk as well before the archives are recorded and the records leave
     // the card.
     if (!keys.empty()) {
-        if (!m_batch.FlushNames()) {
-            return false;
+        if (auto flushed = m_batch.FlushNames(); !flushed) {
+            return flushed;
         }
         m_context.Record(keys);
     }
@@ -202,7 +208,7 @@ bool ChainAssembler::PublishAndMark() {
     for (const std::uint32_t i : published) {
         m_database.Mark(i, kCardFlagDeleted);
     }
-    return true;
+    return {};
 }
 
 }  // namespace
@@ -226,8 +232,9 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
         return;
     }
     database.EndReading();
-    if (!assembler.PublishAndMark()) {
+    if (const auto marked = assembler.PublishAndMark(); !marked) {
         report.LogUpper(CardLine(kRecordsKeptLine, file));
+        LogReasonUpper(report, marked.Error(), context.env.programFolder);
         return;
     }
     if (!database.IsModified()) {
@@ -235,12 +242,14 @@ void ImportCardDatabase(const CardFile& file, const MediaImportContext& context)
     }
     // What fails to leave the card here would be imported again at the next insertion.
     if (database.CountFlagged(kCardFlagDeleted) == database.Count()) {
-        report.LogUpper(RemoveCardFile(file) ? std::string(kAllDeletedLine)
-                                             : CardLine(kNotDeletedLine, file));
+        const auto removed = RemoveCardFile(file);
+        report.LogUpper(removed ? std::string(kAllDeletedLine) : CardLine(kNotDeletedLine, file));
+        LogReasonUpper(report, removed.Error(), file.path);
     } else {
         report.LogUpper(kSavingLine);
-        if (!database.SaveFlags()) {
+        if (const auto saved = database.SaveFlags(); !saved) {
             report.LogUpper(CardLine(kNotSavedLine, file));
+            LogReasonUpper(report, saved.Error(), file.path);
         }
     }
 }

@@ -61,7 +61,7 @@ std::string CardLine(std::string_view pattern, const CardFile& file) {
     return line;
 }
 
-bool RemoveCardFile(const CardFile& file) {
+SystemDone RemoveCardFile(const CardFile& file) {
     return RemoveFile(file.path);
 }
 

@@ -89,8 +89,8 @@ inline constexpr const char* kRecordsKeptLine =
 // The line with the card file's name (as log lines show it) in place of "%s".
 std::string CardLine(std::string_view pattern, const CardFile& file);
 
-// Deletes an imported card file. False when it could not be deleted, also when it is no longer
+// Deletes an imported card file. Fails when it could not be deleted, also when it is no longer
 // found (a pulled card keeps it).
-bool RemoveCardFile(const CardFile& file);
+SystemDone RemoveCardFile(const CardFile& file);
 
 }  // namespace zep

@@ -15,8 +15,10 @@ namespace {
 // Only a file that is gone is said to be deleted: one that stays is imported again at the next
 // insertion, and the user must see why.
 void DeleteFromCard(const CardFile& file, const MediaImportContext& context) {
-    context.env.report.LogUpper(RemoveCardFile(file) ? std::string(kDeletingLine)
-                                                     : CardLine(kNotDeletedLine, file));
+    const auto removed = RemoveCardFile(file);
+    context.env.report.LogUpper(removed ? std::string(kDeletingLine)
+                                        : CardLine(kNotDeletedLine, file));
+    LogReasonUpper(context.env.report, removed.Error(), file.path);
 }
 
 }  // namespace
@@ -51,6 +53,8 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     auto finished = copied == CopyResult::Copied ? output.Finish() : std::nullopt;
     if (!finished || !PublishOutput(*finished, stamp, extension, context)) {
         context.env.report.LogUpper(kWriteErrorLine);
+        LogReasonUpper(context.env.report, finished ? finished->Failure() : output.Failure(),
+                       folder);
         return;
     }
     if (!context.params.deleteData && !context.env.history) {
@@ -58,9 +62,10 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     }
     // The copy is flushed; its name must be on disk too before it is recorded and the card
     // gives up the original.
-    if (!FlushFolder(folder)) {
+    if (const auto flushed = FlushFolder(folder); !flushed) {
         if (context.params.deleteData) {
             context.env.report.LogUpper(CardLine(kNotDeletedLine, file));
+            LogReasonUpper(context.env.report, flushed.Error(), folder);
         }
         return;
     }

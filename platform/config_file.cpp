@@ -1,9 +1,10 @@
 // Configuration files read whole from plain files only, and never past a size no settings file
-// reaches.
+// reaches; written only over a plain file or none.
 #include "platform/config_file.h"
 
 #include <cstdint>
 
+#include "platform/publish_file.h"
 #include "platform/regular_file.h"
 
 namespace zep {
@@ -43,6 +44,22 @@ ConfigFileText ReadConfigFile(const std::filesystem::path& file) {
         text.append(reinterpret_cast<const char*>(piece), *count);
     }
     return {ConfigFileState::Read, std::move(text)};
+}
+
+bool WriteConfigFile(const std::filesystem::path& file, std::string_view text) {
+    const ConfigFileState found = ReadConfigFile(file).state;
+    if (found != ConfigFileState::Read && found != ConfigFileState::Missing) {
+        return false;
+    }
+    const auto folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    auto pending = PendingFile::Create(folder);
+    if (!pending) {
+        return false;
+    }
+    if (pending->Write(text) != text.size()) {
+        return false;
+    }
+    return pending->Replace(file) == PublishResult::Published;
 }
 
 }  // namespace zep

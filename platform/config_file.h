@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace zep {
 
@@ -27,5 +28,11 @@ struct ConfigFileText {
 };
 
 ConfigFileText ReadConfigFile(const std::filesystem::path& file);
+
+// Replaces the file's whole content. What the reader refuses (a FIFO, a device or a link to one,
+// a folder, an oversized or unreadable file) was never read, so its content would be lost unseen,
+// and writing into a FIFO would block: it stays, and false is returned. The text is written
+// beside the file and swapped in, so a full disk or a crash half-way leaves the previous content.
+bool WriteConfigFile(const std::filesystem::path& file, std::string_view text);
 
 }  // namespace zep

@@ -29,11 +29,12 @@ public:
     using Lookup =
         std::function<std::optional<std::string>(std::string_view section, std::string_view key)>;
     using Check = std::function<std::vector<UnreadCarrier>()>;
+    using CarrierOf = std::function<std::optional<std::filesystem::path>(std::string_view section)>;
 
     // No values at all.
     DispatchValues() = default;
-    explicit DispatchValues(Lookup lookup, Check check = {})
-        : m_lookup(std::move(lookup)), m_check(std::move(check)) {}
+    explicit DispatchValues(Lookup lookup, Check check = {}, CarrierOf foreign = {})
+        : m_lookup(std::move(lookup)), m_check(std::move(check)), m_foreign(std::move(foreign)) {}
     // The values of the systems installed for the user running the program.
     static DispatchValues Installed();
 
@@ -45,10 +46,17 @@ public:
     std::vector<UnreadCarrier> UnreadCarriers() const {
         return m_check ? m_check() : std::vector<UnreadCarrier>{};
     }
+    // The carrier of a section that is there but in an encoding its values cannot be read from
+    // (UTF-16 or UTF-32, as an editor saves "Unicode"), so that its values read as missing;
+    // nullopt otherwise, and where the values are not kept in files.
+    std::optional<std::filesystem::path> ForeignEncodingCarrier(std::string_view section) const {
+        return m_foreign ? m_foreign(section) : std::nullopt;
+    }
 
 private:
     Lookup m_lookup;
     Check m_check;
+    CarrierOf m_foreign;
 };
 
 }  // namespace zep

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <span>
 
+#include "platform/system_result.h"
+
 namespace zep {
 
 struct BytePatch {
@@ -13,9 +15,10 @@ struct BytePatch {
     std::uint8_t value = 0;
 };
 
-// True when every byte was written and flushed. False when the file cannot be opened for
-// writing (a write-protected or pulled card, a folder of that name), when a byte cannot be
-// written, or when the flush fails; bytes before the failure may have been written then.
-bool PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches);
+// Done when every byte was written and flushed. Fails, with the system's reason, when the file
+// cannot be opened for writing (a write-protected or pulled card, a folder of that name), when
+// a byte cannot be written, or when the flush fails; bytes before the failure may have been
+// written then.
+SystemDone PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches);
 
 }  // namespace zep

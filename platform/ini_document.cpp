@@ -6,7 +6,6 @@
 #include <cctype>
 
 #include "platform/config_file.h"
-#include "platform/publish_file.h"
 
 namespace zep {
 
@@ -108,24 +107,7 @@ bool IniDocument::HasForeignEncoding(const std::filesystem::path& file) {
 }
 
 bool IniDocument::Save(const std::filesystem::path& file) const {
-    // What the reader refused (a FIFO, a device or a link to one, a folder, an oversized or
-    // unreadable file) was never read, so its content would be lost unseen: it stays.
-    const ConfigFileState found = ReadConfigFile(file).state;
-    if (found != ConfigFileState::Read && found != ConfigFileState::Missing) {
-        return false;
-    }
-    // Written beside the file and swapped in, so that a full disk or a crash half-way leaves
-    // the previous settings intact instead of a truncated file.
-    const auto folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    auto pending = PendingFile::Create(folder);
-    if (!pending) {
-        return false;
-    }
-    const std::string text = Text();
-    if (pending->Write(std::string_view(text)) != text.size()) {
-        return false;
-    }
-    return pending->Replace(file) == PublishResult::Published;
+    return WriteConfigFile(file, Text());
 }
 
 std::string IniDocument::Text() const {

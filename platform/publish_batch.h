@@ -25,9 +25,9 @@ public:
     // Flushes the content of every file added so far. False when that is not assured; each
     // file is then flushed on its own as it is published, so publishing stays safe.
     bool FlushContents();
-    // Flushes the names published into (and removed from) the folder. False when they may not
+    // Flushes the names published into (and removed from) the folder. Fails when they may not
     // be on disk.
-    bool FlushNames() const { return FlushFolder(m_folder); }
+    SystemDone FlushNames() const { return FlushFolder(m_folder); }
 
 private:
     std::filesystem::path m_folder;

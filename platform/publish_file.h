@@ -10,15 +10,17 @@
 #include <span>
 #include <string>
 
+#include "platform/system_result.h"
+
 namespace zep {
 
 enum class PublishResult { Published, NameTaken, Failed };
 
 class PendingFile {
 public:
-    // Creates the temporary file in the folder of the final names. nullopt when the folder is
-    // missing or not writable.
-    static std::optional<PendingFile> Create(const std::filesystem::path& folder);
+    // Creates the temporary file in the folder of the final names. Fails when the folder is
+    // missing or not writable, with the system's reason.
+    static SystemResult<PendingFile> Create(const std::filesystem::path& folder);
 
     PendingFile(PendingFile&& other) noexcept;
     PendingFile& operator=(PendingFile&& other) noexcept;
@@ -47,6 +49,9 @@ public:
     PublishResult Replace(const std::filesystem::path& finalPath);
 
     std::filesystem::path TemporaryPath() const;
+    // Why the last Write, Finish, Publish or Replace of this file fell short (unknown when
+    // none did, or when no system call failed).
+    SystemError Failure() const;
 
 private:
     friend class PublishBatch;
@@ -58,11 +63,11 @@ private:
 
 // Flushes everything written so far on the file system that holds the folder, the names
 // published into it included: one call covers many finished files.
-bool FlushFileSystem(const std::filesystem::path& folder);
+SystemDone FlushFileSystem(const std::filesystem::path& folder);
 
 // Flushes the names of a folder (files published into it or removed from it), not their
-// content. False when they may not be on disk.
-bool FlushFolder(const std::filesystem::path& folder);
+// content. Fails when they may not be on disk.
+SystemDone FlushFolder(const std::filesystem::path& folder);
 
 // Tries nameFor(0), nameFor(1), ... until one is free. nullopt when publishing fails for any
 // other reason than a taken name, or after maxAttempts taken names.
@@ -70,9 +75,9 @@ std::optional<std::filesystem::path> PublishNumbered(
     PendingFile& file, const std::function<std::filesystem::path(int attempt)>& nameFor,
     int maxAttempts = 100000);
 
-// Removes a file (not a folder) that was handed on. False when it is still there or was not
+// Removes a file (not a folder) that was handed on. Fails when it is still there or was not
 // found.
-bool RemoveFile(const std::filesystem::path& path);
+SystemDone RemoveFile(const std::filesystem::path& path);
 
 // Gives the temporary names of this process a tag: the program folder's, set once at start-up
 // before anything is written. A temporary name then says which program folder's program wrote
@@ -86,10 +91,10 @@ int RemoveOwnTemporaries(const std::filesystem::path& folder);
 
 // Moves a finished file to the first free numbered name. Within one file system this is a
 // hard link plus removal of the old name; across file systems the content is copied, flushed
-// and published, and only then is the source removed. nullopt leaves the source where it was
+// and published, and only then is the source removed. A failure leaves the source where it was
 // and no copy under a new name (a source that cannot be removed takes its copy back). onDisk,
 // if given, is called once a copy's name is on disk and before the source goes.
-std::optional<std::filesystem::path> MoveNumbered(
+SystemResult<std::filesystem::path> MoveNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor,
     const std::function<void(const std::filesystem::path&)>& onDisk = {}, int maxAttempts = 100000);

@@ -3,6 +3,8 @@
 // system can. For the platform's neutral files; callers elsewhere use MoveNumbered.
 #include <filesystem>
 
+#include "platform/system_error.h"
+
 namespace zep {
 
 enum class MoveOutcome {
@@ -12,7 +14,12 @@ enum class MoveOutcome {
     Failed
 };
 
+struct MoveStep {
+    MoveOutcome outcome = MoveOutcome::Failed;
+    SystemError failure;  // why, when it Failed
+};
+
 // Never replaces a file of the new name.
-MoveOutcome MoveInOneStep(const std::filesystem::path& source, const std::filesystem::path& name);
+MoveStep MoveInOneStep(const std::filesystem::path& source, const std::filesystem::path& name);
 
 }  // namespace zep

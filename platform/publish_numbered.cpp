@@ -13,13 +13,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A pending file in folder with the source's content; nullopt when the source is no plain file
+// A pending file in folder with the source's content; fails when the source is no plain file
 // that can be read, or the copy cannot be written in full.
-std::optional<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
+SystemResult<PendingFile> CopyToPending(const fs::path& source, const fs::path& folder) {
     const auto in = OpenedRegularFile::Open(source);
-    auto pending = in ? PendingFile::Create(folder) : std::nullopt;
-    if (!pending || CopyInto(*in, *pending) != CopyResult::Copied) {
+    if (!in) {
         return std::nullopt;
+    }
+    auto pending = PendingFile::Create(folder);
+    if (!pending) {
+        return pending;
+    }
+    if (CopyInto(*in, *pending) != CopyResult::Copied) {
+        return pending->Failure();
     }
     return pending;
 }
@@ -43,43 +49,50 @@ std::optional<fs::path> PublishNumbered(PendingFile& file,
     return std::nullopt;
 }
 
-std::optional<fs::path> MoveNumbered(const fs::path& source,
-                                     const std::function<fs::path(int)>& nameFor,
-                                     const std::function<void(const fs::path&)>& onDisk,
-                                     int maxAttempts) {
+SystemResult<fs::path> MoveNumbered(const fs::path& source,
+                                    const std::function<fs::path(int)>& nameFor,
+                                    const std::function<void(const fs::path&)>& onDisk,
+                                    int maxAttempts) {
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
         const fs::path name = nameFor(attempt);
         if (!FileCallAllowed(FileCall::Link, name)) {
             return std::nullopt;
         }
-        switch (MoveInOneStep(source, name)) {
+        const MoveStep step = MoveInOneStep(source, name);
+        switch (step.outcome) {
             case MoveOutcome::Moved:
                 return name;
             case MoveOutcome::NameTaken:
                 continue;
             case MoveOutcome::Failed:
-                return std::nullopt;
+                return step.failure;
             case MoveOutcome::OtherVolume:
                 break;
         }
         // Copy, publish, then remove, so no reader sees a partial file.
         auto pending = CopyToPending(source, name.parent_path());
         if (!pending) {
-            return std::nullopt;
+            return pending.Error();
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
+        if (!published) {
+            return pending->Failure();
+        }
         // The copy's name must be on disk before the source goes; a source that stays would be
         // moved, and so handed on, a second time.
-        const bool onDiskNow = published && FlushFolder(published->parent_path());
-        if (onDiskNow && onDisk) {
+        SystemDone handedOver = FlushFolder(published->parent_path());
+        if (handedOver && onDisk) {
             onDisk(*published);
         }
-        if (published && (!onDiskNow || !RemoveFile(source))) {
+        if (handedOver) {
+            handedOver = RemoveFile(source);
+        }
+        if (!handedOver) {
             std::error_code error;
             fs::remove(*published, error);
-            return std::nullopt;
+            return handedOver.Error();
         }
-        return published;
+        return *published;
     }
     return std::nullopt;
 }

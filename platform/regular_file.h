@@ -10,6 +10,7 @@
 #include <span>
 
 #include "core/archive_key.h"
+#include "platform/system_result.h"
 
 namespace zep {
 
@@ -93,10 +94,10 @@ CopyResult CopyInto(const OpenedRegularFile& in, PendingFile& output);
 // (a hard link within a file system; across file systems a copy that is flushed and published
 // before the source goes). Only the file found under the name at the start is moved: a link
 // or special file is refused, and nothing is published or removed when the name meanwhile
-// leads to another file. nullopt leaves the source where it was. onDisk, if given, is called
+// leads to another file. A failure leaves the source where it was. onDisk, if given, is called
 // once the new name is on disk and before the old one goes, so that a crash in between can be
 // told from a move never made.
-std::optional<std::filesystem::path> MoveRegularFileNumbered(
+SystemResult<std::filesystem::path> MoveRegularFileNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor,
     const std::function<void(const std::filesystem::path&)>& onDisk = {}, int maxAttempts = 100000);

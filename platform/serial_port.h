@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/system_result.h"
+
 namespace zep {
 
 // The codes of PortSetLineParams that the system uses: 9600 bit/s, 8 data bits, no parity,
@@ -43,6 +45,15 @@ public:
     // line reports a hang-up or an error, so it will never deliver again. False for a port that
     // is not open, and from a component that cannot tell.
     virtual bool PortGone(int /*port*/) { return false; }
+
+    // PortOpen and the set-up calls of a line, giving the system's reason when they fail, for
+    // the lines that report such a failure. A component that cannot tell gives the plain call's
+    // outcome without a reason.
+    virtual SystemDone PortOpenWithReason(int port);
+    virtual SystemDone PortSetLineParamsWithReason(int port, int rateCode, int modeCode);
+    virtual SystemDone PortSetFlowControlWithReason(int port, int mode);
+    virtual SystemDone PortSetReadTimeoutsWithReason(int port, std::uint32_t total,
+                                                     std::uint32_t interval);
 };
 
 constexpr std::uint32_t kNeverWait = 0xFFFFFFFFu;

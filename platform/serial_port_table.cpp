@@ -5,16 +5,20 @@
 namespace zep {
 
 int SerialPortTable::PortOpen(int port) {
+    return PortOpenWithReason(port) ? 0 : -1;
+}
+
+SystemDone SerialPortTable::PortOpenWithReason(int port) {
     std::lock_guard guard(m_mutex);
     if (port <= 0 || m_ports.count(port) != 0) {
-        return -1;
+        return SystemError{};
     }
     auto open = m_open(port);
     if (!open) {
-        return -1;
+        return open.Error();
     }
-    m_ports.emplace(port, std::move(open));
-    return 0;
+    m_ports.emplace(port, std::move(*open));
+    return {};
 }
 
 void SerialPortTable::PortClose(int port) {
@@ -32,19 +36,27 @@ void SerialPortTable::PortClose(int port) {
 }
 
 int SerialPortTable::PortSetLineParams(int port, int rateCode, int modeCode) {
+    return PortSetLineParamsWithReason(port, rateCode, modeCode) ? 0 : -1;
+}
+
+SystemDone SerialPortTable::PortSetLineParamsWithReason(int port, int rateCode, int modeCode) {
     auto open = Find(port);
     // Mode: the low two bits give 5 to 8 data bits; parity and extra stop bits are not used by
     // any device served here.
     if (!open || rateCode != kRateCode9600 || modeCode < 0 || modeCode > 3) {
-        return -1;
+        return SystemError{};
     }
     return open->SetLine9600(5 + modeCode);
 }
 
 int SerialPortTable::PortSetFlowControl(int port, int mode) {
+    return PortSetFlowControlWithReason(port, mode) ? 0 : -1;
+}
+
+SystemDone SerialPortTable::PortSetFlowControlWithReason(int port, int mode) {
     auto open = Find(port);
     if (!open || mode != 0) {
-        return -1;
+        return SystemError{};
     }
     return open->SetNoFlowControl();
 }
@@ -73,12 +85,20 @@ int SerialPortTable::PortGetReadTimeouts(int port, std::uint32_t& total, std::ui
 }
 
 int SerialPortTable::PortSetReadTimeouts(int port, std::uint32_t total, std::uint32_t interval) {
+    return PortSetReadTimeoutsWithReason(port, total, interval) ? 0 : -1;
+}
+
+SystemDone SerialPortTable::PortSetReadTimeoutsWithReason(int port, std::uint32_t total,
+                                                          std::uint32_t interval) {
     auto open = Find(port);
-    if (!open || !open->ApplyReadTimeouts(total, interval)) {
-        return -1;
+    if (!open) {
+        return SystemError{};
     }
-    open->KeepReadTimeouts(total, interval);
-    return 0;
+    auto applied = open->ApplyReadTimeouts(total, interval);
+    if (applied) {
+        open->KeepReadTimeouts(total, interval);
+    }
+    return applied;
 }
 
 int SerialPortTable::PortReadByte(int port) {

@@ -15,19 +15,19 @@
 
 namespace zep {
 
-// One open port of the backend. Results follow SerialPort's conventions; the arguments have been
-// checked already.
+// One open port of the backend. Results follow SerialPort's conventions, the set-up calls give
+// the system's reason when they fail; the arguments have been checked already.
 class OpenSerialPort {
 public:
     virtual ~OpenSerialPort() = default;
 
     // 9600 bit/s, dataBits (5 to 8) data bits, no parity, 1 stop bit.
-    virtual int SetLine9600(int dataBits) = 0;
-    virtual int SetNoFlowControl() = 0;
+    virtual SystemDone SetLine9600(int dataBits) = 0;
+    virtual SystemDone SetNoFlowControl() = 0;
     virtual int GetSpeed() = 0;
     virtual int SetSpeed(int speed) = 0;
     // Gives the device the read time-outs before they are kept; false leaves the old ones.
-    virtual bool ApplyReadTimeouts(std::uint32_t total, std::uint32_t interval) = 0;
+    virtual SystemDone ApplyReadTimeouts(std::uint32_t total, std::uint32_t interval) = 0;
     virtual int Read(std::span<std::uint8_t> buffer) = 0;
     virtual int Write(std::span<const std::uint8_t> bytes) = 0;
     // which: 0 input, 1 output, 2 both.
@@ -49,8 +49,8 @@ private:
     std::atomic<std::uint32_t> m_interval{1};
 };
 
-// Opens COM<port> (port >= 1, not open here yet) for the table; nullptr when it cannot be had.
-using OpenSerialDevice = std::function<std::shared_ptr<OpenSerialPort>(int port)>;
+// Opens COM<port> (port >= 1, not open here yet) for the table, or says why it cannot be had.
+using OpenSerialDevice = std::function<SystemResult<std::shared_ptr<OpenSerialPort>>(int port)>;
 
 class SerialPortTable final : public SerialPort {
 public:
@@ -72,6 +72,11 @@ public:
     int PortOutputPending(int port) override;
     int PortLineStatus(int port) override;
     bool PortGone(int port) override;
+    SystemDone PortOpenWithReason(int port) override;
+    SystemDone PortSetLineParamsWithReason(int port, int rateCode, int modeCode) override;
+    SystemDone PortSetFlowControlWithReason(int port, int mode) override;
+    SystemDone PortSetReadTimeoutsWithReason(int port, std::uint32_t total,
+                                             std::uint32_t interval) override;
 
 private:
     std::shared_ptr<OpenSerialPort> Find(int port) const;

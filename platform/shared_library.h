@@ -26,6 +26,9 @@ public:
 
     // Address of the export of that name defined by this library itself, or nullptr.
     void* Find(const char* name) const;
+    // True when the address lies in a part of the library loaded as code (executable), so that
+    // an export that names a data object is not taken for a function.
+    bool HoldsCodeAt(const void* address) const;
     void Close();
     bool IsOpen() const { return m_handle != nullptr; }
 

@@ -83,13 +83,14 @@ build/bin/cardgen "$demo/staging" >/dev/null
 mv "$demo/staging/Pexilor" "$demo/media/card/"
 
 # Wait until the raw files are converted: the program folder keeps only its settings.
-for _ in $(seq 60); do
-    sleep 1
+# A card file goes only after its raw files are in the program folder, and a raw file only after
+# its import file is published, so both counts at zero mean everything has arrived.
+for _ in $(seq 120); do
     raw=$(find "$demo/program" -maxdepth 1 -iname '*.bi?' | wc -l)
     left=$(find "$demo/media/card/Pexilor/Tessal" -type f 2>/dev/null | wc -l)
     [ "$raw" -eq 0 ] && [ "$left" -eq 0 ] && break
+    sleep 0.5
 done
-sleep 2
 kill -TERM "$service_pid"
 status=0
 wait "$service_pid" || status=$?

@@ -5,7 +5,8 @@
 # Cyrillic with the dispatch system's values in the registry, and the raw files and import files
 # of both runs must be the same bytes. Then, under a Western ANSI code page, a second start on
 # the same folder is refused in Russian with the folder's name, and --program-dir and --inspect
-# take names in Cyrillic; last, bad registry values and a missing port are reported.
+# take names in Cyrillic, the log file holds the session and its recording replays to the same
+# raw files; last, bad registry values and a missing port are reported.
 # With --installed, the session runs an installed zepimport.exe (a Linux path into the Wine
 # prefix that holds it) from its place instead, with its program folder FOLDER (an installed
 # program keeps its data in the user's data folder), and the checks after the session are left
@@ -186,6 +187,22 @@ LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" \
 grep -qxF "$(winarg "$archive")" <(tr -d '\r' <"$work/windows-inspect.log") ||
     fail "--inspect does not name the file"
 grep -q "^  meter archive" "$work/windows-inspect.log" || fail "--inspect did not read the file"
+
+echo "== Windows: the log file, and the session's recording replayed into a folder in Cyrillic"
+grep -q " U Импорт данных завершен[.]" "$folder/zepimport.log" ||
+    fail "the log file lacks the end of the import"
+recording="$(compgen -G "$folder/sessions/*-zep.zsr" | head -1)" ||
+    fail "the session left no recording"
+replayed="$win/Повтор сеанса"
+mkdir -p "$replayed"
+LC_ALL=C.UTF-8 "$root/cmake/wine-run.sh" "$wine" "$prefix" "$program_exe" \
+    --program-dir "$(winarg "$replayed")" --replay "$(winarg "$recording")" \
+    >"$work/windows-replay.log" 2>&1 </dev/null || fail "--replay ended with status $?"
+grep -q "followed the recording to its end" "$work/windows-replay.log" ||
+    fail "the replay left the recording"
+# The session's raw files were converted and renamed; the replay's wait as they were saved.
+[ "$(digests "$folder" "*.bia.*")" = "$(digests "$replayed" "*.bia")" ] ||
+    fail "the replay did not write the session's raw files"
 
 echo "== Windows: a COM port that is not there and registry values of the wrong type or length"
 {

@@ -1,15 +1,14 @@
 // Reading and writing the sortable list's layout record, never past the bytes at hand.
 #include "ui/list_layout.h"
 
-#include <fstream>
-#include <iterator>
+#include "platform/config_file.h"
 
 namespace zep {
 
 namespace {
 
 // A layout of a few columns takes some dozens of bytes; a larger file is not one of ours.
-constexpr std::uintmax_t kMaxLayoutFileBytes = 64 * 1024;
+constexpr std::size_t kMaxLayoutFileBytes = 64 * 1024;
 
 void Put(std::vector<std::uint8_t>& out, std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
@@ -61,25 +60,22 @@ std::optional<ListLayout> DecodeListLayout(std::span<const std::uint8_t> bytes) 
     return layout;
 }
 
+// The layout file is read and written as the settings file is: a FIFO or device in its place
+// neither blocks the window nor is replaced.
 std::optional<ListLayout> LoadListLayoutFile(const std::filesystem::path& file) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error || size == 0 || size > kMaxLayoutFileBytes) {
+    const ConfigFileText read = ReadConfigFile(file);
+    if (read.state != ConfigFileState::Read || read.text.size() > kMaxLayoutFileBytes) {
         return std::nullopt;
     }
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(read.text.data()), read.text.size());
     return DecodeListLayout(bytes);
 }
 
 bool SaveListLayoutFile(const std::filesystem::path& file, const ListLayout& layout) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
     const std::vector<std::uint8_t> bytes = EncodeListLayout(layout);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    return WriteConfigFile(
+        file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace zep

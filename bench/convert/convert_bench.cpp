@@ -1,5 +1,7 @@
 // Converts a generated set of meter archives with the sample driver and with the null driver
-// and compares both with a plain read and write of the same bytes, measured in the same run.
+// and compares both with a plain read and write of the same bytes, measured in the same run;
+// each conversion runs with the drivers in this process and in the driver host process (the
+// program started as its host, once for all files), and the two are set against each other.
 // Usage: convert_bench [megabytes (default 60)] [work folder (default: the temporary folder)]
 // Every output file is flushed to disk before it is published, so on a disk the flushes
 // dominate both sides; a memory file system (/dev/shm) shows the processing cost itself.
@@ -17,7 +19,10 @@
 #include <vector>
 
 #include "convert/conversion_context.h"
+#include "convert/driver_host.h"
+#include "convert/driver_host_main.h"
 #include "convert/driver_table.h"
+#include "convert/local_driver_calls.h"
 #include "convert/meter_conversion.h"
 #include "convert/output_file.h"
 #include "core/clock.h"
@@ -180,7 +185,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "drivers not found below %s\n", built.string().c_str());
         return 1;
     }
-    zep::ConversionContext context{report, drivers, zep::DefaultClock()};
+    zep::LocalDriverCalls calls{drivers};
+    zep::ConversionContext context{report, calls, zep::DefaultClock()};
+#ifdef _WIN32
+    const fs::path program = built / "bin" / "zepimport.exe";
+#else
+    const fs::path program = built / "bin" / "zepimport";
+#endif
+    zep::DriverHost host({program, {zep::kDriverHostOption}, std::chrono::seconds(300), {}});
+    host.LoadDriversFrom(report, root / "drivers");
+    if (host.Names().size() != 2) {
+        std::fprintf(stderr, "the driver host %s did not load both drivers\n",
+                     program.string().c_str());
+        return 1;
+    }
+    zep::ConversionContext hostContext{report, host, zep::DefaultClock()};
 
     // The two sets differ only in the "Type" value of the header.
     const auto m1Files = Generate(root / "m1", "M1", megabytes);
@@ -209,11 +228,11 @@ int main(int argc, char** argv) {
                        static_cast<std::streamsize>(bytes.size()));
         }
     };
-    const auto convertAll = [&](const std::vector<fs::path>& files) {
-        return [&context, &files, &out] {
+    const auto convertAll = [&](const std::vector<fs::path>& files, zep::ConversionContext& with) {
+        return [&with, &files, &out] {
             for (const auto& file : files) {
                 std::string label;
-                zep::ConvertMeterArchive(file, out, context, label);
+                zep::ConvertMeterArchive(file, out, with, label);
             }
         };
     };
@@ -227,13 +246,17 @@ int main(int argc, char** argv) {
         double best = 1e300;
         std::uintmax_t outputBytes = 0;
     };
+    // The two processes of the host phases take turns for every file, which a loaded machine
+    // delays now and then: the short phases get more turns.
     std::vector<Phase> phases = {
         {"plain read + write, published (baseline)", publishedCopy, 7},
         {"plain read + write, not flushed", plainCopy, 7},
-        {"conversion, null driver", convertAll(nullFiles), 7},
-        {"conversion, M1 sample driver", convertAll(m1Files), 2},
+        {"conversion, null driver", convertAll(nullFiles, context), 15},
+        {"conversion, M1 sample driver", convertAll(m1Files, context), 3},
+        {"conversion in the host, null driver", convertAll(nullFiles, hostContext), 15},
+        {"conversion in the host, M1 sample driver", convertAll(m1Files, hostContext), 3},
     };
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < 15; ++run) {
         for (Phase& phase : phases) {
             if (run < phase.runs) {
                 EmptyFolder(out);
@@ -259,6 +282,12 @@ int main(int argc, char** argv) {
                 static_cast<double>(phases[3].outputBytes) / 1e6);
     std::printf("goal: null-driver conversion within 3x of the plain copy: %s (%.2fx)\n",
                 nullSeconds <= 3 * copySeconds ? "met" : "NOT met", nullSeconds / copySeconds);
+    const double nullRatio = phases[4].best / nullSeconds;
+    std::printf("host / in-process: %.2f with the null driver (goal <= 1.15: %s)\n", nullRatio,
+                nullRatio <= 1.15 ? "met" : "NOT met");
+    std::printf("host / in-process: %.2f with the M1 sample driver\n",
+                phases[5].best / phases[3].best);
+    host.UnloadDrivers();
     drivers.UnloadDrivers();
     fs::remove_all(root);
     return 0;

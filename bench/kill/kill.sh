@@ -166,7 +166,8 @@ for file in import/*.imp; do
 done | sort > arrived.txt
 lost="$(comm -23 offered.txt <(sort -u arrived.txt) | comm -23 - left.txt | wc -l)"
 twice="$(uniq -d arrived.txt | wc -l)"
-kept="$(find program -maxdepth 1 -type f ! -name zepimport.ini ! -name zepimport.history | wc -l)"
+kept="$(find program -maxdepth 1 -type f ! -name zepimport.ini ! -name 'zepimport.log*' \
+    ! -name zepimport.history | wc -l)"
 
 echo "devices: $(tail -n 1 devices.txt); cards: $cards"
 echo "archives offered $(wc -l < offered.txt), import files $(wc -l < arrived.txt)," \

@@ -1,10 +1,13 @@
 // Downloads a set from each simulated device, the device sending at the line rate of 57600
 // bit/s, and compares the time taken with the least the line allows: the bytes the device sent
 // at 10 bits each plus the pauses the exchange prescribes (sleeps longer than a 1 ms poll).
-// Goal: a ratio of at most 1.05 for each exchange. Each runs as the program runs it: every unit
-// saved with the program folder's names flushed and recorded in an import history of its own.
+// Goal: a ratio of at most 1.05 for each exchange, also while the session is recorded. Each runs
+// as the program runs it: every unit saved with the program folder's names flushed and recorded
+// in an import history of its own.
 //
-//   link_bench [--quick]     --quick: sets an eighth of the size, for a fast check
+//   link_bench [--quick] [--record]
+//     --quick: sets an eighth of the size, for a fast check
+//     --record: each session recorded as the program records it (the folder "sessions")
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -12,13 +15,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
 
 #include "app/import_history_file.h"
+#include "app/session_recorder.h"
 #include "core/clock.h"
 #include "link/exchanges.h"
+#include "link/session_tape.h"
 #include "platform/environment.h"
 #include "platform/serial_port_factory.h"
 #include "tools/sim/kolvar_device_sim.h"
@@ -140,9 +147,11 @@ bool Connect(SerialPort& port, const fs::path& home, const std::string& tty,
 
 using Exchange = void (*)(const WorkerParams&, SerialPort&, const WorkerEnvironment&);
 
-// Runs one exchange; returns the ratio of measured time to the line-rate minimum with pauses.
+// Runs one exchange, through a session recording when a recorder is given; returns the ratio
+// of measured time to the line-rate minimum with pauses.
 double Measure(const char* name, sim::DeviceSim& device, const std::string& prompt,
-               Exchange exchange, const fs::path& work) {
+               Exchange exchange, RecordedDevice kind, const fs::path& work,
+               SessionRecorder* recorder) {
     const fs::path folder = work / name;
     fs::create_directories(folder);
     if (!device.Start()) {
@@ -164,10 +173,22 @@ double Measure(const char* name, sim::DeviceSim& device, const std::string& prom
     params.importOnce = true;
     std::vector<std::string> historyLines;
     const auto history = ImportHistoryFile::Open(folder, clock, historyLines);
-    const WorkerEnvironment env{report, clock, lock, folder, StopRequest::Never(), history.get()};
     const std::int64_t before = port.BytesIn();
     const auto start = std::chrono::steady_clock::now();
-    exchange(params, port, env);
+    if (recorder) {
+        const RecordingHeader header{kind, true, kPort, 0, clock.Now()};
+        const auto output = recorder->Begin(header, report);
+        SessionTape tape(header, port, clock, report, *output);
+        WorkerEnvironment env{tape.Report(), tape.SessionClock(), lock,
+                              folder,        tape.Stop(),         history.get()};
+        env.rawFiles = &tape.Files();
+        exchange(params, tape.Port(), env);
+        tape.End();
+    } else {
+        exchange(
+            params, port,
+            WorkerEnvironment{report, clock, lock, folder, StopRequest::Never(), history.get()});
+    }
     const double measured =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     port.PortClose(kPort);
@@ -194,7 +215,12 @@ double Measure(const char* name, sim::DeviceSim& device, const std::string& prom
 
 int main(int argc, char** argv) {
     using namespace zep;
-    const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+    bool quick = false;
+    bool record = false;
+    for (int i = 1; i < argc; ++i) {
+        quick = quick || std::string(argv[i]) == "--quick";
+        record = record || std::string(argv[i]) == "--record";
+    }
     const std::size_t scale = quick ? 8 : 1;
     const fs::path work =
         fs::temp_directory_path() / ("zep-link-bench-" + std::to_string(std::random_device{}()));
@@ -241,12 +267,25 @@ int main(int argc, char** argv) {
     options.chunkSize = 8192;
     sim::KolvarDeviceSim kolvar(records, options);
 
-    std::printf("exchange time against line rate at 57600 bit/s (10 bits per byte)\n");
+    std::printf("exchange time against line rate at 57600 bit/s (10 bits per byte)%s\n",
+                record ? ", sessions recorded" : "");
+    auto recorder = record ? std::make_unique<SessionRecorder>(work) : nullptr;
     const double ratios[] = {
-        Measure("ZEP", adapter, "ZEP>", &ZepExchange, work),
-        Measure("Tessal", collector, "CL>", &TessalExchange, work),
-        Measure("Kolvar", kolvar, "KLV10>", &KolvarExchange, work),
+        Measure("ZEP", adapter, "ZEP>", &ZepExchange, RecordedDevice::Zep, work, recorder.get()),
+        Measure("Tessal", collector, "CL>", &TessalExchange, RecordedDevice::Tessal, work,
+                recorder.get()),
+        Measure("Kolvar", kolvar, "KLV10>", &KolvarExchange, RecordedDevice::Kolvar, work,
+                recorder.get()),
     };
+    if (recorder) {
+        recorder->Drain();
+        std::uint64_t bytes = 0;
+        for (const auto& entry : fs::directory_iterator(work / kSessionsFolder)) {
+            bytes += entry.file_size();
+        }
+        std::printf("recordings: %llu bytes\n", static_cast<unsigned long long>(bytes));
+        recorder.reset();
+    }
     fs::remove_all(work);
     for (double ratio : ratios) {
         if (ratio < 0 || ratio > 1.05)

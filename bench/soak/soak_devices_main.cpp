@@ -203,8 +203,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         const bool faulty = session % options.faultEvery == options.faultEvery - 1;
         const std::string fault = faulty ? FaultFor(kind, session / options.faultEvery) : "";
-        for (const auto& item :
-             RunSession(relay, kind, std::move(items), fault, options, tally)) {
+        for (const auto& item : RunSession(relay, kind, std::move(items), fault, options, tally)) {
             std::printf("left %s\n", item.name.c_str());
             ++tally.left;
         }

@@ -8,6 +8,7 @@
 //   TD_INIT_RESULT      what VLInit returns (default 1)
 //   TD_ENTRY6           export name written into entry 6 (default "TestConvert")
 //   TD_NO_ENTRIES       every entry names an export that does not exist
+//   TD_INIT_FAULT       VLInit crashes (1), never returns (2) or ends the process (3)
 // The conversion entry point follows a script in the record data (first byte):
 //   'E' echo kind, virtual device, length and the rest of the data as text; result untouched
 //   'R' c    result = c (signed byte)
@@ -16,11 +17,28 @@
 //   'D'      write 1.5 and 2/3 as floating-point values
 //   'X'      throw an exception
 //   'S'      scribble over the block (out, data, virtual device) and return 1
+//   'K' / 'L'  set the stream's bad bit / fail bit and return 1
+//   'C'      crash (a write to address 0);  'Q' exit(3);  'A' abort()
+//   'H'      never return (after writing its process id into the file named by
+//            ZEP_TEST_HANG_MARKER, if set)
+//   'O'      print terminal escape sequences and a megabyte to the standard output and error
+//   'Z'      close the standard streams, then write "closed\n" and return 1
+//   'W'      write bytes that are no frame to every descriptor above the standard streams
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iostream>
 #include <stdexcept>
 #include <string>
+#include <thread>
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "drivers/test/probe.h"
 #include "sdk/vl_driver.h"
@@ -49,7 +67,59 @@ void WriteBulk(std::ostream& out, std::uint32_t count) {
     }
 }
 
+[[noreturn]] void Crash() {
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+    std::abort();
+}
+
+// Says which process hangs, for the tests that end the process that started it.
+[[noreturn]] void Hang() {
+    if (const char* marker = std::getenv("ZEP_TEST_HANG_MARKER")) {
+#if defined(_WIN32)
+        std::ofstream(marker) << _getpid() << "\n";
+#else
+        std::ofstream(marker) << getpid() << "\n";
+#endif
+    }
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+}
+
+void PrintToStandardStreams() {
+    const std::string escapes = "\x1b[2J\x1b[31mDRIVER-SAYS\x1b]0;title\x07\r\n";
+    std::cout << escapes << std::string(1 << 20, 'x') << std::flush;
+    std::cerr << escapes << std::flush;
+    std::printf("%s", escapes.c_str());
+    std::fflush(stdout);
+}
+
+void CloseStandardStreams() {
+    std::fclose(stdin);
+    std::fclose(stdout);
+    std::fclose(stderr);
+#if !defined(_WIN32)
+    close(0);
+    close(1);
+    close(2);
+#endif
+}
+
+void WriteGarbageToDescriptors() {
+#if !defined(_WIN32)
+    static const char kGarbage[] = "\x7f\xff\xff\xff\xffnot a frame";
+    for (int fd = 3; fd < 64; ++fd) {
+        (void)!write(fd, kGarbage, sizeof kGarbage);
+    }
+#endif
+}
+
 }  // namespace
+
+// A data object, for a driver whose entry 6 names it instead of a function.
+VL_EXPORT unsigned char TestTable[64];
+unsigned char TestTable[64] = {1};
 
 VL_EXPORT int TestConvert(VLRecordBlock* block, int size) {
     Record("convert");
@@ -91,6 +161,31 @@ VL_EXPORT int TestConvert(VLRecordBlock* block, int size) {
             block->data = nullptr;
             block->virtualDevice = -7;
             return kVLCallDone;
+        case 'K':
+            out.setstate(std::ios_base::badbit);
+            return kVLCallDone;
+        case 'L':
+            out.setstate(std::ios_base::failbit);
+            return kVLCallDone;
+        case 'C':
+            Crash();
+        case 'Q':
+            std::exit(3);
+        case 'A':
+            std::abort();
+        case 'H':
+            Hang();
+        case 'O':
+            PrintToStandardStreams();
+            out << "printed\n";
+            return kVLCallDone;
+        case 'Z':
+            CloseStandardStreams();
+            out << "closed\n";
+            return kVLCallDone;
+        case 'W':
+            WriteGarbageToDescriptors();
+            return kVLCallDone;
         default:
             return kVLCallDone;
     }
@@ -115,6 +210,13 @@ VL_EXPORT int VLExit(int a, int b) {
 #ifndef TD_NO_INIT
 VL_EXPORT int VLInit(VLDriverDescriptor* descriptor, int size) {
     Record("init");
+#if TD_INIT_FAULT == 1
+    Crash();
+#elif TD_INIT_FAULT == 2
+    Hang();
+#elif TD_INIT_FAULT == 3
+    std::exit(3);
+#endif
     if (size != static_cast<int>(kVLDescriptorSize) || descriptor->versionMajor != 1 ||
         descriptor->versionMinor != 0) {
         Record("init-unexpected");

@@ -10,6 +10,7 @@
 
 #include "convert/conversion_context.h"
 #include "convert/driver_table.h"
+#include "convert/local_driver_calls.h"
 #include "core/clock.h"
 #include "core/worker_report.h"
 
@@ -67,7 +68,8 @@ private:
     std::filesystem::path m_root;
     SilentReport m_report;
     DriverTable m_drivers;
-    ConversionContext m_context{m_report, m_drivers, DefaultClock()};
+    LocalDriverCalls m_calls{m_drivers};
+    ConversionContext m_context{m_report, m_calls, DefaultClock()};
 };
 
 }  // namespace zep::fuzz

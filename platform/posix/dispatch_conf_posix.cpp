@@ -43,6 +43,13 @@ DispatchValues DispatchValuesBelow(const std::filesystem::path& configHome) {
                 }
             }
             return unread;
+        },
+        [configHome](std::string_view section) -> std::optional<std::filesystem::path> {
+            const auto file = ConfFile(configHome, section);
+            if (!IsPlainName(section) || !IniDocument::HasForeignEncoding(file)) {
+                return std::nullopt;
+            }
+            return file;
         });
 }
 

@@ -12,7 +12,7 @@ namespace {
 std::atomic<bool> g_exitSignal{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnExitSignal(int) {
+extern "C" void OnProgramExitSignal(int) {
     g_exitSignal.store(true);
 }
 
@@ -20,7 +20,7 @@ extern "C" void OnExitSignal(int) {
 
 void InstallExitSignals() {
     struct sigaction action {};
-    action.sa_handler = OnExitSignal;
+    action.sa_handler = OnProgramExitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);

@@ -10,35 +10,41 @@ namespace zep {
 
 namespace {
 
-bool WriteByteAt(int fd, std::uint8_t value, std::uint64_t offset) {
+// 0, or the errno of the write that failed.
+int WriteByteAt(int fd, std::uint8_t value, std::uint64_t offset) {
     for (;;) {
         const ssize_t n = pwrite(fd, &value, 1, static_cast<off_t>(offset));
         if (n == 1) {
-            return true;
+            return 0;
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        return false;
+        return n < 0 ? errno : EIO;
     }
+}
+
+int WriteBytes(int fd, std::span<const BytePatch> patches) {
+    for (const BytePatch& patch : patches) {
+        if (const int error = WriteByteAt(fd, patch.value, patch.offset); error != 0) {
+            return error;
+        }
+    }
+    return fsync(fd) == 0 ? 0 : errno;
 }
 
 }  // namespace
 
-bool PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches) {
+SystemDone PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches) {
     const int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return ErrnoError(errno);
     }
-    bool ok = true;
-    for (const BytePatch& patch : patches) {
-        if (!WriteByteAt(fd, patch.value, patch.offset)) {
-            ok = false;
-            break;
-        }
+    int error = WriteBytes(fd, patches);
+    if (close(fd) != 0 && error == 0) {
+        error = errno;
     }
-    ok = ok && fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    return error == 0 ? SystemDone() : SystemDone(ErrnoError(error));
 }
 
 }  // namespace zep

@@ -34,6 +34,7 @@ struct PendingFile::State {
     std::string tempPath;
     bool flushed = false;
     bool published = false;
+    SystemError failure;  // of the last call that fell short
 
     ~State() {
         CloseDescriptor();
@@ -47,8 +48,14 @@ struct PendingFile::State {
         }
         const int closing = fd;
         fd = -1;
-        return close(closing) == 0;
+        return close(closing) == 0 || Failed(errno);
     }
+    // Keeps the reason; always false, for the failing call to return.
+    bool Failed(int error) {
+        failure = ErrnoError(error);
+        return false;
+    }
+    bool FlushContent();
 };
 
 namespace {
@@ -75,18 +82,26 @@ int FlushPath(const fs::path& path, int flags) {
     return result;
 }
 
+SystemDone DoneOrErrno(int error) {
+    return error == 0 ? SystemDone() : SystemDone(ErrnoError(error));
+}
+
+}  // namespace
+
 // Flushes the content once; a finished file has given up its descriptor, and a fresh one
 // flushes the same data.
-bool FlushContent(int fd, const std::string& tempPath, bool& flushed) {
+bool PendingFile::State::FlushContent() {
     if (!flushed) {
         const int error = fd < 0                             ? FlushPath(tempPath, O_RDONLY)
                           : !Gate(FileCall::Flush, tempPath) ? errno
                           : fsync(fd) == 0                   ? 0
                                                              : errno;
-        flushed = error == 0;
+        flushed = error == 0 || Failed(error);
     }
     return flushed;
 }
+
+namespace {
 
 // A new temporary of the program's pattern with a random part, taken again while the name
 // exists. Created rw-rw-rw- less the umask, as any file the user's programs create, with no
@@ -112,14 +127,14 @@ int CreateTemporary(const fs::path& folder, std::string& path) {
 
 }  // namespace
 
-std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
+SystemResult<PendingFile> PendingFile::Create(const fs::path& folder) {
     if (!Gate(FileCall::Create, folder)) {
-        return std::nullopt;
+        return ErrnoError(errno);
     }
     std::string path;
     const int fd = CreateTemporary(folder, path);
     if (fd < 0) {
-        return std::nullopt;
+        return ErrnoError(errno);
     }
     auto state = std::make_unique<State>();
     state->fd = fd;
@@ -136,6 +151,10 @@ fs::path PendingFile::TemporaryPath() const {
     return m_state ? fs::path(m_state->tempPath) : fs::path();
 }
 
+SystemError PendingFile::Failure() const {
+    return m_state ? m_state->failure : SystemError{};
+}
+
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (m_state && m_state->fd >= 0 && done < bytes.size()) {
@@ -146,6 +165,7 @@ std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
             if (errno == EINTR) {
                 continue;
             }
+            m_state->Failed(errno);
             break;
         }
         if (n == 0) {
@@ -175,6 +195,9 @@ std::size_t PendingFile::Write(std::span<const std::span<const std::uint8_t>> pi
         if (n < 0 && errno == EINTR) {
             continue;
         }
+        if (n < 0) {
+            m_state->Failed(errno);
+        }
         if (n <= 0) {
             break;
         }
@@ -195,27 +218,27 @@ bool PendingFile::Finish() {
     return m_state && !m_state->tempPath.empty() && m_state->CloseDescriptor();
 }
 
-bool FlushFileSystem(const fs::path& folder) {
+SystemDone FlushFileSystem(const fs::path& folder) {
     if (!Gate(FileCall::Flush, folder)) {
-        return false;
+        return ErrnoError(errno);
     }
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return ErrnoError(errno);
     }
-    const bool ok = syncfs(fd) == 0;
+    const int error = syncfs(fd) == 0 ? 0 : errno;
     close(fd);
-    return ok;
+    return DoneOrErrno(error);
 }
 
-bool FlushFolder(const fs::path& folder) {
-    return FlushPath(folder, O_RDONLY | O_DIRECTORY) == 0;
+SystemDone FlushFolder(const fs::path& folder) {
+    return DoneOrErrno(FlushPath(folder, O_RDONLY | O_DIRECTORY));
 }
 
 bool PublishBatch::FlushContents() {
     // The files are closed already; one flush of their file system stores them all, where a
     // flush per file would wait for the disk once per file.
-    if (m_files.empty() || !FlushFileSystem(m_folder)) {
+    if (m_files.empty() || !static_cast<bool>(FlushFileSystem(m_folder))) {
         return m_files.empty();
     }
     for (auto& file : m_files) {
@@ -231,12 +254,13 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
         return PublishResult::Failed;
     }
     State& state = *m_state;
-    if (!FlushContent(state.fd, state.tempPath, state.flushed)) {
+    if (!state.FlushContent()) {
         return PublishResult::Failed;
     }
     // A rename that never replaces moves the name in one step; file systems without it take a
     // hard link and the removal of the temporary name, which never replaces either.
     if (!Gate(FileCall::Link, finalPath)) {
+        state.Failed(errno);
         return PublishResult::Failed;
     }
     if (renameat2(AT_FDCWD, state.tempPath.c_str(), AT_FDCWD, finalPath.c_str(),
@@ -245,10 +269,15 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
             return PublishResult::NameTaken;
         }
         if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+            state.Failed(errno);
             return PublishResult::Failed;
         }
         if (link(state.tempPath.c_str(), finalPath.c_str()) != 0) {
-            return errno == EEXIST ? PublishResult::NameTaken : PublishResult::Failed;
+            if (errno == EEXIST) {
+                return PublishResult::NameTaken;
+            }
+            state.Failed(errno);
+            return PublishResult::Failed;
         }
         unlink(state.tempPath.c_str());
     }
@@ -263,11 +292,12 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
         return PublishResult::Failed;
     }
     State& state = *m_state;
-    if (!FlushContent(state.fd, state.tempPath, state.flushed)) {
+    if (!state.FlushContent()) {
         return PublishResult::Failed;
     }
     if (!Gate(FileCall::Link, finalPath) ||
         rename(state.tempPath.c_str(), finalPath.c_str()) != 0) {
+        state.Failed(errno);
         return PublishResult::Failed;
     }
     state.published = true;
@@ -276,27 +306,35 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-bool RemoveFile(const fs::path& path) {
-    return Gate(FileCall::Remove, path) && unlink(path.c_str()) == 0;
+SystemDone RemoveFile(const fs::path& path) {
+    if (!Gate(FileCall::Remove, path) || unlink(path.c_str()) != 0) {
+        return ErrnoError(errno);
+    }
+    return {};
 }
 
-MoveOutcome MoveInOneStep(const fs::path& source, const fs::path& name) {
+MoveStep MoveInOneStep(const fs::path& source, const fs::path& name) {
     if (link(source.c_str(), name.c_str()) == 0) {
         // The new name goes to disk before the old one goes, or a power cut could leave neither;
         // a source that stays would be moved, and so handed on, a second time.
-        if (!FlushFolder(name.parent_path()) || !RemoveFile(source)) {
-            unlink(name.c_str());
-            return MoveOutcome::Failed;
+        SystemDone removed = FlushFolder(name.parent_path());
+        if (removed) {
+            removed = RemoveFile(source);
         }
-        return MoveOutcome::Moved;
+        if (!removed) {
+            unlink(name.c_str());
+            return {MoveOutcome::Failed, removed.Error()};
+        }
+        return {MoveOutcome::Moved, {}};
     }
     if (errno == EEXIST) {
-        return MoveOutcome::NameTaken;
+        return {MoveOutcome::NameTaken, {}};
     }
     // Another file system, or one without hard links.
-    return errno == EXDEV || errno == EPERM || errno == EMLINK || errno == ENOTSUP
-               ? MoveOutcome::OtherVolume
-               : MoveOutcome::Failed;
+    if (errno == EXDEV || errno == EPERM || errno == EMLINK || errno == ENOTSUP) {
+        return {MoveOutcome::OtherVolume, {}};
+    }
+    return {MoveOutcome::Failed, ErrnoError(errno)};
 }
 
 }  // namespace zep

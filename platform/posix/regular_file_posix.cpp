@@ -60,15 +60,15 @@ bool NameIsFile(const fs::path& path, const struct stat& file) {
            named.st_ino == file.st_ino;
 }
 
-// True when the name no longer leads to the file: removed here, or given to another file.
-bool RemoveIfStillFile(const fs::path& path, const struct stat& file) {
-    return !NameIsFile(path, file) || RemoveFile(path);
+// Done when the name no longer leads to the file: removed here, or given to another file.
+SystemDone RemoveIfStillFile(const fs::path& path, const struct stat& file) {
+    return NameIsFile(path, file) ? RemoveFile(path) : SystemDone();
 }
 
-std::optional<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
+SystemResult<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
     auto pending = PendingFile::Create(folder);
     if (!pending) {
-        return std::nullopt;
+        return pending;
     }
     std::vector<std::uint8_t> buffer(1 << 16);
     for (;;) {
@@ -77,14 +77,14 @@ std::optional<PendingFile> CopyDescriptor(int in, const fs::path& folder) {
             continue;
         }
         if (n < 0) {
-            return std::nullopt;
+            return ErrnoError(errno);
         }
         if (n == 0) {
             return pending;
         }
         const auto count = static_cast<std::size_t>(n);
         if (pending->Write(std::span(buffer.data(), count)) != count) {
-            return std::nullopt;
+            return pending->Failure();
         }
     }
 }
@@ -173,13 +173,16 @@ FileProbe ProbeFile(const fs::path& path) {
     return ProbeOf(status);
 }
 
-std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
-                                                const std::function<fs::path(int)>& nameFor,
-                                                const std::function<void(const fs::path&)>& onDisk,
-                                                int maxAttempts) {
+SystemResult<fs::path> MoveRegularFileNumbered(const fs::path& source,
+                                               const std::function<fs::path(int)>& nameFor,
+                                               const std::function<void(const fs::path&)>& onDisk,
+                                               int maxAttempts) {
     const Descriptor fd(OpenWithoutFollowing(source));
     struct stat file {};
-    if (fd.Get() < 0 || fstat(fd.Get(), &file) != 0 || !S_ISREG(file.st_mode)) {
+    if (fd.Get() < 0 || fstat(fd.Get(), &file) != 0) {
+        return ErrnoError(errno);
+    }
+    if (!S_ISREG(file.st_mode)) {
         return std::nullopt;
     }
     for (int attempt = 0; attempt < maxAttempts; ++attempt) {
@@ -191,9 +194,13 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
             // The new name must be on disk before the old one goes, or a power cut could leave
             // neither; and the source name may have been given to another file after it was
             // opened.
-            if (!NameIsFile(name, file) || !FlushFolder(name.parent_path())) {
+            if (!NameIsFile(name, file)) {
                 unlink(name.c_str());
                 return std::nullopt;
+            }
+            if (const auto flushed = FlushFolder(name.parent_path()); !flushed) {
+                unlink(name.c_str());
+                return flushed.Error();
             }
             if (onDisk) {
                 onDisk(name);
@@ -205,28 +212,31 @@ std::optional<fs::path> MoveRegularFileNumbered(const fs::path& source,
             continue;
         }
         if (errno != EXDEV && errno != EPERM && errno != EMLINK && errno != ENOTSUP) {
-            return std::nullopt;
+            return ErrnoError(errno);
         }
         // Another file system (or one without hard links): the opened file itself is copied.
         auto pending = CopyDescriptor(fd.Get(), name.parent_path());
         if (!pending) {
-            return std::nullopt;
+            return pending.Error();
         }
         auto published = PublishNumbered(*pending, nameFor, maxAttempts);
+        if (!published) {
+            return pending->Failure();
+        }
         // The copy's name must be on disk before the source goes; a source that stays would be
         // moved, and so handed on, a second time.
-        if (published && !FlushFolder(published->parent_path())) {
-            RemoveFile(*published);
-            return std::nullopt;
-        }
-        if (published && onDisk) {
+        SystemDone handedOver = FlushFolder(published->parent_path());
+        if (handedOver && onDisk) {
             onDisk(*published);
         }
-        if (published && !RemoveIfStillFile(source, file)) {
-            RemoveFile(*published);
-            return std::nullopt;
+        if (handedOver) {
+            handedOver = RemoveIfStillFile(source, file);
         }
-        return published;
+        if (!handedOver) {
+            RemoveFile(*published);
+            return handedOver.Error();
+        }
+        return *published;
     }
     return std::nullopt;
 }

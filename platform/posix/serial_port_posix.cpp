@@ -76,7 +76,7 @@ public:
     PosixPort(const PosixPort&) = delete;
     PosixPort& operator=(const PosixPort&) = delete;
 
-    int SetLine9600(int dataBits) override {
+    SystemDone SetLine9600(int dataBits) override {
         static constexpr tcflag_t kDataBits[] = {CS5, CS6, CS7, CS8};
         return Change([&](termios& t) {
             cfsetispeed(&t, B9600);
@@ -86,7 +86,7 @@ public:
         });
     }
 
-    int SetNoFlowControl() override {
+    SystemDone SetNoFlowControl() override {
         return Change([](termios& t) {
             t.c_cflag &= ~CRTSCTS;
             t.c_iflag &= ~(IXON | IXOFF | IXANY);
@@ -106,15 +106,16 @@ public:
         if (!SpeedCode(speed, code)) {
             return -1;
         }
-        return Change([&](termios& t) {
+        const bool changed = static_cast<bool>(Change([&](termios& t) {
             cfsetispeed(&t, code);
             cfsetospeed(&t, code);
-        });
+        }));
+        return changed ? 0 : -1;
     }
 
     // Reads wait with poll() by the time-outs kept; the line itself needs nothing.
-    bool ApplyReadTimeouts(std::uint32_t /*total*/, std::uint32_t /*interval*/) override {
-        return true;
+    SystemDone ApplyReadTimeouts(std::uint32_t /*total*/, std::uint32_t /*interval*/) override {
+        return {};
     }
 
     int Read(std::span<std::uint8_t> buffer) override {
@@ -206,13 +207,16 @@ private:
     }
 
     template <typename Edit>
-    int Change(Edit edit) {
+    SystemDone Change(Edit edit) {
         termios t{};
         if (tcgetattr(m_fd, &t) != 0) {
-            return -1;
+            return ErrnoError(errno);
         }
         edit(t);
-        return tcsetattr(m_fd, TCSANOW, &t) == 0 ? 0 : -1;
+        if (tcsetattr(m_fd, TCSANOW, &t) != 0) {
+            return ErrnoError(errno);
+        }
+        return {};
     }
 
     int m_fd;
@@ -221,21 +225,32 @@ private:
     std::string m_device;
 };
 
-// Opens COM<port> exclusively in raw mode with non-blocking reads.
-std::shared_ptr<OpenSerialPort> OpenPort(int port) {
+// Closes a descriptor that is not handed on, keeping the errno of the failure that made it so.
+SystemError Abandon(int fd, int error) {
+    close(fd);
+    return ErrnoError(error);
+}
+
+// Opens COM<port> exclusively in raw mode with non-blocking reads. A COM number without a
+// device fails as a device that is not there; a device another program holds, as a busy one.
+SystemResult<std::shared_ptr<OpenSerialPort>> OpenPort(int port) {
     const auto device = FindSerialDevice(port);
     if (!device) {
-        return nullptr;
+        return ErrnoError(ENODEV);
     }
     const int fd = open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return nullptr;
+        return ErrnoError(errno);
     }
     termios original{};
-    if (!isatty(fd) || tcgetattr(fd, &original) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        ioctl(fd, TIOCEXCL) != 0) {
-        close(fd);
-        return nullptr;
+    if (!isatty(fd) || tcgetattr(fd, &original) != 0) {
+        return Abandon(fd, errno);
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return Abandon(fd, errno == EWOULDBLOCK ? EBUSY : errno);
+    }
+    if (ioctl(fd, TIOCEXCL) != 0) {
+        return Abandon(fd, errno);
     }
     termios raw = original;
     posix::MakeRawLine(raw);
@@ -243,11 +258,12 @@ std::shared_ptr<OpenSerialPort> OpenPort(int port) {
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &raw) != 0) {
+        const int error = errno;
         ioctl(fd, TIOCNXCL);
-        close(fd);
-        return nullptr;
+        return Abandon(fd, error);
     }
-    return std::make_shared<PosixPort>(fd, original, device->string());
+    return std::shared_ptr<OpenSerialPort>(
+        std::make_shared<PosixPort>(fd, original, device->string()));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// Driver libraries through dlopen and dlsym, with a look at who defines an export.
+// Driver libraries through dlopen and dlsym, with a look at who defines an export and at the
+// segment it lies in.
 #include <dlfcn.h>
 #include <link.h>
+
+#include <cstdint>
+#include <cstring>
 
 #include "platform/shared_library.h"
 
@@ -41,6 +45,44 @@ void* SharedLibrary::Find(const char* name) const {
         return nullptr;
     }
     return address;
+}
+
+namespace {
+
+struct CodeQuery {
+    const link_map* library = nullptr;
+    std::uintptr_t address = 0;
+    bool code = false;
+};
+
+// Looks through the segments of the library the query names for the one holding the address.
+int FindCodeSegment(dl_phdr_info* info, std::size_t, void* data) {
+    auto& query = *static_cast<CodeQuery*>(data);
+    if (info->dlpi_addr != query.library->l_addr || info->dlpi_name == nullptr ||
+        std::strcmp(info->dlpi_name, query.library->l_name) != 0) {
+        return 0;
+    }
+    for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+        const std::uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+        if (segment.p_type == PT_LOAD && query.address >= start &&
+            query.address - start < segment.p_memsz) {
+            query.code = (segment.p_flags & PF_X) != 0;
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+bool SharedLibrary::HoldsCodeAt(const void* address) const {
+    link_map* own = nullptr;
+    if (m_handle == nullptr || dlinfo(m_handle, RTLD_DI_LINKMAP, &own) != 0 || own == nullptr) {
+        return false;
+    }
+    CodeQuery query{own, reinterpret_cast<std::uintptr_t>(address), false};
+    dl_iterate_phdr(FindCodeSegment, &query);
+    return query.code;
 }
 
 std::string_view SharedLibrarySuffix() {

@@ -4,25 +4,37 @@
 
 namespace zep {
 
-bool PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches) {
-    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    bool ok = true;
+namespace {
+
+SystemError WriteBytes(HANDLE handle, std::span<const BytePatch> patches) {
     for (const BytePatch& patch : patches) {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(patch.offset & 0xFFFFFFFFu);
         at.OffsetHigh = static_cast<DWORD>(patch.offset >> 32);
         DWORD written = 0;
-        if (!WriteFile(handle, &patch.value, 1, &written, &at) || written != 1) {
-            ok = false;
-            break;
+        if (!WriteFile(handle, &patch.value, 1, &written, &at)) {
+            return WindowsError(GetLastError());
+        }
+        if (written != 1) {
+            return WindowsError(ERROR_WRITE_FAULT);
         }
     }
-    ok = ok && FlushFileBuffers(handle) != 0;
-    return CloseHandle(handle) != 0 && ok;
+    return FlushFileBuffers(handle) ? SystemError{} : WindowsError(GetLastError());
+}
+
+}  // namespace
+
+SystemDone PatchFileBytes(const std::filesystem::path& file, std::span<const BytePatch> patches) {
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return WindowsError(GetLastError());
+    }
+    SystemError failure = WriteBytes(handle, patches);
+    if (!CloseHandle(handle) && !failure.Known()) {
+        failure = WindowsError(GetLastError());
+    }
+    return failure.Known() ? SystemDone(failure) : SystemDone();
 }
 
 }  // namespace zep

@@ -30,17 +30,21 @@ bool Gate(FileCall call, const fs::path& path) {
     return false;
 }
 
+SystemError LastError() {
+    return WindowsError(GetLastError());
+}
+
 // Flushes a closed file's data through a fresh handle.
-bool FlushPath(const fs::path& path) {
+SystemDone FlushPath(const fs::path& path) {
     if (!Gate(FileCall::Flush, path)) {
-        return false;
+        return LastError();
     }
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return false;
+        return LastError();
     }
-    const bool flushed = FlushFileBuffers(file) != 0;
+    const SystemDone flushed = FlushFileBuffers(file) ? SystemDone() : SystemDone(LastError());
     CloseHandle(file);
     return flushed;
 }
@@ -54,6 +58,7 @@ struct PendingFile::State {
     fs::path tempPath;
     bool flushed = false;
     bool published = false;
+    SystemError failure;  // of the last call that fell short
 
     ~State() {
         CloseFile();
@@ -67,17 +72,25 @@ struct PendingFile::State {
         }
         const HANDLE closing = file;
         file = INVALID_HANDLE_VALUE;
-        return CloseHandle(closing) != 0;
+        return CloseHandle(closing) != 0 || Failed();
+    }
+    // Keeps the reason of the call that just failed; always false, for it to return.
+    bool Failed() {
+        failure = LastError();
+        return false;
     }
     // Flushes the content once. An open file is flushed and closed (a file cannot be renamed
     // while it is open); a finished one through a fresh handle.
     bool FlushContent() {
         if (file != INVALID_HANDLE_VALUE) {
-            const bool done =
-                flushed || (Gate(FileCall::Flush, tempPath) && FlushFileBuffers(file) != 0);
+            const bool done = flushed ||
+                              (Gate(FileCall::Flush, tempPath) && FlushFileBuffers(file) != 0) ||
+                              Failed();
             flushed = CloseFile() && done;
         } else if (!flushed) {
-            flushed = FlushPath(tempPath);
+            const SystemDone done = FlushPath(tempPath);
+            failure = done.Error();
+            flushed = static_cast<bool>(done);
         }
         return flushed;
     }
@@ -103,9 +116,9 @@ bool NameTaken(DWORD error) {
 
 }  // namespace
 
-std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
+SystemResult<PendingFile> PendingFile::Create(const fs::path& folder) {
     if (!Gate(FileCall::Create, folder)) {
-        return std::nullopt;
+        return LastError();
     }
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
         auto state = std::make_unique<State>();
@@ -117,10 +130,10 @@ std::optional<PendingFile> PendingFile::Create(const fs::path& folder) {
             return PendingFile(std::move(state));
         }
         if (!NameTaken(GetLastError())) {
-            return std::nullopt;
+            return LastError();
         }
     }
-    return std::nullopt;
+    return LastError();
 }
 
 PendingFile::PendingFile(std::unique_ptr<State> state) : m_state(std::move(state)) {}
@@ -132,14 +145,21 @@ fs::path PendingFile::TemporaryPath() const {
     return m_state ? m_state->tempPath : fs::path();
 }
 
+SystemError PendingFile::Failure() const {
+    return m_state ? m_state->failure : SystemError{};
+}
+
 std::size_t PendingFile::Write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (m_state && m_state->file != INVALID_HANDLE_VALUE && done < bytes.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, INT_MAX));
         DWORD written = 0;
         if (!Gate(FileCall::Write, m_state->tempPath) ||
-            !WriteFile(m_state->file, bytes.data() + done, chunk, &written, nullptr) ||
-            written == 0) {
+            !WriteFile(m_state->file, bytes.data() + done, chunk, &written, nullptr)) {
+            m_state->Failed();
+            break;
+        }
+        if (written == 0) {
             break;
         }
         done += written;
@@ -165,9 +185,9 @@ bool PendingFile::Finish() {
     return m_state && !m_state->tempPath.empty() && m_state->CloseFile();
 }
 
-bool FlushFileSystem(const fs::path& folder) {
+SystemDone FlushFileSystem(const fs::path& folder) {
     if (!Gate(FileCall::Flush, folder)) {
-        return false;
+        return LastError();
     }
     // Published names are on disk already (every rename here is written through), and so are
     // the contents under them; what may still sit in the cache are the temporaries, all ours.
@@ -175,27 +195,29 @@ bool FlushFileSystem(const fs::path& folder) {
     const std::wstring pattern = std::wstring(kTempPrefix) + L"*" + kTempSuffix;
     const HANDLE search = FindFirstFileW((folder / pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? SystemDone() : SystemDone(LastError());
     }
-    bool flushed = true;
+    SystemDone flushed;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            flushed = FlushPath(folder / found.cFileName) && flushed;
+            if (auto done = FlushPath(folder / found.cFileName); !done) {
+                flushed = done;
+            }
         }
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return flushed;
 }
 
-bool FlushFolder(const fs::path& folder) {
+SystemDone FlushFolder(const fs::path& folder) {
     if (!Gate(FileCall::Flush, folder)) {
-        return false;
+        return LastError();
     }
     const HANDLE directory = CreateFileW(
         folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (directory == INVALID_HANDLE_VALUE) {
-        return false;
+        return LastError();
     }
     CloseHandle(directory);
     // The names published here were written through by their renames. A folder's own entries
@@ -208,7 +230,7 @@ bool FlushFolder(const fs::path& folder) {
         FlushFileBuffers(writable);
         CloseHandle(writable);
     }
-    return true;
+    return {};
 }
 
 bool PublishBatch::FlushContents() {
@@ -232,7 +254,11 @@ PublishResult PendingFile::Publish(const fs::path& finalPath) {
     }
     if (!Gate(FileCall::Link, finalPath) ||
         !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        return NameTaken(GetLastError()) ? PublishResult::NameTaken : PublishResult::Failed;
+        if (NameTaken(GetLastError())) {
+            return PublishResult::NameTaken;
+        }
+        state.Failed();
+        return PublishResult::Failed;
     }
     state.published = true;
     state.tempPath.clear();
@@ -244,9 +270,13 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
         return PublishResult::Failed;
     }
     State& state = *m_state;
-    if (!state.FlushContent() || !Gate(FileCall::Link, finalPath) ||
+    if (!state.FlushContent()) {
+        return PublishResult::Failed;
+    }
+    if (!Gate(FileCall::Link, finalPath) ||
         !MoveFileExW(state.tempPath.c_str(), finalPath.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        state.Failed();
         return PublishResult::Failed;
     }
     state.published = true;
@@ -254,18 +284,25 @@ PublishResult PendingFile::Replace(const fs::path& finalPath) {
     return PublishResult::Published;
 }
 
-MoveOutcome MoveInOneStep(const fs::path& source, const fs::path& name) {
+MoveStep MoveInOneStep(const fs::path& source, const fs::path& name) {
     if (MoveFileExW(source.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        return MoveOutcome::Moved;
+        return {MoveOutcome::Moved, {}};
     }
     const DWORD error = GetLastError();
-    return NameTaken(error)                 ? MoveOutcome::NameTaken
-           : error == ERROR_NOT_SAME_DEVICE ? MoveOutcome::OtherVolume
-                                            : MoveOutcome::Failed;
+    if (NameTaken(error)) {
+        return {MoveOutcome::NameTaken, {}};
+    }
+    if (error == ERROR_NOT_SAME_DEVICE) {
+        return {MoveOutcome::OtherVolume, {}};
+    }
+    return {MoveOutcome::Failed, WindowsError(error)};
 }
 
-bool RemoveFile(const fs::path& path) {
-    return Gate(FileCall::Remove, path) && DeleteFileW(path.c_str()) != 0;
+SystemDone RemoveFile(const fs::path& path) {
+    if (!Gate(FileCall::Remove, path) || !DeleteFileW(path.c_str())) {
+        return LastError();
+    }
+    return {};
 }
 
 }  // namespace zep

@@ -137,7 +137,7 @@ std::optional<std::size_t> OpenedRegularFile::ReadAt(std::uint64_t offset,
     return done;
 }
 
-std::optional<std::filesystem::path> MoveRegularFileNumbered(
+SystemResult<std::filesystem::path> MoveRegularFileNumbered(
     const std::filesystem::path& source,
     const std::function<std::filesystem::path(int attempt)>& nameFor,
     const std::function<void(const std::filesystem::path&)>& onDisk, int maxAttempts) {

@@ -58,7 +58,7 @@ public:
     Win32Port(const Win32Port&) = delete;
     Win32Port& operator=(const Win32Port&) = delete;
 
-    int SetLine9600(int dataBits) override {
+    SystemDone SetLine9600(int dataBits) override {
         return Change([&](DCB& dcb) {
             dcb.BaudRate = CBR_9600;
             dcb.ByteSize = static_cast<BYTE>(dataBits);
@@ -73,7 +73,7 @@ public:
         });
     }
 
-    int SetNoFlowControl() override {
+    SystemDone SetNoFlowControl() override {
         return Change([](DCB& dcb) {
             dcb.fOutxCtsFlow = FALSE;
             dcb.fOutxDsrFlow = FALSE;
@@ -96,13 +96,13 @@ public:
     }
 
     int SetSpeed(int speed) override {
-        return Change([&](DCB& dcb) { dcb.BaudRate = static_cast<DWORD>(speed); });
+        return Change([&](DCB& dcb) { dcb.BaudRate = static_cast<DWORD>(speed); }) ? 0 : -1;
     }
 
     // The pair's meaning in COMMTIMEOUTS: the total is the constant of the read's total
     // time-out, the interval the longest gap between two bytes; a total of 0xFFFFFFFF (or 0)
     // asks for what is already there and never waits.
-    bool ApplyReadTimeouts(std::uint32_t total, std::uint32_t interval) override {
+    SystemDone ApplyReadTimeouts(std::uint32_t total, std::uint32_t interval) override {
         COMMTIMEOUTS timeouts{};
         if (total == kNeverWait || total == 0) {
             timeouts.ReadIntervalTimeout = MAXDWORD;
@@ -112,7 +112,10 @@ public:
         }
         timeouts.WriteTotalTimeoutConstant = kWriteStallMs;
         timeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
-        return SetCommTimeouts(m_handle, &timeouts) != 0;
+        if (!SetCommTimeouts(m_handle, &timeouts)) {
+            return WindowsError(GetLastError());
+        }
+        return {};
     }
 
     int Read(std::span<std::uint8_t> buffer) override {
@@ -182,14 +185,17 @@ public:
 
 private:
     template <typename Edit>
-    int Change(Edit edit) {
+    SystemDone Change(Edit edit) {
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!GetCommState(m_handle, &dcb)) {
-            return -1;
+            return WindowsError(GetLastError());
         }
         edit(dcb);
-        return SetCommState(m_handle, &dcb) ? 0 : -1;
+        if (!SetCommState(m_handle, &dcb)) {
+            return WindowsError(GetLastError());
+        }
+        return {};
     }
 
     // A read or write that failed as on a vanished device says so for good. An aborted one does
@@ -212,21 +218,29 @@ std::wstring DeviceName(int port) {
 }
 
 // Opens "\\.\COMn" with the read time-outs that never wait.
-std::shared_ptr<OpenSerialPort> OpenPort(int port) {
-    // No sharing: a port held by another program refuses the open.
+SystemResult<std::shared_ptr<OpenSerialPort>> OpenPort(int port) {
+    // No sharing: a port held by another program refuses the open, and the system says so
+    // with ERROR_ACCESS_DENIED, which for a COM port means that it is busy; a COM number
+    // without a device is "not found", which for a port means that the device is not there.
     const HANDLE handle = CreateFileW(DeviceName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return nullptr;
+        const DWORD error = GetLastError();
+        return WindowsError(error == ERROR_ACCESS_DENIED    ? ERROR_BUSY
+                            : error == ERROR_FILE_NOT_FOUND ? ERROR_DEV_NOT_EXIST
+                                                            : error);
     }
     auto open = std::make_shared<Win32Port>(handle, port);
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     // Only a communications device has a line state; anything else named COM<n> is not one.
-    if (!GetCommState(handle, &dcb) || !open->ApplyReadTimeouts(kNeverWait, 1)) {
-        return nullptr;
+    if (!GetCommState(handle, &dcb)) {
+        return WindowsError(GetLastError());
     }
-    return open;
+    if (auto applied = open->ApplyReadTimeouts(kNeverWait, 1); !applied) {
+        return applied.Error();
+    }
+    return std::shared_ptr<OpenSerialPort>(std::move(open));
 }
 
 }  // namespace

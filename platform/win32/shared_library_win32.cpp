@@ -1,6 +1,6 @@
-// Driver libraries through LoadLibrary and GetProcAddress. A file that is not a loadable DLL
-// for this process (another architecture, not a DLL at all) fails quietly, without the
-// system's error box.
+// Driver libraries through LoadLibrary and GetProcAddress, and VirtualQuery for what an export
+// points at. A file that is not a loadable DLL for this process (another architecture, not a
+// DLL at all) fails quietly, without the system's error box.
 #include "platform/shared_library.h"
 #include "platform/win32/windows_api.h"
 
@@ -33,6 +33,17 @@ void* SharedLibrary::Find(const char* name) const {
     // GetProcAddress looks in the library's own export table only: a function the library
     // merely imports (from the C runtime, say) is not found.
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(m_handle), name));
+}
+
+bool SharedLibrary::HoldsCodeAt(const void* address) const {
+    MEMORY_BASIC_INFORMATION info{};
+    if (m_handle == nullptr || VirtualQuery(address, &info, sizeof info) != sizeof info ||
+        info.AllocationBase != m_handle || info.State != MEM_COMMIT) {
+        return false;
+    }
+    constexpr DWORD kExecutable =
+        PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return (info.Protect & kExecutable) != 0;
 }
 
 std::string_view SharedLibrarySuffix() {

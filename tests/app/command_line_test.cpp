@@ -27,10 +27,18 @@ TEST(CommandLineTest, OwnOptionsAreRecognised) {
     EXPECT_EQ(inspect.files, (std::vector<std::string>{"a.bia", "b"}));
     EXPECT_FALSE(inspect.error);
 
+    const auto replay = ParseCommandLine({"--replay", "s.zsr", "--program-dir", "/y"});
+    EXPECT_EQ(replay.command, Command::Replay);
+    EXPECT_EQ(replay.files, (std::vector<std::string>{"s.zsr"}));
+    EXPECT_EQ(replay.programDir, "/y");
+    EXPECT_FALSE(replay.error);
+
     EXPECT_EQ(ParseCommandLine({"--help"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"-h"}).command, Command::Help);
     EXPECT_EQ(ParseCommandLine({"--version"}).command, Command::Version);
     EXPECT_EQ(ParseCommandLine({}).command, Command::Window);
+    // The program's own driver host, started by the program and kept out of the usage text.
+    EXPECT_EQ(ParseCommandLine({"--driver-host"}).command, Command::DriverHost);
     const auto window = ParseCommandLine({"--program-dir", "/x"});
     EXPECT_EQ(window.command, Command::Window);
     EXPECT_FALSE(window.error);
@@ -42,8 +50,11 @@ TEST(CommandLineTest, MistakesAreReported) {
         {"--headless", "--bogus"},
         {"--inspect"},
         {"--headless", "--inspect", "a.bia"},
+        {"--replay"},
+        {"--replay", "a.zsr", "--headless"},
         {"bogus"},
         {"--headless", "--bogus", "--help"},
+        {"--headless", "--driver-host"},
     };
     for (const auto& arguments : mistakes) {
         EXPECT_TRUE(ParseCommandLine(arguments).error) << arguments.size() << " arguments";
@@ -92,6 +103,7 @@ TEST(CommandLineTest, TheUsageNamesThisSystemsWayToEndTheService) {
     RunCommandLine(ParseCommandLine({"--help"}), out, err);
     EXPECT_NE(out.str().find(way), std::string::npos) << out.str();
     EXPECT_EQ(out.str().find(foreign), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("--driver-host"), std::string::npos) << out.str();
 }
 
 TEST(CommandLineTest, WindowRunsWhereItIsBuiltAndOnlyThen) {
@@ -117,7 +129,9 @@ TEST(CommandLineTest, InspectsAFileNamedInCyrillic) {
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunCommandLine(ParseCommandLine({"--inspect", file}), out, err), 1);
-    EXPECT_EQ(out.str(), file + "\n  not a meter archive, assembled archive or card database\n");
+    EXPECT_EQ(out.str(), file +
+                             "\n  not a meter archive, assembled archive, card database or "
+                             "session recording\n");
 }
 
 // The Windows package runs it when it removes the program: another copy's entry stays.

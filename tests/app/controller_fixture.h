@@ -33,6 +33,7 @@ protected:
 
     std::vector<std::string> startLines;     // what the start itself has to say
     const ImportHistory* history = nullptr;  // what the preview marks
+    LogSink* logFile = nullptr;
 
     std::filesystem::path Ini() const { return dir / "zepimport.ini"; }
     std::filesystem::path Program() const { return dir / "zepimport"; }
@@ -50,7 +51,7 @@ protected:
                     return value == dispatch.end() ? std::nullopt : std::optional(value->second);
                 }),
                 [this](const std::filesystem::path& file) { helpOpened.push_back(file); }, history,
-                startLines});
+                startLines, logFile});
         controller->Initialise(startMinimized);
         controller->DeliverMessages();
     }

@@ -9,7 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "link/session_tape.h"
 #include "tests/support/archive_builder.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/fake_serial_port.h"
+#include "tests/support/memory_recording.h"
+#include "tests/support/recording_report.h"
 #include "tests/support/temp_dir.h"
 #include "tools/cardgen/card_builders.h"
 
@@ -134,7 +139,8 @@ TEST_F(Inspect, UnusableTitleAreasAreNamed) {
 
 TEST_F(Inspect, OtherFilesAndTheExitStatusOfAMixedRun) {
     EXPECT_EQ(Run("notes.txt", test::ToBytes("hello")), 1);
-    EXPECT_THAT(m_report, HasSubstr("not a meter archive, assembled archive or card database"));
+    EXPECT_THAT(m_report, HasSubstr("not a meter archive, assembled archive, card database or "
+                                    "session recording"));
     // The signature makes a meter archive whatever the name.
     EXPECT_EQ(Run("renamed.dat", Meter().Build()), 0);
     EXPECT_THAT(m_report, HasSubstr("meter archive"));
@@ -150,6 +156,47 @@ TEST_F(Inspect, OtherFilesAndTheExitStatusOfAMixedRun) {
     EXPECT_THAT(m_report, HasSubstr(alsoGood + "\n  assembled archive"));
     EXPECT_EQ(RunFiles({m_dir.path().string()}), 1);
     EXPECT_EQ(RunFiles({}), 1);
+}
+
+// A short ZEP session: the speed raised, one file saved, a line said, the end.
+Bytes RecordedSession() {
+    test::FakeSerialPort port;
+    port.AddInput("OK\r\n");
+    test::FakeClock clock(1800000000);
+    test::RecordingReport report;
+    test::MemoryRecording output;
+    RecordingHeader header;
+    header.port = 3;
+    header.hoursWest = -3;
+    header.startUtc = 1800000000;
+    SessionTape tape(header, port, clock, report, output);
+    tape.Port().PortSetSpeed(3, 57600);
+    tape.Port().PortWriteByte(3, '6');
+    for (int i = 0; i < 4; ++i) {
+        tape.Port().PortReadByte(3);
+    }
+    tape.Files().Published("20270115110000.bia", Bytes{1, 2, 3});
+    tape.Report().LogUpper("$03Импорт данных завершен.");
+    tape.End();
+    return output.bytes;
+}
+
+TEST_F(Inspect, SessionRecordingShowsDeviceFilesLinesAndWhereItEnds) {
+    const Bytes session = RecordedSession();
+    EXPECT_EQ(Run("s.zsr", session), 0);
+    EXPECT_THAT(m_report, HasSubstr("session recording, " + std::to_string(session.size())));
+    EXPECT_THAT(m_report, HasSubstr("ZEP adapter on COM3"));
+    EXPECT_THAT(m_report, HasSubstr("started 11:00:00 15.01.2027 (program time, UTC+3)"));
+    EXPECT_THAT(m_report, HasSubstr("the device sent 4 bytes, the program 1"));
+    EXPECT_THAT(m_report, HasSubstr("line speeds set: 57600;"));
+    EXPECT_THAT(m_report, HasSubstr("raw file 20270115110000.bia, 3 bytes, check word 0x"));
+    EXPECT_THAT(m_report, HasSubstr("log: $03Импорт данных завершен."));
+    EXPECT_THAT(m_report, HasSubstr("ends at offset " + std::to_string(session.size())));
+
+    const Bytes cut(session.begin(), session.end() - 3);
+    EXPECT_EQ(Run("cut.zsr", cut), 1);
+    EXPECT_THAT(m_report, HasSubstr("damaged at offset " + std::to_string(cut.size()) +
+                                    " after 5 record(s): cut short: no end record"));
 }
 
 }  // namespace

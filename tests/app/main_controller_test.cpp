@@ -1,4 +1,6 @@
 // Start-up, the port, the worker messages, the options, the guarded exit and closing.
+#include <cerrno>
+
 #include "tests/app/controller_fixture.h"
 
 namespace zep::test {
@@ -61,11 +63,19 @@ TEST_F(MainControllerTest, ConfiguredPortIsOpenedWithTheIdleLineSettings) {
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM3)");
 }
 
+// The line of the failure is followed by the system's reason, in the port's own words.
+bool SaysWhy(const std::vector<std::string>& lines, const std::string& failure,
+             const std::string& reason) {
+    return lines.size() >= 2 && lines[lines.size() - 2] == failure &&
+           lines.back().starts_with("$04Причина: ") && lines.back().ends_with(": " + reason);
+}
+
 TEST_F(MainControllerTest, PortTakenByAnotherProgramIsReportedAndKeptInTheSettings) {
     serial.Fail(Op::Open);
+    serial.SetFailureReason(ErrnoError(EBUSY));
     StartWithPort();
     EXPECT_EQ(controller->Port(), 0);
-    EXPECT_EQ(view.Upper().back(), "$04Ошибка открытия COM-порта.");
+    EXPECT_TRUE(SaysWhy(view.Upper(), "$04Ошибка открытия COM-порта.", "занято другой программой"));
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM-порт не окрыт)");
     serial.AddInput("ZEP>");
     Tick(2);
@@ -88,9 +98,11 @@ TEST_F(MainControllerTest, PortMissingFromTheListIsNotOpenedTwiceButStaysConfigu
 
 TEST_F(MainControllerTest, RefusedLineSettingsCloseThePortAgain) {
     serial.Fail(Op::SetLineParams);
+    serial.SetFailureReason(ErrnoError(EIO));
     StartWithPort();
     EXPECT_EQ(controller->Port(), 0);
-    EXPECT_EQ(view.Upper().back(), "$04Ошибка установки параметров COM-порта.");
+    EXPECT_TRUE(SaysWhy(view.Upper(), "$04Ошибка установки параметров COM-порта.",
+                        "ошибка ввода-вывода (сбой диска или носителя)"));
     EXPECT_FALSE(serial.IsOpen(3));
     EXPECT_EQ(controller->Tooltip(), "ZEP Импорт (COM-порт не окрыт)");
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/path_text.h"
 #include "platform/dispatch_values.h"
 #include "platform/shared_library.h"
 #include "tests/support/archive_builder.h"
@@ -84,6 +85,27 @@ inline std::filesystem::path CopyDriver(const std::string& fileName,
     return target;
 }
 
+// A copy of a test driver for the driver host to load. On Windows the probe library the test
+// drivers link goes beside it: Windows looks for it in the driver's folder and the loading
+// program's, and the host is not in the test programs' folder.
+inline std::filesystem::path CopyHostDriver(const std::string& fileName,
+                                            const std::filesystem::path& folder) {
+    const auto copy = CopyDriver(fileName, folder);
+#if defined(_WIN32)
+    std::filesystem::copy_file(
+        std::filesystem::path(ZEP_BINARY_DIR) / "tests" / "libzep_driver_probe.dll",
+        folder / "libzep_driver_probe.dll", std::filesystem::copy_options::skip_existing);
+#endif
+    return copy;
+}
+
+// The line that follows a missing value when its configuration file is saved as UTF-16.
+inline std::string Utf16Line(const std::filesystem::path& file) {
+    return "$04Файл '" + PathToUtf8(file) +
+           "' есть, но сохранён в кодировке Unicode (UTF-16 или UTF-32), его значения не "
+           "прочитаны: сохраните файл в кодировке ANSI или UTF-8.";
+}
+
 // The dispatch system's values; empty values are missing.
 class DispatchSetup {
 public:
@@ -93,12 +115,22 @@ public:
             {{"Velmora", "Drivers"}, drivers},
             {{"Velmora", "Import"}, import},
             {{"Zuvo", "InstallTo"}, installTo}};
-        return DispatchValues([values](std::string_view section, std::string_view key) {
-            const auto value = values.find({std::string(section), std::string(key)});
-            return value == values.end() || value->second.empty() ? std::nullopt
-                                                                  : std::optional(value->second);
-        });
+        return DispatchValues(
+            [values](std::string_view section, std::string_view key) {
+                const auto value = values.find({std::string(section), std::string(key)});
+                return value == values.end() || value->second.empty()
+                           ? std::nullopt
+                           : std::optional(value->second);
+            },
+            {},
+            [foreign = foreign](std::string_view section) -> std::optional<std::filesystem::path> {
+                const auto file = foreign.find(std::string(section));
+                return file == foreign.end() ? std::nullopt : std::optional(file->second);
+            });
     }
+
+    // Sections whose configuration file is there but saved as UTF-16: its file.
+    std::map<std::string, std::filesystem::path> foreign;
 };
 
 }  // namespace zep::test

@@ -7,6 +7,7 @@
 
 #include "convert/conversion_context.h"
 #include "convert/driver_table.h"
+#include "convert/local_driver_calls.h"
 #include "platform/time_base.h"
 #include "tests/convert/conversion_fixture.h"
 #include "tests/support/fake_clock.h"
@@ -62,7 +63,8 @@ protected:
     TempDir import;
     RecordingReport report;
     FakeClock clock{1700000000};
-    ConversionContext context{report, *s_drivers, clock};
+    LocalDriverCalls calls{*s_drivers};
+    ConversionContext context{report, calls, clock};
 };
 
 }  // namespace zep::test

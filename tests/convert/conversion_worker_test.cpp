@@ -63,7 +63,7 @@ protected:
                                                  ImportHistory* history = nullptr) {
         return std::make_unique<ConversionWorker>(
             ConversionWorker::Config{raw.path(), setup.Values("", importValue, installTo), watched,
-                                     *s_drivers, busy, saveBin, clock, history});
+                                     calls, busy, saveBin, clock, history});
     }
     std::unique_ptr<ConversionWorker> MakeWorker() { return MakeWorker(import.path().string()); }
     // A raw file is taken once it has stayed unchanged for a whole pass: one pass finds the
@@ -94,6 +94,21 @@ TEST_F(ConversionWorkerTest, WithoutAnImportFolderTheWorkerSaysSoOnceAndEnds) {
     EXPECT_EQ(watched.Upper(), std::vector<std::string>{"$04CNV: Не указан каталог импорта."});
     EXPECT_EQ(busy.load(), 0);
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{"a.bia"});
+}
+
+// A configuration file saved as UTF-16 reads as missing: the line of the missing import folder
+// is followed by one naming the file; the Zuvo file's gets a line of its own, since the printer
+// protocols would otherwise go to the import folder without a word.
+TEST_F(ConversionWorkerTest, ConfigurationFilesSavedAsUtf16AreNamed) {
+    const fs::path velmora = import / "Velmora.conf";
+    const fs::path zuvo = import / "Zuvo.conf";
+    setup.foreign = {{"Velmora", velmora}, {"Zuvo", zuvo}};
+    EXPECT_FALSE(MakeWorker("")->RunPass());
+    EXPECT_EQ(watched.Upper(),
+              (std::vector<std::string>{"$04CNV: Не указан каталог импорта.", Utf16Line(velmora)}));
+    watched.Clear();
+    EXPECT_TRUE(MakeWorker()->RunPass());
+    EXPECT_EQ(watched.Upper(), std::vector<std::string>{Utf16Line(zuvo)});
 }
 
 TEST_F(ConversionWorkerTest, ConvertedRawFilesAreDeletedOrKeptUnderTheirLabel) {
@@ -153,6 +168,24 @@ TEST_F(ConversionWorkerTest, CaptionsShowTheFileWhileBusyAndDotsBetweenPasses) {
     }
 }
 
+// A driver may take up to the driver time-out; the printer protocols of a pass need none and
+// are not to wait for it.
+TEST_F(ConversionWorkerTest, PrinterProtocolsMoveBeforeAnyDriverIsCalled) {
+    WriteRaw("a.bia", MeterArchive(kHeader, {}));
+    for (const char* name : {"0.bil", "b.bil", "z.bil"}) {
+        WriteRaw(name, {'z', 'v'});
+    }
+    std::vector<std::string> leftAtConversion;
+    watched.onCaption = [&](const std::string& caption) {
+        if (caption == "a.bia") {
+            leftAtConversion = ListFiles(raw.path());
+        }
+    };
+    auto worker = MakeWorker();
+    EXPECT_TRUE(FindThenRun(*worker));
+    EXPECT_EQ(leftAtConversion, std::vector<std::string>{"a.bia"});
+}
+
 TEST_F(ConversionWorkerTest, PrinterProtocolsGoToTheZuvoBaseFolderOrTheImportFolder) {
     const Bytes protocol = {'z', 'v', 0, 1};
     WriteRaw("20240101120000.bil", protocol);
@@ -181,9 +214,10 @@ TEST_F(ConversionWorkerTest, APrinterProtocolThatCannotBeMovedIsKeptAndNotRetrie
     EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{WithLoneDot("p.bil")});
     EXPECT_EQ(watched.Upper(),
-              std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
-                                       "в каталог '" +
-                                       (import / "no-zuvo" / "Base").string() + "'."});
+              (std::vector<std::string>{"$04CNV: Не удалось перенести файл данных принтера 'p.bil' "
+                                        "в каталог '" +
+                                            (import / "no-zuvo" / "Base").string() + "'.",
+                                        "$04Причина: нет такого файла или папки"}));
 }
 
 TEST_F(ConversionWorkerTest, ALabelTheFileSystemRefusesFallsBackToTheLoneDot) {
@@ -342,9 +376,12 @@ TEST_F(ConversionWorkerTest, AFailedFileThatCannotBeRenamedAtAllIsNotConvertedAg
     auto worker = MakeWorker();
     EXPECT_TRUE(FindThenRun(*worker));
     EXPECT_EQ(ListFiles(raw.path()), std::vector<std::string>{name});
-    EXPECT_TRUE(watched.HasUpper("$04CNV: Файл '" + name +
-                                 "' не удалось удалить или переименовать, он остаётся до "
-                                 "перезапуска программы."));
+    // The system's reason follows, naming the file.
+    const auto reason = watched.UpperAfter("$04CNV: Файл '" + name +
+                                           "' не удалось удалить или переименовать, он остаётся "
+                                           "до перезапуска программы.");
+    EXPECT_TRUE(reason.value_or("").starts_with("$04Причина: " + PathToUtf8(raw / name) + ": "))
+        << reason.value_or("none");
     watched.Clear();
     EXPECT_TRUE(worker->RunPass());
     EXPECT_EQ(watched.Upper(), std::vector<std::string>{});
@@ -426,7 +463,8 @@ TEST(PrinterProtocolMove, MovesAcrossFileSystemsByCopying) {
     RecordingReport report;
     FakeClock clock;
     DriverTable none;
-    ConversionContext context{report, none, clock};
+    LocalDriverCalls calls{none};
+    ConversionContext context{report, calls, clock};
     EXPECT_TRUE(MovePrinterProtocol(source / "x.bil", target, context));
     const auto moved = ListFiles(target);
     const Bytes content = moved.size() == 1 ? ReadFileBytes(target / moved[0]) : Bytes{};

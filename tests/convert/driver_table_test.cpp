@@ -53,13 +53,34 @@ protected:
     DriverTable table;
 };
 
-TEST_F(DriverTableTest, MissingDriverFolderValueIsLoggedAndLoadsNothing) {
-    DispatchSetup setup;
+// Without the value, or with one naming no folder, the line says so; the next line says why
+// where the system or a configuration file saved as UTF-16 tells.
+TEST_F(DriverTableTest, MissingDriverFolderIsLoggedWithWhyAndLoadsNothing) {
     CopyDriver(Lib("vl_test_script"), folder.path());
-    table.LoadDrivers(report, setup.Values("", "/tmp"));
-    EXPECT_EQ(report.Upper(), std::vector<std::string>{"$04Не найден путь к папке драйверов."});
-    EXPECT_EQ(table.Count(), 0);
-    EXPECT_EQ(table.FindDriver("TEST"), -1);
+    const std::string missingLine = "$04Не найден путь к папке драйверов.";
+    const auto missing = folder / "missing";
+    const auto conf = folder / "Velmora.conf";
+    const struct {
+        std::string value;
+        bool utf16;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"", false, {missingLine}},
+        {"", true, {missingLine, Utf16Line(conf)}},
+        {PathToUtf8(missing),
+         false,
+         {missingLine, "$04Причина: " + PathToUtf8(missing) + ": нет такого файла или папки"}},
+    };
+    for (const auto& c : cases) {
+        DispatchSetup setup;
+        if (c.utf16) {
+            setup.foreign["Velmora"] = conf;
+        }
+        report.Clear();
+        table.LoadDrivers(report, setup.Values(c.value, "/tmp"));
+        EXPECT_EQ(report.Upper(), c.lines);
+        EXPECT_EQ(table.Count(), 0);
+    }
 }
 
 TEST_F(DriverTableTest, ScansSubFoldersButNotDotFoldersAndTakesOnlyLibraryNames) {
@@ -93,16 +114,16 @@ TEST_F(DriverTableTest, RejectsLibrariesThatBreakTheContractWithoutALine) {
     for (const std::string& name :
          {Lib("vl_test_no_init"), Lib("vl_test_init_false"), Lib("vl_test_init_high_byte"),
           Lib("vl_test_no_entry6"), Lib("vl_test_no_entries"), Lib("vl_test_foreign_entry6"),
-          Lib("vl_test_script")}) {
+          Lib("vl_test_data_entry6"), Lib("vl_test_script")}) {
         CopyDriver(name, folder.path());
     }
     table.LoadDriversFrom(report, folder.path());
 
     EXPECT_EQ(Names(), std::set<std::string>{"TEST"});
     EXPECT_EQ(report.Upper(), std::vector<std::string>{"Загружен драйвер 'TEST'."});
-    for (const char* tag :
-         {"vl_test_no_init", "vl_test_init_false", "vl_test_init_high_byte", "vl_test_no_entry6",
-          "vl_test_no_entries", "vl_test_foreign_entry6", "vl_test_script"}) {
+    for (const char* tag : {"vl_test_no_init", "vl_test_init_false", "vl_test_init_high_byte",
+                            "vl_test_no_entry6", "vl_test_no_entries", "vl_test_foreign_entry6",
+                            "vl_test_data_entry6", "vl_test_script"}) {
         const std::string suffix = std::string(":") + tag;
         // Every library was introduced to the host, with the host description and 0.
         EXPECT_EQ(ZepProbeCount(("setapp" + suffix).c_str()), 1) << tag;

@@ -126,6 +126,11 @@ TEST_F(MeterConversionTest, DriverErrorsAndFailedCallsEndTheRunWithoutAFile) {
         {{Script("F")}, "$04CNV: Ошибка вызова функции драйвера."},
         {{Script("G")}, "$04CNV: Ошибка вызова функции драйвера."},
         {{Script("X")}, "$04CNV: Ошибка вызова функции драйвера."},
+        // A stream the driver failed loses text, whatever the driver returned.
+        {{Script("Ea"), Script("K"), Script("Eb")},
+         "$04CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены."},
+        {{Script("L")},
+         "$04CNV: Драйвер оставил поток вывода в состоянии ошибки, данные не сохранены."},
     };
     for (const Case& c : cases) {
         report.Clear();
@@ -202,8 +207,11 @@ TEST_F(MeterConversionTest, AnImportFolderThatCannotTakeFilesEndsWithASaveError)
                                          context, label));
         EXPECT_EQ(report.Lower(),
                   std::vector<std::string>{"$04M1, 12/3.4, 2 - ошибка сохранения imp-файла"});
-        EXPECT_TRUE(report.HasUpper("$04CNV: Не удалось создать файл в каталоге '" +
-                                    folder.string() + "'."));
+        // The system's reason follows the folder's line.
+        const auto reason = report.UpperAfter("$04CNV: Не удалось создать файл в каталоге '" +
+                                              folder.string() + "'.");
+        EXPECT_TRUE(reason.value_or("").starts_with("$04Причина: " + PathToUtf8(folder) + ": "))
+            << reason.value_or("none");
         EXPECT_EQ(report.Upper().back(), "$02CNV:Обработка завершена");
     }
     EXPECT_EQ(ImportFiles(), std::vector<std::string>{"plain-file"});

@@ -34,8 +34,11 @@ TEST(ServiceAdaptersTest, LatePlugIsServedAndEveryLossAndReturnIsLoggedOnce) {
         // The device file vanishes while the port is open, then comes back.
         "target=$(readlink " + link + "); rm " + link + "; " + WaitFor(OutputHas(kLost)) +
         "ln -s \"$target\" " + link + "; " + WaitFor(OutputHasTimes(kOpened, 2)) +
-        // The device end of the line closes: the open port hangs up; the link stays behind.
-        "kill -KILL $sim; wait $sim; trap - EXIT; " + WaitFor(OutputHasTimes(kLost, 2));
+        // The device end of the line closes: the open port hangs up; the link stays behind,
+        // dangling. It is pointed past the old terminal at once: other programs on this machine
+        // may be given that terminal's number again, which no real adapter's name would be.
+        "kill -KILL $sim; wait $sim; trap - EXIT; ln -sfn \"$target-gone\" " + link + "; " +
+        WaitFor(OutputHasTimes(kLost, 2));
     // One more rescan with the adapter still missing, which must log nothing.
     const HeadlessRun run = RunHeadless(dir, ServiceScript().AfterStart(script).WaitUntil(
                                                  OutputHasTimes(kLost, 2) + " && sleep 6"));

@@ -102,11 +102,12 @@ protected:
         }
     }
 
-    // Only the import history and the settings file are left in the program folder: no raw
-    // file, no temporary.
+    // Only the import history, the settings file and the log are left in the program folder: no
+    // raw file, no temporary.
     void ExpectProgramFolderClean() const {
-        EXPECT_EQ(ListFiles(dir / "program"),
-                  (std::vector<std::string>{"zepimport.history", "zepimport.ini"}));
+        EXPECT_EQ(
+            ListFiles(dir / "program"),
+            (std::vector<std::string>{"zepimport.history", "zepimport.ini", "zepimport.log"}));
     }
 
     TempDir dir;

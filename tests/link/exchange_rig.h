@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/path_text.h"
 #include "core/worker_environment.h"
 #include "core/worker_params.h"
 #include "tests/support/fake_clock.h"
@@ -43,6 +44,11 @@ struct ExchangeRig {
             }
         }
         return found == 1 ? content : std::vector<std::uint8_t>{0xDE, 0xAD};
+    }
+    // A save into a program folder that is not there says so, and why.
+    bool SaysFolderMissing(const std::string& writeError) const {
+        return report.UpperAfter(writeError) ==
+               "$04Причина: " + PathToUtf8(env.programFolder) + ": нет такого файла или папки";
     }
     // The line state the poll left must be back after every exchange.
     void ExpectLineRestored() const {

@@ -267,7 +267,7 @@ TEST_F(KolvarExchangeTest, FolderWithoutRoomEndsBeforeAnyDeletion) {
     rig.env.programFolder = rig.folder / "missing";
     device.records = {Pattern(200, 1), Pattern(200, 2)};
     Run();
-    EXPECT_TRUE(rig.report.HasUpper("$04Ошибка записи на диск двоичного файла."));
+    EXPECT_TRUE(rig.SaysFolderMissing("$04Ошибка записи на диск двоичного файла."));
     EXPECT_EQ(device.Count("DELETE"), 0);
     EXPECT_EQ(device.Count("DOWNLOAD"), 1);
     rig.ExpectLineRestored();

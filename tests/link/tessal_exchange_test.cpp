@@ -284,7 +284,7 @@ TEST_F(TessalExchangeTest, FolderWithoutRoomEndsTheExchangeWithoutMarking) {
     rig.env.programFolder = rig.folder / "missing";
     collector.archives = {{Volume("H", Pattern(5, 1))}, {Volume("H", Pattern(5, 2))}};
     Run();
-    EXPECT_TRUE(rig.report.HasUpper("$04Ошибка записи на диск двоичного файла."));
+    EXPECT_TRUE(rig.SaysFolderMissing("$04Ошибка записи на диск двоичного файла."));
     EXPECT_TRUE(collector.marked.empty());
     EXPECT_EQ(Count("get volumes 1\r\n"), 0);
     rig.ExpectLineRestored();

@@ -335,7 +335,7 @@ TEST_F(ZepExchangeTest, FolderWithoutRoomForRawFilesEndsTheExchange) {
     Run();
     EXPECT_EQ(rig.port.Written(), "6=>x");
     EXPECT_TRUE(adapter.deleted.empty());
-    EXPECT_TRUE(rig.report.HasUpper("$04Ошибка записи на диск двоичного файла"));
+    EXPECT_TRUE(rig.SaysFolderMissing("$04Ошибка записи на диск двоичного файла"));
     rig.ExpectLineRestored();
 }
 

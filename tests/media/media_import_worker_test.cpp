@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "core/crc16.h"
+#include "core/path_text.h"
 #include "media/card_file_name.h"
 #include "platform/time_base.h"
 #include "tests/support/failing_files.h"
@@ -32,6 +33,7 @@ using cardgen::Bytes;
 using cardgen::CardDatabaseBuilder;
 using cardgen::CardLayout;
 using cardgen::CardRecordSpec;
+using test::kDiskFault;
 using test::ListFiles;
 using test::ReadFileBytes;
 
@@ -391,11 +393,16 @@ TEST_P(CardStays, AFailedWriteBackIsReportedNamingTheCardFile) {
     Run(true);
 
     const auto lines = Lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), c.failureLine), lines.end());
+    const auto failure = std::find(lines.begin(), lines.end(), c.failureLine);
+    ASSERT_NE(failure, lines.end());
     EXPECT_EQ(std::find(lines.begin(), lines.end(), c.successLine), lines.end());
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const std::string& line) { return line.rfind("$04", 0) == 0; }),
-              1);
+                            [](const std::string& line) { return line.starts_with("$04"); }),
+              2);
+    // What the system said of the card file follows.
+    ASSERT_NE(failure + 1, lines.end());
+    EXPECT_TRUE(failure[1].starts_with("$04Причина: " + PathToUtf8(card / c.cardFile) + ": "))
+        << failure[1];
     // The outputs are published as ever.
     EXPECT_EQ(ReadFileBytes(Output(0, ".bin")),
               Assembled(Spec("1"), {Payload(10, 1), Payload(11, 2)}));
@@ -426,6 +433,8 @@ TEST_F(MediaImport, AnArchiveThatCannotBePublishedMarksNothing) {
 
     EXPECT_EQ(ReadFileBytes(card / "TESSAL.DAT"), database);
     EXPECT_TRUE(ListFiles(program).empty());
+    EXPECT_EQ(report.UpperAfter("$04Ошибка записи на диск двоичного файла."),
+              "$04Причина: " + PathToUtf8(program) + ": " + kDiskFault);
 }
 
 // A card that stops answering part-way through a file: nothing of that file is published (the
@@ -509,9 +518,9 @@ TEST_F(MediaImport, ACardThatRefusesDeletionKeepsItsFilesAndSaysSo) {
     for (const char* line : {"Удаление файла", "Все записи удалены, удаление файла"}) {
         EXPECT_EQ(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
     }
-    for (const char* line :
-         {"$04Ошибка удаления файла 'TESSAL.DAT'", "$04Ошибка удаления файла 'a.zvo'"}) {
-        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    for (const char* name : {"TESSAL.DAT", "a.zvo"}) {
+        EXPECT_EQ(report.UpperAfter(std::string("$04Ошибка удаления файла '") + name + "'"),
+                  "$04Причина: " + PathToUtf8(card / name) + ": " + kDiskFault);
     }
     EXPECT_TRUE(fs::exists(card / "TESSAL.DAT"));
     EXPECT_TRUE(fs::exists(card / "a.zvo"));

@@ -4,11 +4,15 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/file_calls.h"
 
 namespace zep::test {
+
+// The reason the log gives for a call the gate refuses: an input/output error.
+inline const std::string kDiskFault = "ошибка ввода-вывода (сбой диска или носителя)";
 
 class FailingFiles : public FileCallGate {
 public:

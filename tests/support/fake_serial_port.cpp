@@ -155,6 +155,22 @@ void FakeSerialPort::ClearFailures() {
     m_failures.clear();
 }
 
+void FakeSerialPort::SetFailureReason(SystemError reason) {
+    Guard guard(m_mutex);
+    m_failureReason = reason;
+}
+
+SystemDone FakeSerialPort::PortOpenWithReason(int port) {
+    Guard guard(m_mutex);
+    return PortOpen(port) == 0 ? SystemDone() : SystemDone(m_failureReason);
+}
+
+SystemDone FakeSerialPort::PortSetLineParamsWithReason(int port, int rateCode, int modeCode) {
+    Guard guard(m_mutex);
+    return PortSetLineParams(port, rateCode, modeCode) == 0 ? SystemDone()
+                                                            : SystemDone(m_failureReason);
+}
+
 void FakeSerialPort::SetClock(Clock* clock) {
     Guard guard(m_mutex);
     m_clock = clock;

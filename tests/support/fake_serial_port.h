@@ -89,6 +89,8 @@ public:
     // ---- failures: the next `times` calls of op fail (-1, or a short count); -1 = always.
     void Fail(Op op, int times = -1);
     void ClearFailures();
+    // The system's reason that a failed open or line set-up gives; none unless set.
+    void SetFailureReason(SystemError reason);
 
     // With a clock set, a read that finds nothing under waiting time-outs sleeps the total
     // time-out on it, as a real port would.
@@ -111,6 +113,8 @@ public:
     int PortOutputPending(int port) override;
     int PortLineStatus(int port) override;
     bool PortGone(int port) override;
+    SystemDone PortOpenWithReason(int port) override;
+    SystemDone PortSetLineParamsWithReason(int port, int rateCode, int modeCode) override;
 
 private:
     static constexpr int kSilence = -1;
@@ -137,6 +141,7 @@ private:
     std::vector<std::string> m_calls;
     std::map<Op, int> m_callCounts;
     std::map<Op, int> m_failures;
+    SystemError m_failureReason;
     std::vector<int> m_outputPending;
     std::vector<int> m_open;
     bool m_requireOpen = false;

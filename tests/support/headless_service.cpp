@@ -56,7 +56,7 @@ HeadlessRun RunHeadless(const TempDir& dir, const ServiceScript& script) {
             "$pid; fi; "
             "sleep 0.1; done ) & ";
     }
-    shell += WaitFor("grep -q 'SIGTERM ends it' err.txt");
+    shell += WaitFor(script.started);
     shell += script.afterStart;
     if (!script.waitUntil.empty()) {
         shell += WaitFor(script.waitUntil);

@@ -19,7 +19,10 @@ struct ServiceScript {
     std::string environment;  // extra "NAME='value'" words for the export line
     std::string before;       // shell lines run before the service starts (a device)
     std::string afterStart;   // shell lines run once it says it runs (a card appears)
-    std::string waitUntil;    // shell condition waited for, up to 30 s, before the signal
+    // The shell condition that says it runs: its start note, or what a test watches for when
+    // the start itself is held up.
+    std::string started = "grep -q 'SIGTERM ends it' err.txt";
+    std::string waitUntil;  // shell condition waited for, up to 30 s, before the signal
     std::string signal = "TERM";
     std::string output = "out.txt";  // where the service's standard output goes
     // Kill the service when its resident memory passes 1 GB: a test of a memory bound must not
@@ -29,6 +32,7 @@ struct ServiceScript {
     ServiceScript& Environment(std::string text) { return Set(environment, std::move(text)); }
     ServiceScript& Before(std::string text) { return Set(before, std::move(text)); }
     ServiceScript& AfterStart(std::string text) { return Set(afterStart, std::move(text)); }
+    ServiceScript& StartedWhen(std::string text) { return Set(started, std::move(text)); }
     ServiceScript& WaitUntil(std::string text) { return Set(waitUntil, std::move(text)); }
     ServiceScript& Signal(std::string text) { return Set(signal, std::move(text)); }
     ServiceScript& Output(std::string file) { return Set(output, std::move(file)); }

@@ -53,6 +53,28 @@ bool RecordingReport::HasUpper(const std::string& line) const {
     return std::find(m_upper.begin(), m_upper.end(), line) != m_upper.end();
 }
 
+namespace {
+
+std::optional<std::string> After(const std::vector<std::string>& lines, const std::string& line) {
+    const auto found = std::find(lines.begin(), lines.end(), line);
+    if (found == lines.end() || found + 1 == lines.end()) {
+        return std::nullopt;
+    }
+    return found[1];
+}
+
+}  // namespace
+
+std::optional<std::string> RecordingReport::UpperAfter(const std::string& line) const {
+    std::lock_guard guard(m_mutex);
+    return After(m_upper, line);
+}
+
+std::optional<std::string> RecordingReport::LowerAfter(const std::string& line) const {
+    std::lock_guard guard(m_mutex);
+    return After(m_lower, line);
+}
+
 void RecordingReport::Clear() {
     std::lock_guard guard(m_mutex);
     m_upper.clear();

@@ -27,6 +27,10 @@ public:
     std::vector<std::string> All() const;
     std::vector<Bar> Bars() const;
     bool HasUpper(const std::string& line) const;
+    // The line that follows the first one equal to line in the pane (a failure's reason), or
+    // nullopt.
+    std::optional<std::string> UpperAfter(const std::string& line) const;
+    std::optional<std::string> LowerAfter(const std::string& line) const;
     void Clear();
 
 private:

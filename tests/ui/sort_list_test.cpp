@@ -1,6 +1,8 @@
 // The sortable list without a toolkit: columns, comparisons, header clicks and the layout file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/support/temp_dir.h"
 #include "ui/cell_compare.h"
 #include "ui/preview_template.h"
@@ -181,6 +183,14 @@ TEST(ListLayoutFile, AMissingEmptyOrHugeFileIsNoLayout) {
     test::WriteFileText(dir / "huge.cfg", std::string(1 << 20, '\x01'));
     EXPECT_FALSE(LoadListLayoutFile(dir / "huge.cfg"));
     EXPECT_FALSE(SaveListLayoutFile(dir / "no" / "folder.cfg", {}));
+#ifndef _WIN32
+    // A FIFO in the file's place would hold the window's exit in the save.
+    const auto fifo = dir / "fifo.cfg";
+    ASSERT_EQ(std::system(("mkfifo '" + fifo.string() + "'").c_str()), 0);
+    EXPECT_FALSE(LoadListLayoutFile(fifo));
+    EXPECT_FALSE(SaveListLayoutFile(fifo, {}));
+    EXPECT_EQ(std::filesystem::symlink_status(fifo).type(), std::filesystem::file_type::fifo);
+#endif
 }
 
 }  // namespace

@@ -37,6 +37,24 @@ TEST(DispatchConf, MissingFilesAreMissingValues) {
     const DispatchValues values = posix::DispatchValuesBelow(home.path());
     EXPECT_EQ(values.GetValue("Velmora", "Drivers"), std::nullopt);
     EXPECT_EQ(values.GetValue("Zuvo", "InstallTo"), std::nullopt);
+    EXPECT_EQ(values.ForeignEncodingCarrier("Velmora"), std::nullopt);
+}
+
+// A file saved as UTF-16 (with its byte-order mark, as an editor writes "Unicode") gives no
+// values, and is named as the file in that encoding; a plain one is not.
+TEST(DispatchConf, AFileSavedAsUtf16IsMissingAndNamed) {
+    test::TempDir home;
+    fs::create_directories(home / "Kestrom");
+    std::vector<std::uint8_t> utf16 = {0xFF, 0xFE};
+    for (const char c : std::string("[General]\r\nImport=/srv/import\r\n")) {
+        utf16.insert(utf16.end(), {static_cast<std::uint8_t>(c), 0});
+    }
+    test::WriteFileBytes(home / "Kestrom" / "Velmora.conf", utf16);
+    test::WriteFileText(home / "Kestrom" / "Zuvo.conf", "[General]\nInstallTo=/opt/zuvo\n");
+    const DispatchValues values = posix::DispatchValuesBelow(home.path());
+    EXPECT_EQ(values.GetValue("Velmora", "Import"), std::nullopt);
+    EXPECT_EQ(values.ForeignEncodingCarrier("Velmora"), home / "Kestrom" / "Velmora.conf");
+    EXPECT_EQ(values.ForeignEncodingCarrier("Zuvo"), std::nullopt);
 }
 
 // A file that is not a plain file is missing for the look-up and named by UnreadCarriers.
