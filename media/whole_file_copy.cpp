@@ -21,6 +21,19 @@ void DeleteFromCard(const CardFile& file, const MediaImportContext& context) {
     LogReasonUpper(context.env.report, removed.Error(), file.path);
 }
 
+// The card file is opened once and judged on the opened file, so the name cannot be turned into
+// a link between the listing and the copy; it is closed again before anything is published or
+// deleted (Windows deletes no file that is open). nullopt when it cannot be opened as a plain
+// file.
+std::optional<CopyResult> CopyCardFile(const CardFile& file, ArchiveOutput& output) {
+    const auto in = OpenedRegularFile::Open(file.path);
+    if (!in) {
+        return std::nullopt;
+    }
+    return ForEachPiece(
+        *in, [&output](std::span<const std::uint8_t> piece) { return output.Append(piece); });
+}
+
 }  // namespace
 
 void CopyWholeFile(const CardFile& file, const std::string& extension,
@@ -28,17 +41,13 @@ void CopyWholeFile(const CardFile& file, const std::string& extension,
     if (file.size == 0) {
         return;
     }
-    // The card file is opened once and judged on the opened file, so the name cannot be turned
-    // into a link between the listing and the copy.
-    const auto in = OpenedRegularFile::Open(file.path);
-    if (!in) {
-        return;  // the card file stays
-    }
     const auto& folder = context.env.programFolder;
     const std::string stamp = OutputStamp(context.env);
     ArchiveOutput output(folder);
-    const CopyResult copied = ForEachPiece(
-        *in, [&output](std::span<const std::uint8_t> piece) { return output.Append(piece); });
+    const auto copied = CopyCardFile(file, output);
+    if (!copied) {
+        return;  // the card file stays
+    }
     if (copied == CopyResult::ReadFailed) {
         context.env.report.LogUpper(CardLine(kReadFailedLine, file));
         return;

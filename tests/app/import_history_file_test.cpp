@@ -36,11 +36,14 @@ protected:
     fs::path Path() const { return dir / kHistoryFileName; }
     fs::path SetAside() const { return dir / (std::string(kHistoryFileName) + ".bad"); }
     std::uintmax_t Size() const { return fs::file_size(Path()); }
-    // The history records and finds again after a restart.
+    // The history records and finds again after a restart; one history of the folder at a
+    // time, as under the program folder's lock.
     void ExpectWorking(int n) {
-        auto history = Open();
-        EXPECT_TRUE(history->Stored());
-        EXPECT_TRUE(history->Record(std::vector{Key(n)}, report));
+        {
+            auto history = Open();
+            EXPECT_TRUE(history->Stored());
+            EXPECT_TRUE(history->Record(std::vector{Key(n)}, report));
+        }
         EXPECT_TRUE(Open()->Contains(Key(n)));
     }
 
@@ -137,6 +140,9 @@ TEST_F(ImportHistoryFileTest, AHistoryThatCannotServeIsSetAsideWithARedLine) {
         }
 #endif
         for (const auto& entry : fs::directory_iterator(dir.path())) {
+            // Windows deletes no read-only file.
+            std::error_code ignored;
+            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
             fs::remove_all(entry.path());
         }
         c.make(Path());

@@ -277,18 +277,23 @@ TEST_F(ConversionWorkerTest, AReadErrorKeepsTheRawFile) {
 TEST_F(ConversionWorkerTest, TheRawFileStaysUntilItsOutputsNameIsOnDisk) {
     TempDir zuvo;
     fs::create_directory(zuvo / "Base");
-    const struct {
+    struct Case {
         std::string raw;
         Bytes content;
         fs::path written;
         std::string kept;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {"20240101120000.bia", MeterArchive(kHeader, {{1, {7}}}), import.path(),
          "20240101120000.bia.M1_123_2"},
         {"20240101120001.bin", AssembledArchive(Titles("ZUVO", "", "P", "S"), {{1, {7}}}),
          zuvo / "Base", "20240101120001.bin.ZUVO_S_"},
-        {"20240101120002.bil", {'z', 'v'}, zuvo / "Base", WithLoneDot("20240101120002.bil")},
     };
+#if !GTEST_OS_WINDOWS
+    // Windows moves a protocol in one step that writes its new name through: no flush to fail.
+    cases.push_back(
+        {"20240101120002.bil", {'z', 'v'}, zuvo / "Base", WithLoneDot("20240101120002.bil")});
+#endif
     for (const auto& c : cases) {
         WriteRaw(c.raw, c.content);
         auto worker = MakeWorker(import.path().string(), zuvo.path().string());
