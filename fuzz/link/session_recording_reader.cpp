@@ -98,6 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 replay.Files().Published(std::string(record.bytes.begin(), record.bytes.end()),
                                          record.bytes);
                 break;
+            case zep::RecordKind::PassedOver:
+                replay.PassedOverNext(static_cast<std::uint64_t>(record.number));
+                break;
             case zep::RecordKind::LogLine:
             case zep::RecordKind::Stop:  // made by the port call before it
             case zep::RecordKind::End:
