@@ -75,6 +75,15 @@ std::optional<std::filesystem::path> PublishNumbered(
     PendingFile& file, const std::function<std::filesystem::path(int attempt)>& nameFor,
     int maxAttempts = 100000);
 
+// The end of a move by copying: publishes the copy under the first free name, flushes that
+// folder, tells onDisk (if any) the name, and only then removes the source with removeSource. A
+// source that stays would be handed on a second time, so when the flush or the removal fails
+// the copy is taken back and the failure given.
+SystemResult<std::filesystem::path> HandOverCopy(
+    PendingFile& copy, const std::function<std::filesystem::path(int attempt)>& nameFor,
+    const std::function<void(const std::filesystem::path&)>& onDisk,
+    const std::function<SystemDone()>& removeSource, int maxAttempts);
+
 // Removes a file (not a folder) that was handed on. Fails when it is still there or was not
 // found.
 SystemDone RemoveFile(const std::filesystem::path& path);

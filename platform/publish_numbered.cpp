@@ -49,6 +49,29 @@ std::optional<fs::path> PublishNumbered(PendingFile& file,
     return std::nullopt;
 }
 
+SystemResult<fs::path> HandOverCopy(PendingFile& copy, const std::function<fs::path(int)>& nameFor,
+                                    const std::function<void(const fs::path&)>& onDisk,
+                                    const std::function<SystemDone()>& removeSource,
+                                    int maxAttempts) {
+    auto published = PublishNumbered(copy, nameFor, maxAttempts);
+    if (!published) {
+        return copy.Failure();
+    }
+    SystemDone handedOver = FlushFolder(published->parent_path());
+    if (handedOver && onDisk) {
+        onDisk(*published);
+    }
+    if (handedOver) {
+        handedOver = removeSource();
+    }
+    if (!handedOver) {
+        std::error_code error;
+        fs::remove(*published, error);
+        return handedOver.Error();
+    }
+    return *published;
+}
+
 SystemResult<fs::path> MoveNumbered(const fs::path& source,
                                     const std::function<fs::path(int)>& nameFor,
                                     const std::function<void(const fs::path&)>& onDisk,
@@ -74,25 +97,8 @@ SystemResult<fs::path> MoveNumbered(const fs::path& source,
         if (!pending) {
             return pending.Error();
         }
-        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (!published) {
-            return pending->Failure();
-        }
-        // The copy's name must be on disk before the source goes; a source that stays would be
-        // moved, and so handed on, a second time.
-        SystemDone handedOver = FlushFolder(published->parent_path());
-        if (handedOver && onDisk) {
-            onDisk(*published);
-        }
-        if (handedOver) {
-            handedOver = RemoveFile(source);
-        }
-        if (!handedOver) {
-            std::error_code error;
-            fs::remove(*published, error);
-            return handedOver.Error();
-        }
-        return *published;
+        return HandOverCopy(
+            *pending, nameFor, onDisk, [&] { return RemoveFile(source); }, maxAttempts);
     }
     return std::nullopt;
 }

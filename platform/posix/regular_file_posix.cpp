@@ -219,24 +219,9 @@ SystemResult<fs::path> MoveRegularFileNumbered(const fs::path& source,
         if (!pending) {
             return pending.Error();
         }
-        auto published = PublishNumbered(*pending, nameFor, maxAttempts);
-        if (!published) {
-            return pending->Failure();
-        }
-        // The copy's name must be on disk before the source goes; a source that stays would be
-        // moved, and so handed on, a second time.
-        SystemDone handedOver = FlushFolder(published->parent_path());
-        if (handedOver && onDisk) {
-            onDisk(*published);
-        }
-        if (handedOver) {
-            handedOver = RemoveIfStillFile(source, file);
-        }
-        if (!handedOver) {
-            RemoveFile(*published);
-            return handedOver.Error();
-        }
-        return *published;
+        return HandOverCopy(
+            *pending, nameFor, onDisk, [&] { return RemoveIfStillFile(source, file); },
+            maxAttempts);
     }
     return std::nullopt;
 }
